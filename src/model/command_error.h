@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+// The error that ends a failing command. The application shows `Message`
+// in its error box; `Detail`, when present, is a second paragraph telling
+// the user why and what to do.
+class CommandError : public std::exception {
+public:
+    explicit CommandError(QString message, QString detail = {});
+    const QString& Message() const { return m_message; }
+    const QString& Detail() const { return m_detail; }
+    const char* what() const noexcept override { return m_utf8.c_str(); }
+
+private:
+    QString m_message;
+    QString m_detail;
+    std::string m_utf8;
+};
+
+// Ends a command silently (a declined import): nothing is shown.
+class CommandAbort : public std::exception {
+public:
+    const char* what() const noexcept override { return "command aborted"; }
+};
+
+// Converts a whole decimal number (optional leading blanks and sign).
+// Anything else fails with "'<text>' is not a valid integer value".
+int StrToInt(const QString& text);
