@@ -18,7 +18,7 @@ constexpr int Length = 20;
 constexpr uint8_t FixConfigBit = 0x01;
 constexpr uint8_t MBusMasterBit = 0x02;
 
-constexpr int MaxLineTimeout = 60;     // seconds; the time-out list has one item per second
+constexpr int MaxLineTimeout = 60;      // seconds; the time-out list has one item per second
 constexpr int DefaultTimeoutIndex = 4;  // the 5-second item
 }  // namespace DevConfig
 

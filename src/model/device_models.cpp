@@ -8,8 +8,8 @@ const std::array<DeviceModel, 5> DeviceModels{{
     {"ОРЛ-09", 0, 0, 12, 1, "——"},
 }};
 
-std::optional<int> FindDeviceModel(uint8_t inputModules, uint8_t relayModules,
-                                   uint8_t windowCount, int32_t familyCode)
+std::optional<int> FindDeviceModel(uint8_t inputModules, uint8_t relayModules, uint8_t windowCount,
+                                   int32_t familyCode)
 {
     for (int row = 0; row < int(DeviceModels.size()); ++row) {
         const DeviceModel& m = DeviceModels[row];
@@ -37,9 +37,9 @@ void ApplyDeviceModel(int row, ConfigState& state)
 QString WindowCountText(int windowCount)
 {
     switch (windowCount) {
-    case 12: return QStringLiteral("12 окон");
-    case 16: return QStringLiteral("16 окон");
-    case 32: return QStringLiteral("32 окна");
-    default: return {};
+        case 12: return QStringLiteral("12 окон");
+        case 16: return QStringLiteral("16 окон");
+        case 32: return QStringLiteral("32 окна");
+        default: return {};
     }
 }

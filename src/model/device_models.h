@@ -21,8 +21,8 @@ extern const std::array<DeviceModel, 5> DeviceModels;
 
 // Values to model: the first row whose four numbers equal image bytes 0..2
 // (unsigned) and the family code, or nothing.
-std::optional<int> FindDeviceModel(uint8_t inputModules, uint8_t relayModules,
-                                   uint8_t windowCount, int32_t familyCode);
+std::optional<int> FindDeviceModel(uint8_t inputModules, uint8_t relayModules, uint8_t windowCount,
+                                   int32_t familyCode);
 std::optional<int> FindDeviceModel(const ConfigState& state);
 
 // Model to values: bytes 0..2 of block 0 and the family code from row `row`.

@@ -28,10 +28,10 @@ std::optional<int> BaudRowForDivisor(uint8_t divisor)
 std::optional<Parity> ParityFromLineFlags(uint8_t lineFlags)
 {
     switch (lineFlags & MBusSettings::ParityMask) {
-    case 0x00: return Parity::None;
-    case MBusSettings::EvenParity: return Parity::Even;
-    case MBusSettings::OddParity: return Parity::Odd;
-    default: return std::nullopt;
+        case 0x00: return Parity::None;
+        case MBusSettings::EvenParity: return Parity::Even;
+        case MBusSettings::OddParity: return Parity::Odd;
+        default: return std::nullopt;
     }
 }
 

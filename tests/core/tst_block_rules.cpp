@@ -70,9 +70,12 @@ private slots:
         for (const BaudRateRow& row : BaudRateTable) {
             QCOMPARE(int(row.Byte2), 115);
             QCOMPARE(int(row.Byte3), 6);
-            // The texts line the unit up: the number, blanks, "бод" at one column.
-            QCOMPARE(QString::fromUtf8(row.Text).indexOf(QStringLiteral("бод")), 9);
-            QVERIFY(QString::fromUtf8(row.Text).startsWith(QString::number(row.BitsPerSecond)));
+            // The number, then five, three or one blank for four, five or six
+            // digits, then the unit.
+            const QString number = QString::number(row.BitsPerSecond);
+            const int blanks = number.size() == 4 ? 5 : number.size() == 5 ? 3 : 1;
+            QCOMPARE(QString::fromUtf8(row.Text),
+                     number + QString(blanks, QLatin1Char(' ')) + QStringLiteral("бод"));
         }
     }
 

@@ -109,17 +109,28 @@ private slots:
     {
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("result");  // "" = unchanged
-        QTest::newRow("300") << "300" << "255";
-        QTest::newRow("256") << "256" << "255";
-        QTest::newRow("255") << "255" << "";
-        QTest::newRow("1") << "1" << "";
-        QTest::newRow("empty") << "" << "1";
-        QTest::newRow("0") << "0" << "1";
-        QTest::newRow("negative") << " -5" << "1";
-        QTest::newRow("pasted 12ab") << "12ab" << "";
-        QTest::newRow("letters") << "ab" << "1";
-        QTest::newRow("huge") << "99999999999999999999999" << "255";
-        QTest::newRow("leading zeros") << "007" << "";
+        QTest::newRow("300") << "300"
+                             << "255";
+        QTest::newRow("256") << "256"
+                             << "255";
+        QTest::newRow("255") << "255"
+                             << "";
+        QTest::newRow("1") << "1"
+                           << "";
+        QTest::newRow("empty") << ""
+                               << "1";
+        QTest::newRow("0") << "0"
+                           << "1";
+        QTest::newRow("negative") << " -5"
+                                  << "1";
+        QTest::newRow("pasted 12ab") << "12ab"
+                                     << "";
+        QTest::newRow("letters") << "ab"
+                                 << "1";
+        QTest::newRow("huge") << "99999999999999999999999"
+                              << "255";
+        QTest::newRow("leading zeros") << "007"
+                                       << "";
     }
 
     void addressClamp()
