@@ -1,0 +1,203 @@
+// orlix-panel-sim: a simulated ОРЛ panel on a pseudo-terminal, registered
+// as a virtual serial port that the configuration tool lists.
+#include "files/config_file.h"
+#include "hex_text.h"
+#include "link/block_crc.h"
+#include "link/port_registry.h"
+#include "model/command_error.h"
+#include "simulated_panel.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QTime>
+
+#include <pthread.h>
+#include <csignal>
+#include <cstdio>
+
+namespace {
+
+int Fail(const QString& message)
+{
+    std::fprintf(stderr, "orlix-panel-sim: %s\n", qPrintable(message));
+    return 1;
+}
+
+bool ParseByte(const QString& text, uint8_t& value)
+{
+    bool ok = false;
+    const int n = text.startsWith(QLatin1String("0x"), Qt::CaseInsensitive)
+                      ? text.mid(2).toInt(&ok, 16)
+                      : text.toInt(&ok);
+    value = uint8_t(n);
+    return ok && n >= 0 && n <= 255;
+}
+
+bool ParseFirmware(const QString& text, uint8_t& major, uint8_t& minor)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    return parts.size() == 2 && ParseByte(parts[0], major) && ParseByte(parts[1], minor);
+}
+
+void PrintFrame(SimulatedPanel::Direction direction, const QByteArray& frame)
+{
+    const char* label = direction == SimulatedPanel::Direction::Request ? "request" : "answer ";
+    std::printf("%s  %s  %s\n",
+                qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))), label,
+                qPrintable(HexText(frame)));
+    std::fflush(stdout);
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    // The panel's thread must not take the stop signals: block them here,
+    // before it starts, and wait for them below. A shell starts background
+    // jobs with SIGINT ignored; an ignored signal would never arrive.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    for (int stop : {SIGINT, SIGTERM, SIGHUP}) {
+        std::signal(stop, SIG_DFL);
+        sigaddset(&stopSignals, stop);
+    }
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
+
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("orlix-panel-sim"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("A simulated ОРЛ panel on a pseudo-terminal, registered as a virtual "
+                       "serial port. Serves until interrupted (Ctrl+C)."));
+    parser.addHelpOption();
+    const QCommandLineOption portName(
+        QStringLiteral("port-name"), QStringLiteral("Name of the virtual port (default ORL-SIM1)."),
+        QStringLiteral("name"), QStringLiteral("ORL-SIM1"));
+    const QCommandLineOption portsDir(QStringLiteral("ports-dir"),
+                                      QStringLiteral("Folder of the virtual ports (default %1).")
+                                          .arg(PortRegistry::DefaultVirtualPortsDir()),
+                                      QStringLiteral("dir"));
+    const QCommandLineOption address(QStringLiteral("address"),
+                                     QStringLiteral("Modbus address 1..255 (default 1)."),
+                                     QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption family(QStringLiteral("family"),
+                                    QStringLiteral("Panel family 07 or 09 (default 07, or the "
+                                                   "family of the --load file)."),
+                                    QStringLiteral("07|09"));
+    const QCommandLineOption ident(QStringLiteral("ident"),
+                                   QStringLiteral("Four identification bytes in hex, e.g. "
+                                                  "03200733 (a device of another kind)."),
+                                   QStringLiteral("hex"));
+    const QCommandLineOption firmware(QStringLiteral("firmware"),
+                                      QStringLiteral("Firmware version major.minor (default 1.7)."),
+                                      QStringLiteral("m.n"), QStringLiteral("1.7"));
+    const QCommandLineOption revision(QStringLiteral("revision"),
+                                      QStringLiteral("Hardware revision 0..255 (default 1)."),
+                                      QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption load(QStringLiteral("load"),
+                                  QStringLiteral("Start with the image of a configuration file."),
+                                  QStringLiteral("file"));
+    const QCommandLineOption save(QStringLiteral("save"),
+                                  QStringLiteral("Save the panel's image to a configuration file "
+                                                 "when stopped."),
+                                  QStringLiteral("file"));
+    const QCommandLineOption fault(
+        QStringLiteral("fault"),
+        QStringLiteral(
+            "A scripted fault, repeatable: kind[,kind...][,key=value...]. Kinds: no-answer, "
+            "crc, exception, busy, apply-not-started, delay, late, short, extra. "
+            "Keys: request=any|ident|poll|version|read-block|write-block|apply, "
+            "block=n, count=n (-1 always), code=n, delay=ms, by=n (short), "
+            "bytes=n (extra)."),
+        QStringLiteral("script"));
+    parser.addOptions(
+        {portName, portsDir, address, family, ident, firmware, revision, load, save, fault});
+    parser.process(app);
+
+    SimulatedPanel panel;
+    int familyCode = 0;
+    if (parser.isSet(load)) {
+        try {
+            // A version 1.60 file has the same layout: take it as well.
+            const LoadedConfig loaded = LoadConfigFile(parser.value(load), [] { return true; });
+            panel.SetImage(loaded.Image);
+            familyCode = loaded.FamilyCode == 1 ? 1 : 0;
+        } catch (const CommandError& e) {
+            return Fail(e.Message());
+        }
+    }
+    if (parser.isSet(family)) {
+        const QString value = parser.value(family);
+        if (value != QLatin1String("07") && value != QLatin1String("09"))
+            return Fail(QStringLiteral("--family takes 07 or 09"));
+        familyCode = value == QLatin1String("09") ? 1 : 0;
+    }
+    panel.SetFamily(familyCode);
+    if (parser.isSet(ident)) {
+        const QByteArray bytes = QByteArray::fromHex(parser.value(ident).toLatin1());
+        if (bytes.size() != 4)
+            return Fail(QStringLiteral("--ident takes four bytes in hex"));
+        panel.SetIdentBytes(
+            {uint8_t(bytes[0]), uint8_t(bytes[1]), uint8_t(bytes[2]), uint8_t(bytes[3])});
+    }
+    uint8_t addressValue = 0;
+    if (!ParseByte(parser.value(address), addressValue) || addressValue == 0)
+        return Fail(QStringLiteral("--address takes 1..255"));
+    panel.SetAddress(addressValue);
+    uint8_t major = 0;
+    uint8_t minor = 0;
+    if (!ParseFirmware(parser.value(firmware), major, minor))
+        return Fail(QStringLiteral("--firmware takes major.minor, e.g. 1.7"));
+    panel.SetFirmware(major, minor);
+    uint8_t revisionValue = 0;
+    if (!ParseByte(parser.value(revision), revisionValue))
+        return Fail(QStringLiteral("--revision takes 0..255"));
+    panel.SetHardwareRevision(revisionValue);
+    for (const QString& script : parser.values(fault)) {
+        QString error;
+        const auto parsed = PanelFault::Parse(script, &error);
+        if (!parsed)
+            return Fail(QStringLiteral("--fault %1: %2").arg(script, error));
+        panel.AddFault(*parsed);
+        std::printf("fault: %s\n", qPrintable(parsed->Describe()));
+    }
+
+    panel.SetFrameLogger(PrintFrame);
+    QString error;
+    if (!panel.Start(&error))
+        return Fail(error);
+    const QString dir =
+        parser.isSet(portsDir) ? parser.value(portsDir) : PortRegistry::DefaultVirtualPortsDir();
+    const QString name = parser.value(portName);
+    const QString device = panel.DevicePath();
+    if (!PortRegistry::RegisterVirtualPort(dir, name, device, &error))
+        return Fail(error);
+    std::printf("Simulated panel %s, address %d, firmware %d.%d: port %s -> %s\n",
+                familyCode == 1 ? "ОРЛ-09" : "ОРЛ-07", addressValue, major, minor, qPrintable(name),
+                qPrintable(device));
+    std::printf("Registered in %s. Stop with Ctrl+C.\n", qPrintable(QDir::toNativeSeparators(dir)));
+    std::fflush(stdout);
+
+    int signal = 0;
+    sigwait(&stopSignals, &signal);
+
+    PortRegistry::UnregisterVirtualPort(dir, name, device);
+    panel.Stop();
+    int status = 0;
+    if (parser.isSet(save)) {
+        ConfigImage image = panel.Image();
+        StampBlockCrcs(image);
+        try {
+            WriteConfigFile(parser.value(save),
+                            EncodeConfigFile(image, familyCode, QDateTime::currentDateTime()));
+            std::printf("Saved the panel's image to %s\n", qPrintable(parser.value(save)));
+        } catch (const CommandError& e) {
+            status = Fail(e.Message());
+        }
+    }
+    std::printf("Stopped; port %s removed.\n", qPrintable(name));
+    return status;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <optional>
+
+// The kinds of request a panel tells apart.
+enum class PanelRequest {
+    Any,  // in a fault: every request
+    ReportSlaveId,
+    PollStatus,
+    ReadVersion,
+    ReadBlock,
+    WriteBlock,
+    ApplyConfig,
+    Other,  // an unknown function or sub-command
+};
+
+QString PanelRequestName(PanelRequest request);
+std::optional<PanelRequest> PanelRequestFromName(const QString& name);
+
+// A scripted misbehaviour of the simulated panel. It affects the requests
+// of one kind (optionally of one block) `Count` times, or forever.
+struct PanelFault {
+    enum class Action {
+        Answer,           // the normal answer, possibly mangled below
+        NoAnswer,         // stay silent
+        Exception,        // function | 0x80, ExceptionCode
+        ApplyNotStarted,  // apply answers 1 at position 2
+    };
+
+    Action Kind = Action::Answer;
+    PanelRequest Request = PanelRequest::Any;
+    int Block = -1;                // -1: any block
+    int Count = -1;                // -1: forever
+    uint8_t ExceptionCode = 0x06;  // slave device busy
+    bool CorruptCrc = false;
+    int ShortBy = 0;     // bytes left off the end of the answer
+    int ExtraBytes = 0;  // junk bytes appended to the answer
+    int DelayMs = 0;     // the answer leaves this much later
+
+    // An answer this late misses the tool's 1000 ms wait.
+    static constexpr int LateDelayMs = 1500;
+
+    bool Matches(PanelRequest request, int block) const;
+
+    // "kind[,kind...][,key=value...]": kinds no-answer, crc, exception, busy (an
+    // exception to polls), apply-not-started, delay, late, short, extra;
+    // keys request (any, ident, poll, version, read-block, write-block,
+    // apply), block, count, code, delay, by (short), bytes (extra).
+    static std::optional<PanelFault> Parse(const QString& text, QString* error = nullptr);
+    QString Describe() const;
+};

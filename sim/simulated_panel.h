@@ -1,0 +1,90 @@
+#pragma once
+
+#include "panel_responder.h"
+#include "pseudo_terminal.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <atomic>
+#include <condition_variable>
+#include <functional>
+#include <mutex>
+#include <thread>
+
+// An ОРЛ panel on the master side of a pseudo-terminal, served by its own
+// thread. The tool opens DevicePath() like any serial port. Every request
+// frame the panel receives is recorded; all accessors are thread-safe.
+class RequestFramer;
+
+class SimulatedPanel {
+public:
+    enum class Direction { Request, Answer };
+    using FrameLogger = std::function<void(Direction, const QByteArray&)>;
+
+    SimulatedPanel();
+    ~SimulatedPanel();
+    SimulatedPanel(const SimulatedPanel&) = delete;
+    SimulatedPanel& operator=(const SimulatedPanel&) = delete;
+
+    bool Start(QString* error = nullptr);
+    void Stop();
+    bool IsRunning() const { return m_thread.joinable(); }
+    // The slave device of the pseudo-terminal, e.g. /dev/pts/3.
+    QString DevicePath() const;
+
+    // Called on the panel's thread for every frame in and out; set before Start.
+    void SetFrameLogger(FrameLogger logger);
+
+    void SetAddress(uint8_t address);
+    // 0: ОРЛ-07 (03 20 07 32), 1: ОРЛ-09 (03 0C 09 32).
+    void SetFamily(int family);
+    // Any four identification bytes, e.g. a device of another kind.
+    void SetIdentBytes(const std::array<uint8_t, 4>& ident);
+    void SetFirmware(uint8_t major, uint8_t minor);
+    void SetHardwareRevision(uint8_t revision);
+    PanelIdentity Identity() const;
+
+    ConfigImage Image() const;
+    void SetImage(const ConfigImage& image);
+    QByteArray BlockData(int block) const;
+    void SetBlockData(int block, const QByteArray& payload);
+
+    void AddFault(const PanelFault& fault);
+    void ClearFaults();
+
+    // Every request frame received, in order (also those for other addresses).
+    QList<QByteArray> Requests() const;
+    void ClearRequests();
+    int AnswersSent() const;
+    int ApplyCount() const;
+    // Waits until `count` answers in all have been written to the line.
+    bool WaitForAnswersSent(int count, int timeoutMs) const;
+    // Waits until `count` requests in all have been received.
+    bool WaitForRequests(int count, int timeoutMs) const;
+
+private:
+    struct Scheduled {
+        qint64 DueMs;
+        QByteArray Bytes;
+    };
+
+    void Serve();
+    void HandleInput(qint64 nowMs, RequestFramer& framer, QList<Scheduled>& scheduled);
+    void SendDue(qint64 nowMs, QList<Scheduled>& scheduled);
+    void Write(const QByteArray& bytes);
+    void Log(Direction direction, const QByteArray& frame) const;
+
+    mutable std::mutex m_mutex;
+    mutable std::condition_variable m_changed;
+    PanelResponder m_responder;
+    QList<QByteArray> m_requests;
+    int m_answersSent = 0;
+    FrameLogger m_logger;
+
+    PseudoTerminal m_pty;
+    int m_wake[2] = {-1, -1};
+    std::atomic<bool> m_stop{false};
+    std::thread m_thread;
+};

@@ -1,0 +1,103 @@
+#pragma once
+
+#include "link/rs485_direction.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QSerialPort;
+
+// The tool's single serial channel to a panel: the port, the frame buffer
+// shared by each request and its answer, and the requests of the panel's
+// programming protocol. Every operation is synchronous and runs on the
+// calling thread. Status texts go to the owner's status sink.
+class TModbus {
+public:
+    static constexpr int ClosedMarker = -1;
+    using StatusSink = std::function<void(const QString&)>;
+    using AlertSink = std::function<void()>;
+
+    // The frame buffer: allocated by OpenPort, released by ClosePort, null
+    // while the port is closed. Requests are built and answers received
+    // from offset 0.
+    uint8_t* Buffer = nullptr;
+    // The file descriptor of the open port, or ClosedMarker.
+    int PortHandle = ClosedMarker;
+    // How long a request waits for its answer (ms).
+    uint32_t AnswerTimeout = 1000;
+    // The constant part of a read's own limit: a read of n bytes never
+    // waits longer than n + ReadTimeoutConstant ms.
+    uint32_t ReadTimeoutConstant = 1000;
+
+    TModbus();
+    ~TModbus();
+    TModbus(const TModbus&) = delete;
+    TModbus& operator=(const TModbus&) = delete;
+
+    void SetStatusSink(StatusSink sink) { m_status = std::move(sink); }
+    void SetAlertSink(AlertSink sink) { m_alert = std::move(sink); }
+
+    // Opens the device at `path` exclusively with 8 data bits, `parity`
+    // (0 none, 1 odd, 2 even; checked on input), `stopBits` (0 one, 2 two),
+    // `baudRate`, DTR off and no flow control; with `rtsToggle` the driver
+    // raises RTS while sending (where it supports that). Returns the port
+    // handle, or ClosedMarker when the device is missing, held by another
+    // program or refuses the settings. An open port is closed first.
+    int OpenPort(const QString& path, int baudRate, int stopBits, int parity, bool rtsToggle,
+                 int bufferSize);
+    // Purges and closes the port and releases the buffer; harmless when closed.
+    void ClosePort();
+    bool IsOpen() const { return PortHandle != ClosedMarker; }
+    int BufferSize() const { return m_bufferSize; }
+    // True when the open port is a pseudo-terminal (a simulated panel).
+    bool IsPseudoTerminal() const { return m_pseudoTerminal; }
+    // True when the open port's driver took the RS-485 direction setting.
+    bool IsRs485DirectionSet() const { return m_rs485.IsEnabled(); }
+
+    // Why the last failed OpenPort failed, in the system's words.
+    QString LastOpenErrorText() const { return m_lastOpenError; }
+    // True when the last OpenPort failed because the user may not open the device.
+    bool LastOpenWasPermissionDenied() const { return m_lastOpenPermissionDenied; }
+
+    // Purges both directions, writes `count` bytes and waits until they have
+    // left; true when all of them were written.
+    bool SendFrame(const uint8_t* data, int count);
+    // Reads `count` bytes into `data`, waiting at most `waitTime` ms; true
+    // when all arrived in time. `received` is the number that arrived.
+    bool ReceiveFrame(uint8_t* data, int count, int& received, uint32_t waitTime);
+
+    // The panel's requests. Each returns true or false, leaves the answer
+    // in Buffer and its status text on the status sink.
+    bool ReportSlaveId(uint8_t address, int answerLength);
+    bool PollStatus(uint8_t address);
+    bool ReadVersion(uint8_t address);
+    bool ReadBlock(uint8_t address, int block);
+    bool WriteBlock(uint8_t address, int block, const uint8_t* payload);
+    bool ApplyConfig(uint8_t address);
+
+private:
+    enum class AnswerCheck { Enforced, Reported, None };
+
+    bool ApplyLineSettings(QSerialPort& port, int baudRate, int stopBits, int parity,
+                           bool rtsToggle);
+    int FailOpen(const QString& reason, bool permissionDenied);
+    void Purge();
+    void ShowStatus(const QString& text) const;
+
+    bool CanExchange(int requestLength, int answerLength) const;
+    bool Exchange(int requestLength, unsigned long pauseMs, int answerLength, AnswerCheck check);
+    bool Judge(int received, AnswerCheck check);
+    int BuildProgrammingRequest(uint8_t address, uint8_t command, int dataLength);
+
+    std::unique_ptr<QSerialPort> m_port;
+    Rs485Direction m_rs485;
+    int m_bufferSize = 0;
+    bool m_pseudoTerminal = false;
+    QString m_lastOpenError;
+    bool m_lastOpenPermissionDenied = false;
+    StatusSink m_status;
+    AlertSink m_alert;
+};

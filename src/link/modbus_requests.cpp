@@ -1,0 +1,158 @@
+// The panel's programming protocol: one request/answer exchange per call.
+#include "link/block_lengths.h"
+#include "link/crc16.h"
+#include "link/link_texts.h"
+#include "link/modbus.h"
+#include "link/modbus_codes.h"
+#include "link/pause.h"
+
+#include <cstring>
+
+namespace {
+// The panel needs a moment after a programming request before it answers.
+constexpr unsigned long ProgrammingPauseMs = 10;
+}  // namespace
+
+bool TModbus::CanExchange(int requestLength, int answerLength) const
+{
+    // A closed channel or a frame that does not fit the buffer sends nothing.
+    return Buffer && requestLength <= m_bufferSize && answerLength >= 0 &&
+           answerLength <= m_bufferSize;
+}
+
+int TModbus::BuildProgrammingRequest(uint8_t address, uint8_t command, int dataLength)
+{
+    // address, 0x46, count (bytes from the sub-command up to the CRC), sub-command
+    const int count = 1 + dataLength;
+    Buffer[0] = address;
+    Buffer[1] = ModbusCode::Programming;
+    Buffer[2] = uint8_t(count >> 8);
+    Buffer[3] = uint8_t(count & 0xFF);
+    Buffer[4] = command;
+    return CloseFrame(Buffer, 5 + dataLength);
+}
+
+bool TModbus::Exchange(int requestLength, unsigned long pauseMs, int answerLength,
+                       AnswerCheck check)
+{
+    if (!SendFrame(Buffer, requestLength)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    if (pauseMs > 0)
+        Pause(pauseMs);
+    int received = 0;
+    if (!ReceiveFrame(Buffer, answerLength, received, AnswerTimeout)) {
+        ShowStatus(LinkText::ReceiveFailed());
+        return false;
+    }
+    return Judge(received, check);
+}
+
+bool TModbus::Judge(int received, AnswerCheck check)
+{
+    if (check == AnswerCheck::None)
+        return true;
+    const uint16_t crc = Crc16(Buffer, size_t(received));
+    if (check == AnswerCheck::Reported) {
+        ShowStatus(CrcStatusText(crc));
+        return true;
+    }
+    if (crc == 0)
+        return true;
+    if (m_alert)
+        m_alert();
+    ShowStatus(CrcStatusText(crc));
+    return false;
+}
+
+bool TModbus::ReportSlaveId(uint8_t address, int answerLength)
+{
+    if (!CanExchange(FrameLength::ShortRequest, answerLength)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    Buffer[0] = address;
+    Buffer[1] = ModbusCode::ReportSlaveId;
+    return Exchange(CloseFrame(Buffer, 2), 0, answerLength, AnswerCheck::Reported);
+}
+
+bool TModbus::PollStatus(uint8_t address)
+{
+    if (!CanExchange(FrameLength::ShortRequest, FrameLength::ExceptionAnswer)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    Buffer[0] = address;
+    Buffer[1] = ModbusCode::PollStatus;
+    if (!SendFrame(Buffer, CloseFrame(Buffer, 2))) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    int received = 0;
+    if (!ReceiveFrame(Buffer, FrameLength::PollAnswer, received, AnswerTimeout)) {
+        ShowStatus(LinkText::ReceiveFailed());
+        return false;
+    }
+    // An exception answer (the panel still busy) carries one byte more.
+    if (Buffer[1] & ModbusCode::ExceptionBit) {
+        int more = 0;
+        if (!ReceiveFrame(Buffer + FrameLength::PollAnswer, 1, more, AnswerTimeout)) {
+            ShowStatus(LinkText::ReceiveFailed());
+            return false;
+        }
+        received += more;
+    }
+    return Judge(received, AnswerCheck::Reported);
+}
+
+bool TModbus::ReadVersion(uint8_t address)
+{
+    if (!CanExchange(FrameLength::VersionRequest, FrameLength::VersionAnswer)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    const int length = BuildProgrammingRequest(address, ProgrammingCommand::ReadVersion, 0);
+    return Exchange(length, 0, FrameLength::VersionAnswer, AnswerCheck::Enforced);
+}
+
+bool TModbus::ReadBlock(uint8_t address, int block)
+{
+    if (!IsBlockNumber(block) ||
+        !CanExchange(FrameLength::BlockOverhead,
+                     BlockLengthTable[block].Read + FrameLength::BlockOverhead)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    Buffer[5] = uint8_t(block);
+    const int length = BuildProgrammingRequest(address, ProgrammingCommand::ReadBlock, 1);
+    return Exchange(length, ProgrammingPauseMs,
+                    BlockLengthTable[block].Read + FrameLength::BlockOverhead,
+                    AnswerCheck::Enforced);
+}
+
+bool TModbus::WriteBlock(uint8_t address, int block, const uint8_t* payload)
+{
+    if (!IsBlockNumber(block) || !payload ||
+        !CanExchange(BlockLengthTable[block].Write + FrameLength::BlockOverhead,
+                     FrameLength::ShortAnswer)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    const int payloadLength = BlockLengthTable[block].Write;
+    Buffer[5] = uint8_t(block);
+    std::memmove(Buffer + FrameLength::BlockPayloadOffset, payload, size_t(payloadLength));
+    const int length =
+        BuildProgrammingRequest(address, ProgrammingCommand::WriteBlock, 1 + payloadLength);
+    return Exchange(length, ProgrammingPauseMs, FrameLength::ShortAnswer, AnswerCheck::Enforced);
+}
+
+bool TModbus::ApplyConfig(uint8_t address)
+{
+    if (!CanExchange(FrameLength::VersionRequest, FrameLength::ShortAnswer)) {
+        ShowStatus(LinkText::SendFailed());
+        return false;
+    }
+    const int length = BuildProgrammingRequest(address, ProgrammingCommand::Apply, 0);
+    return Exchange(length, ProgrammingPauseMs, FrameLength::ShortAnswer, AnswerCheck::None);
+}

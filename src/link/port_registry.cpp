@@ -1,0 +1,141 @@
+#include "link/port_registry.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+
+#include <unistd.h>
+#include <algorithm>
+
+namespace {
+
+bool NameLess(const QString& a, const QString& b)
+{
+    const int c = QString::compare(a, b, Qt::CaseInsensitive);
+    return c != 0 ? c < 0 : a < b;
+}
+
+QString LinkPath(const QString& dir, const QString& portName)
+{
+    return QDir(dir).filePath(portName);
+}
+
+// The device a registered link leads to, or empty when the link is dangling.
+QString LiveTarget(const QFileInfo& link)
+{
+    if (!link.isSymLink())
+        return {};
+    const QString target = link.canonicalFilePath();
+    return target.isEmpty() ? QString() : target;
+}
+
+}  // namespace
+
+PortRegistry::PortRegistry(QString virtualPortsDir)
+    : m_dir(virtualPortsDir.isEmpty() ? DefaultVirtualPortsDir() : std::move(virtualPortsDir))
+{
+}
+
+QString PortRegistry::DefaultVirtualPortsDir()
+{
+    const QString overridden = qEnvironmentVariable("ORLIX_PORTS_DIR");
+    if (!overridden.isEmpty())
+        return overridden;
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    if (!runtime.isEmpty())
+        return QDir(runtime).filePath(QStringLiteral("orlix/ports"));
+    return QDir(QDir::tempPath()).filePath(QStringLiteral("orlix-%1/ports").arg(uint(::getuid())));
+}
+
+QStringList PortRegistry::SystemPortNames()
+{
+    QStringList names;
+    const auto ports = QSerialPortInfo::availablePorts();
+    for (const QSerialPortInfo& info : ports)
+        names << info.portName();
+    return names;
+}
+
+QStringList PortRegistry::VirtualPortNames() const
+{
+    QStringList names;
+    const QFileInfoList entries =
+        QDir(m_dir).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QFileInfo& entry : entries) {
+        if (IsValidPortName(entry.fileName()) && !LiveTarget(entry).isEmpty())
+            names << entry.fileName();
+    }
+    return names;
+}
+
+QStringList PortRegistry::PortNames() const
+{
+    QStringList names = SystemPortNames();
+    const QStringList system = names;
+    for (const QString& name : VirtualPortNames()) {
+        if (!system.contains(name))
+            names << name;
+    }
+    names.removeDuplicates();
+    std::sort(names.begin(), names.end(), NameLess);
+    return names;
+}
+
+QString PortRegistry::DevicePath(const QString& portName) const
+{
+    const QString systemPath = QStringLiteral("/dev/") + portName;
+    if (!IsValidPortName(portName) || SystemPortNames().contains(portName))
+        return systemPath;
+    const QString target = LiveTarget(QFileInfo(LinkPath(m_dir, portName)));
+    return target.isEmpty() ? systemPath : target;
+}
+
+bool PortRegistry::IsValidPortName(const QString& portName)
+{
+    return !portName.isEmpty() && portName != QLatin1String(".") &&
+           portName != QLatin1String("..") && !portName.contains(QLatin1Char('/')) &&
+           !portName.contains(QChar(0));
+}
+
+bool PortRegistry::RegisterVirtualPort(const QString& dir, const QString& portName,
+                                       const QString& devicePath, QString* error)
+{
+    auto fail = [error](const QString& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (!IsValidPortName(portName))
+        return fail(QStringLiteral("'%1' is not a valid port name").arg(portName));
+    if (!QFileInfo::exists(devicePath))
+        return fail(QStringLiteral("%1: no such device").arg(devicePath));
+    if (!QDir().mkpath(dir))
+        return fail(QStringLiteral("%1: cannot create the folder").arg(dir));
+    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    const QString link = LinkPath(dir, portName);
+    const QFileInfo existing(link);
+    if (existing.exists() || existing.isSymLink()) {
+        if (!existing.isSymLink() || !LiveTarget(existing).isEmpty())
+            return fail(QStringLiteral("%1: the port name is taken").arg(link));
+        QFile::remove(link);  // a dangling link left by a program that died
+    }
+    if (!QFile::link(devicePath, link))
+        return fail(QStringLiteral("%1: cannot create the link").arg(link));
+    return true;
+}
+
+bool PortRegistry::UnregisterVirtualPort(const QString& dir, const QString& portName,
+                                         const QString& devicePath)
+{
+    if (!IsValidPortName(portName))
+        return false;
+    const QString link = LinkPath(dir, portName);
+    const QFileInfo info(link);
+    if (!info.isSymLink())
+        return !info.exists();
+    if (!devicePath.isEmpty() && info.symLinkTarget() != QFileInfo(devicePath).absoluteFilePath())
+        return false;
+    return QFile::remove(link);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The serial ports a user can choose: the system's own (QSerialPortInfo,
+// shown by port name such as ttyUSB0) and the virtual ports registered as
+// symbolic links in a per-user folder, each link named after its port and
+// pointing at the device (a simulated panel's pseudo-terminal, one end of a
+// socat pair, a /dev/serial/by-id link...). Links whose device is gone are
+// not listed.
+class PortRegistry {
+public:
+    // `virtualPortsDir` empty: DefaultVirtualPortsDir().
+    explicit PortRegistry(QString virtualPortsDir = {});
+
+    // $ORLIX_PORTS_DIR when set; else $XDG_RUNTIME_DIR/orlix/ports; else
+    // <temp>/orlix-<uid>/ports.
+    static QString DefaultVirtualPortsDir();
+    QString VirtualPortsDir() const { return m_dir; }
+
+    // All port names, sorted by name (case-insensitively), each listed once.
+    QStringList PortNames() const;
+    // The names of the system's serial ports.
+    static QStringList SystemPortNames();
+    // The names of the registered virtual ports whose device exists.
+    QStringList VirtualPortNames() const;
+
+    // The device path to open for a listed name: "/dev/" + name for a system
+    // port, the device a virtual port's link leads to (so that both names
+    // of one device lock the same path). A name that is neither, the empty
+    // name included, gives "/dev/" + name: opening that fails as it should.
+    QString DevicePath(const QString& portName) const;
+
+    // Registers `devicePath` as the virtual port `portName` in `dir`,
+    // creating the folder. Replaces a link whose device is gone; refuses a
+    // name that is taken by a live link or is not a plain file name.
+    static bool RegisterVirtualPort(const QString& dir, const QString& portName,
+                                    const QString& devicePath, QString* error = nullptr);
+    // Removes the registration if it still leads to `devicePath` (empty:
+    // whatever it leads to). True when it is gone afterwards.
+    static bool UnregisterVirtualPort(const QString& dir, const QString& portName,
+                                      const QString& devicePath = {});
+    static bool IsValidPortName(const QString& portName);
+
+private:
+    QString m_dir;
+};

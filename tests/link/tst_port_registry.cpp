@@ -1,0 +1,197 @@
+// The port list: system ports plus virtual ports registered as links.
+#include "link/modbus.h"
+#include "link/port_registry.h"
+#include "simulated_panel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <unistd.h>
+
+namespace {
+
+QString MakeFile(const QTemporaryDir& dir, const QString& name)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    file.open(QIODevice::WriteOnly);
+    return path;
+}
+
+class EnvGuard {
+public:
+    explicit EnvGuard(const char* name)
+        : m_name(name), m_had(qEnvironmentVariableIsSet(name)), m_value(qgetenv(name))
+    {
+    }
+    ~EnvGuard()
+    {
+        if (m_had)
+            qputenv(m_name, m_value);
+        else
+            qunsetenv(m_name);
+    }
+
+private:
+    const char* m_name;
+    bool m_had;
+    QByteArray m_value;
+};
+
+}  // namespace
+
+class TestPortRegistry : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir m_devices;  // stand-ins for device nodes
+    QTemporaryDir m_root;
+    QString m_ports;
+
+private slots:
+    void init()
+    {
+        QVERIFY(m_devices.isValid() && m_root.isValid());
+        m_ports = QDir(m_root.path()).filePath(QStringLiteral("orlix/ports"));
+        QDir(m_ports).removeRecursively();
+    }
+
+    void defaultFolder()
+    {
+        EnvGuard ports("ORLIX_PORTS_DIR");
+        EnvGuard runtime("XDG_RUNTIME_DIR");
+        qputenv("ORLIX_PORTS_DIR", "/somewhere/ports");
+        qputenv("XDG_RUNTIME_DIR", "/run/user/1234");
+        QCOMPARE(PortRegistry::DefaultVirtualPortsDir(), QStringLiteral("/somewhere/ports"));
+        qunsetenv("ORLIX_PORTS_DIR");
+        QCOMPARE(PortRegistry::DefaultVirtualPortsDir(),
+                 QStringLiteral("/run/user/1234/orlix/ports"));
+        qunsetenv("XDG_RUNTIME_DIR");
+        QCOMPARE(PortRegistry::DefaultVirtualPortsDir(),
+                 QDir(QDir::tempPath()).filePath(QStringLiteral("orlix-%1/ports").arg(::getuid())));
+        QCOMPARE(PortRegistry().VirtualPortsDir(), PortRegistry::DefaultVirtualPortsDir());
+        QCOMPARE(PortRegistry(m_ports).VirtualPortsDir(), m_ports);
+    }
+
+    void listsRegisteredPortsSortedSkippingDangling()
+    {
+        const QString gone = MakeFile(m_devices, QStringLiteral("gone"));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("sim-b"),
+                                                  MakeFile(m_devices, QStringLiteral("b"))));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("SIM-A"),
+                                                  MakeFile(m_devices, QStringLiteral("a"))));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("sim-c"), gone));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("ORL-SIM1"),
+                                                  MakeFile(m_devices, QStringLiteral("d"))));
+        QFile::remove(gone);
+        MakeFile(m_root, QStringLiteral("orlix/ports/plain-file"));  // not a link: not a port
+
+        const PortRegistry registry(m_ports);
+        QCOMPARE(registry.VirtualPortNames(), (QStringList{"ORL-SIM1", "SIM-A", "sim-b"}));
+        const QStringList all = registry.PortNames();
+        for (const char* name : {"ORL-SIM1", "SIM-A", "sim-b"})
+            QCOMPARE(all.count(QLatin1String(name)), 1);
+        QVERIFY(!all.contains(QStringLiteral("sim-c")));
+        QVERIFY(!all.contains(QStringLiteral("plain-file")));
+        for (int i = 1; i < all.size(); ++i)
+            QVERIFY2(QString::compare(all[i - 1], all[i], Qt::CaseInsensitive) <= 0,
+                     qPrintable(all.join(QLatin1Char(' '))));
+        QVERIFY(all.indexOf(QStringLiteral("SIM-A")) < all.indexOf(QStringLiteral("sim-b")));
+        for (const QString& system : PortRegistry::SystemPortNames())
+            QVERIFY(all.contains(system));
+    }
+
+    void devicePath()
+    {
+        const QString target = MakeFile(m_devices, QStringLiteral("dev"));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("V1"), target));
+        const PortRegistry registry(m_ports);
+        QCOMPARE(registry.DevicePath(QStringLiteral("V1")), QFileInfo(target).canonicalFilePath());
+        QCOMPARE(registry.DevicePath(QStringLiteral("ttyUSB7")), QStringLiteral("/dev/ttyUSB7"));
+        QCOMPARE(registry.DevicePath(QString()), QStringLiteral("/dev/"));
+        QCOMPARE(registry.DevicePath(QStringLiteral("../etc")), QStringLiteral("/dev/../etc"));
+        for (const QString& system : PortRegistry::SystemPortNames())
+            QCOMPARE(registry.DevicePath(system), QStringLiteral("/dev/") + system);
+    }
+
+    void registrationRules_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("deviceExists");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("plain name") << "ORL-SIM2" << true << true;
+        QTest::newRow("empty name") << "" << true << false;
+        QTest::newRow("dot") << "." << true << false;
+        QTest::newRow("dot dot") << ".." << true << false;
+        QTest::newRow("slash") << "a/b" << true << false;
+        QTest::newRow("missing device") << "ORL-SIM3" << false << false;
+    }
+    void registrationRules()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, deviceExists);
+        QFETCH(bool, accepted);
+        const QString device = deviceExists ? MakeFile(m_devices, QStringLiteral("x"))
+                                            : m_devices.filePath(QStringLiteral("none"));
+        QString error;
+        QCOMPARE(PortRegistry::RegisterVirtualPort(m_ports, name, device, &error), accepted);
+        QCOMPARE(error.isEmpty(), accepted);
+        QCOMPARE(PortRegistry(m_ports).VirtualPortNames().size(), accepted ? 1 : 0);
+    }
+
+    // A live registration is not taken over; a dangling one is replaced.
+    void takenAndDanglingNames()
+    {
+        const QString first = MakeFile(m_devices, QStringLiteral("first"));
+        const QString second = MakeFile(m_devices, QStringLiteral("second"));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("P"), first));
+        QString error;
+        QVERIFY(!PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("P"), second, &error));
+        QVERIFY(!error.isEmpty());
+        QFile::remove(first);
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("P"), second));
+        QCOMPARE(PortRegistry(m_ports).DevicePath(QStringLiteral("P")),
+                 QFileInfo(second).canonicalFilePath());
+    }
+
+    // Only the owner's registration is removed.
+    void unregister()
+    {
+        const QString mine = MakeFile(m_devices, QStringLiteral("mine"));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("P"), mine));
+        QVERIFY(!PortRegistry::UnregisterVirtualPort(m_ports, QStringLiteral("P"),
+                                                     m_devices.filePath(QStringLiteral("other"))));
+        QCOMPARE(PortRegistry(m_ports).VirtualPortNames(), QStringList{"P"});
+        QVERIFY(PortRegistry::UnregisterVirtualPort(m_ports, QStringLiteral("P"), mine));
+        QVERIFY(PortRegistry(m_ports).VirtualPortNames().isEmpty());
+        QVERIFY(!QFileInfo(QDir(m_ports).filePath(QStringLiteral("P"))).isSymLink());
+        QVERIFY(PortRegistry::UnregisterVirtualPort(m_ports, QStringLiteral("P")));
+    }
+
+    // The simulated panel registered as a port: the tool opens it by the
+    // listed name and the status shows the device path.
+    void simulatedPanelThroughRegistry()
+    {
+        SimulatedPanel panel;
+        QVERIFY(panel.Start());
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("ORL-SIM1"),
+                                                  panel.DevicePath()));
+        const PortRegistry registry(m_ports);
+        QVERIFY(registry.PortNames().contains(QStringLiteral("ORL-SIM1")));
+        const QString path = registry.DevicePath(QStringLiteral("ORL-SIM1"));
+        QCOMPARE(path, panel.DevicePath());
+
+        TModbus modbus;
+        QStringList status;
+        modbus.SetStatusSink([&status](const QString& s) { status << s; });
+        QVERIFY(modbus.OpenPort(path, 9600, 2, 0, true, 256) >= 0);
+        QCOMPARE(status, QStringList{path});
+        QVERIFY(modbus.ReportSlaveId(1, 8));
+        QCOMPARE(status.last(), QStringLiteral("CRC: 0"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestPortRegistry)
+#include "tst_port_registry.moc"

@@ -1,0 +1,275 @@
+// The simulated panel's own parts, without a line: request framing, the
+// answers it builds and its scripted faults.
+#include "link/block_crc.h"
+#include "link/crc16.h"
+#include "panel_responder.h"
+#include "request_framer.h"
+
+#include <QTest>
+
+namespace {
+
+QByteArray Closed(const QByteArray& body)
+{
+    QByteArray frame = body;
+    const uint16_t crc =
+        Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
+    frame.append(char(crc >> 8));
+    frame.append(char(crc & 0xFF));
+    return frame;
+}
+
+QByteArray Hex(const char* hex)
+{
+    return QByteArray::fromHex(hex);
+}
+
+PanelFault Fault(const char* script)
+{
+    const auto fault = PanelFault::Parse(QString::fromLatin1(script));
+    if (!fault)
+        qFatal("bad fault script in the test");
+    return *fault;
+}
+
+bool Intact(const QByteArray& frame)
+{
+    return Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size())) == 0;
+}
+
+}  // namespace
+
+class TestSimulatedPanel : public QObject {
+    Q_OBJECT
+private slots:
+    void frameLength_data()
+    {
+        QTest::addColumn<QByteArray>("head");
+        QTest::addColumn<int>("length");
+        QTest::newRow("empty") << QByteArray() << 0;
+        QTest::newRow("address only") << Hex("01") << 0;
+        QTest::newRow("identification") << Hex("0111") << 4;
+        QTest::newRow("poll") << Hex("010E") << 4;
+        QTest::newRow("function 70 without count") << Hex("014600") << 0;
+        QTest::newRow("read version") << Hex("01460001") << 7;
+        QTest::newRow("write block 9") << Hex("01460053") << 89;
+        QTest::newRow("count 0") << Hex("01460000") << -1;
+        QTest::newRow("count too large") << Hex("0146FFFF") << -1;
+        QTest::newRow("unknown function") << Hex("0103") << -1;
+    }
+    void frameLength()
+    {
+        QFETCH(QByteArray, head);
+        QFETCH(int, length);
+        QCOMPARE(RequestFramer::FrameLength(head), length);
+    }
+
+    void framerSplitsStream()
+    {
+        RequestFramer framer;
+        const QByteArray ident = Hex("0111C02C");
+        const QByteArray version = Hex("01460001000D18");
+        // A junk byte ahead, the second frame in two pieces.
+        framer.Feed(Hex("03") + ident + version.left(3), 0);
+        QCOMPARE(framer.Next().value_or(QByteArray()), ident);
+        QVERIFY(!framer.Next());
+        QVERIFY(framer.HasPartialFrame());
+        framer.Feed(version.mid(3), 10);
+        QCOMPARE(framer.Next().value_or(QByteArray()), version);
+        QVERIFY(!framer.Next());
+        QCOMPARE(framer.DroppedBytes(), 1);
+    }
+
+    void framerForgetsPartialFrameAfterSilence()
+    {
+        RequestFramer framer;
+        framer.Feed(Hex("014600"), 0);
+        framer.Feed(Hex("010E81E4"), RequestFramer::SilenceMs + 1);
+        QCOMPARE(framer.Next().value_or(QByteArray()), Hex("010E81E4"));
+        QCOMPARE(framer.DroppedBytes(), 3);
+    }
+
+    void faultParsing_data()
+    {
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<bool>("valid");
+        QTest::addColumn<int>("action");
+        QTest::addColumn<int>("request");
+        QTest::addColumn<int>("block");
+        QTest::addColumn<int>("count");
+        using A = PanelFault::Action;
+        using R = PanelRequest;
+        QTest::newRow("no answer")
+            << "no-answer" << true << int(A::NoAnswer) << int(R::Any) << -1 << -1;
+        QTest::newRow("crc of block 3 once") << "crc,request=read-block,block=3,count=1" << true
+                                             << int(A::Answer) << int(R::ReadBlock) << 3 << 1;
+        QTest::newRow("busy 5 polls")
+            << "busy,count=5" << true << int(A::Exception) << int(R::PollStatus) << -1 << 5;
+        QTest::newRow("version exception") << "exception,request=version" << true
+                                           << int(A::Exception) << int(R::ReadVersion) << -1 << -1;
+        QTest::newRow("apply answers 1") << "apply-not-started" << true << int(A::ApplyNotStarted)
+                                         << int(R::ApplyConfig) << -1 << -1;
+        QTest::newRow("busy with corrupt CRC")
+            << "busy,crc,count=2" << true << int(A::Exception) << int(R::PollStatus) << -1 << 2;
+        QTest::newRow("unknown kind") << "explode" << false << 0 << 0 << 0 << 0;
+        QTest::newRow("unknown request") << "crc,request=read" << false << 0 << 0 << 0 << 0;
+        QTest::newRow("bad number") << "short,by=x" << false << 0 << 0 << 0 << 0;
+        QTest::newRow("unknown key") << "late,speed=3" << false << 0 << 0 << 0 << 0;
+        QTest::newRow("unknown second kind") << "late,slow" << false << 0 << 0 << 0 << 0;
+        QTest::newRow("code out of range") << "exception,code=300" << false << 0 << 0 << 0 << 0;
+        QTest::newRow("empty") << "" << false << 0 << 0 << 0 << 0;
+    }
+    void faultParsing()
+    {
+        QFETCH(QString, script);
+        QFETCH(bool, valid);
+        QString error;
+        const auto fault = PanelFault::Parse(script, &error);
+        QCOMPARE(bool(fault), valid);
+        QCOMPARE(error.isEmpty(), valid);
+        if (!fault)
+            return;
+        QFETCH(int, action);
+        QFETCH(int, request);
+        QFETCH(int, block);
+        QFETCH(int, count);
+        QCOMPARE(int(fault->Kind), action);
+        QCOMPARE(int(fault->Request), request);
+        QCOMPARE(fault->Block, block);
+        QCOMPARE(fault->Count, count);
+        QVERIFY(!fault->Describe().isEmpty());
+    }
+
+    void faultModifiers()
+    {
+        QCOMPARE(Fault("late").DelayMs, PanelFault::LateDelayMs);
+        QVERIFY(PanelFault::LateDelayMs > 1000);
+        QCOMPARE(Fault("delay,delay=250").DelayMs, 250);
+        QCOMPARE(Fault("short,by=3").ShortBy, 3);
+        QCOMPARE(Fault("extra,bytes=2").ExtraBytes, 2);
+        QCOMPARE(Fault("exception,code=0x04").ExceptionCode, uint8_t(4));
+        QVERIFY(Fault("crc").CorruptCrc);
+    }
+
+    void answers_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::addColumn<QByteArray>("answer");
+        QTest::newRow("identification") << Hex("0111C02C") << Closed(Hex("011103200732"));
+        QTest::newRow("poll") << Hex("010E81E4") << Hex("010E81E4");
+        QTest::newRow("version") << Hex("01460001000D18") << Closed(Hex("0146000400010701"));
+        QTest::newRow("apply") << Hex("01460001034D19") << Closed(Hex("014600"));
+        QTest::newRow("read block 10") << Closed(Hex("01460002010A")) << Closed(Hex("01C602"));
+        QTest::newRow("write with wrong count")
+            << Closed(Hex("0146000302010000")) << Closed(Hex("01C603"));
+        QTest::newRow("unknown sub-command") << Closed(Hex("0146000109")) << Closed(Hex("01C601"));
+    }
+    void answers()
+    {
+        QFETCH(QByteArray, request);
+        QFETCH(QByteArray, answer);
+        PanelResponder panel;
+        const PanelAnswer got = panel.Respond(request);
+        QVERIFY(got.Send);
+        QCOMPARE(got.Bytes, answer);
+        QCOMPARE(got.DelayMs, 0);
+    }
+
+    void silentCases_data()
+    {
+        QTest::addColumn<QByteArray>("request");
+        QTest::newRow("another address") << Closed(Hex("0211"));
+        QTest::newRow("garbled request") << Hex("0111C02D");
+        QTest::newRow("too short") << Hex("0111");
+    }
+    void silentCases()
+    {
+        QFETCH(QByteArray, request);
+        PanelResponder panel;
+        QVERIFY(!panel.Respond(request).Send);
+    }
+
+    void identityAndFamily()
+    {
+        PanelResponder panel;
+        panel.Identity().Address = 5;
+        panel.Identity().Ident = PanelResponder::FamilyIdent(1);
+        QCOMPARE(panel.Respond(Closed(Hex("0511"))).Bytes, Closed(Hex("0511030C0932")));
+        QVERIFY(!panel.Respond(Closed(Hex("0111"))).Send);
+    }
+
+    // A block written is stored and read back the same; the other blocks stay.
+    void blockStore()
+    {
+        PanelResponder panel;
+        QByteArray write = Hex("014600090201");
+        const QByteArray payload = Hex("0A0B0C0D0E0F10");
+        write += payload;
+        const PanelAnswer ack = panel.Respond(Closed(write));
+        QCOMPARE(ack.Bytes, Closed(Hex("014600")));
+        QCOMPARE(panel.BlocksWritten(), 1);
+        const PanelAnswer read = panel.Respond(Closed(Hex("014600020101")));
+        QCOMPARE(read.Bytes.size(), 15);
+        QCOMPARE(read.Bytes.mid(6, 7), payload);
+        QVERIFY(Intact(read.Bytes));
+        QVERIFY(CheckBlockCrcs(panel.Image()));
+        QCOMPARE(panel.Respond(Closed(Hex("014600020100"))).Bytes.mid(6, 20), QByteArray(20, '\0'));
+    }
+
+    // A fault with a count is used up; one for a block spares the others.
+    void faultCountsAndTargets()
+    {
+        PanelResponder panel;
+        panel.AddFault(Fault("crc,request=read-block,block=3,count=2"));
+        const QByteArray read2 = Closed(Hex("014600020102"));
+        const QByteArray read3 = Closed(Hex("014600020103"));
+        QVERIFY(Intact(panel.Respond(read2).Bytes));
+        QVERIFY(!Intact(panel.Respond(read3).Bytes));
+        QVERIFY(!Intact(panel.Respond(read3).Bytes));
+        QVERIFY(Intact(panel.Respond(read3).Bytes));
+    }
+
+    void faultShapes()
+    {
+        const QByteArray version = Hex("01460001000D18");
+        auto answer = [&](const char* script) {
+            PanelResponder panel;
+            panel.AddFault(Fault(script));
+            return panel.Respond(version);
+        };
+        QVERIFY(!answer("no-answer").Send);
+        QCOMPARE(answer("exception").Bytes, Closed(Hex("01C601")));
+        QCOMPARE(answer("short,by=4").Bytes, Closed(Hex("0146000400010701")).left(6));
+        QCOMPARE(answer("extra,bytes=2").Bytes, Closed(Hex("0146000400010701")) + Hex("A5A5"));
+        QCOMPARE(answer("late").DelayMs, PanelFault::LateDelayMs);
+        const QByteArray corrupt = answer("crc").Bytes;
+        QCOMPARE(corrupt.size(), 10);
+        QVERIFY(!Intact(corrupt));
+        QCOMPARE(corrupt.left(8), Hex("0146000400010701"));
+    }
+
+    void busyThenReady()
+    {
+        PanelResponder panel;
+        panel.AddFault(Fault("busy,count=2"));
+        const QByteArray poll = Hex("010E81E4");
+        QCOMPARE(panel.Respond(poll).Bytes, Closed(Hex("018E06")));
+        QCOMPARE(panel.Respond(poll).Bytes, Closed(Hex("018E06")));
+        QCOMPARE(panel.Respond(poll).Bytes, poll);
+    }
+
+    // A write that is refused or unanswered stores nothing.
+    void refusedWriteStoresNothing()
+    {
+        PanelResponder panel;
+        panel.AddFault(Fault("exception,request=write-block,count=1"));
+        const QByteArray write = Closed(Hex("01460009020101020304050607"));
+        QCOMPARE(panel.Respond(write).Bytes, Closed(Hex("01C601")));
+        QCOMPARE(panel.BlocksWritten(), 0);
+        QCOMPARE(panel.Respond(write).Bytes, Closed(Hex("014600")));
+        QCOMPARE(panel.BlocksWritten(), 1);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSimulatedPanel)
+#include "tst_simulated_panel.moc"
