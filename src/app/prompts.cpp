@@ -7,10 +7,10 @@ namespace {
 QMessageBox::Icon ToBoxIcon(Prompts::Icon icon)
 {
     switch (icon) {
-    case Prompts::Icon::Information: return QMessageBox::Information;
-    case Prompts::Icon::Warning: return QMessageBox::Warning;
-    case Prompts::Icon::Error: return QMessageBox::Critical;
-    case Prompts::Icon::Question: return QMessageBox::Question;
+        case Prompts::Icon::Information: return QMessageBox::Information;
+        case Prompts::Icon::Warning: return QMessageBox::Warning;
+        case Prompts::Icon::Error: return QMessageBox::Critical;
+        case Prompts::Icon::Question: return QMessageBox::Question;
     }
     return QMessageBox::NoIcon;
 }
@@ -25,8 +25,8 @@ bool WidgetPrompts::Question(QWidget* parent, const QString& caption, const QStr
     return box.exec() == QMessageBox::Ok;
 }
 
-void WidgetPrompts::Message(QWidget* parent, const QString& caption, const QString& text,
-                            Icon icon, const QString& detail)
+void WidgetPrompts::Message(QWidget* parent, const QString& caption, const QString& text, Icon icon,
+                            const QString& detail)
 {
     QMessageBox box(ToBoxIcon(icon), caption, text, QMessageBox::Ok, parent);
     if (!detail.isEmpty())

@@ -1,0 +1,248 @@
+#include "app/tfmain.h"
+
+#include "app/application.h"
+#include "app/tfmbparam.h"
+#include "app/ui_texts.h"
+#include "link/port_registry.h"
+#include "model/address_rule.h"
+#include "pages/dev_config_page.h"
+#include "pages/mbus_settings_page.h"
+#include "widgets/popup_menu.h"
+#include "widgets/vertical_pager.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+// Routes the key presses of an address field through the window's filter.
+class AddressKeyFilter : public QObject {
+public:
+    AddressKeyFilter(TFMain& main, QLineEdit* field) : QObject(field), m_main(main), m_field(field)
+    {
+    }
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched != m_field || event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        // Navigation keys and shortcuts (copy, paste, select all) carry no
+        // typed character and pass; typed characters go through the rule.
+        if (key->text().isEmpty() ||
+            (key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+            return false;
+        const QChar c = key->text().front();
+        if (c.category() == QChar::Other_Control && c != QChar(8))
+            return false;
+        return !m_main.EDeviceAddrKeyPress(m_field, c);
+    }
+
+private:
+    TFMain& m_main;
+    QLineEdit* m_field;
+};
+}  // namespace
+
+TFMain::TFMain(TApplication& app) : m_app(app)
+{
+    setObjectName(QStringLiteral("FMain"));
+    setWindowTitle(m_app.Title);
+    setWindowIcon(QIcon());
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(central);
+    Modbus.SetStatusSink([this](const QString& text) { ShowLinkStatus(text); });
+    Modbus.SetAlertSink([] { QApplication::beep(); });
+    BuildToolBar(central);
+    BuildPages();
+    BuildMenu();
+    BuildStatusBar();
+    WireCommands();
+
+    OpenDialog.Title = QStringLiteral("Открыть");
+    SaveDialog.Title = QStringLiteral("Сохранить как");
+    for (FileDialogSpec* d : {&OpenDialog, &SaveDialog}) {
+        d->Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"),
+                      QStringLiteral("Все файлы (*.*)")};
+        d->DefaultSuffix = QStringLiteral("cfg");
+    }
+    SaveDialog.Save = true;
+    SaveDialog.ConfirmOverwrite = true;
+
+    FormCreate();
+}
+
+TFMain::~TFMain()
+{
+    FormDestroy();
+}
+
+void TFMain::FormCreate()
+{
+    m_registry = std::make_unique<PortRegistry>();
+    InitOutDataBaseGrid();
+    SetupCrossBar();
+    SetupExternalNet();
+    ShowConfigPage();
+    NewConfiguration(false);
+    ShowStatus(UiText::VersionStatus);
+    AdvOfficePage2->FillTimeoutList();
+}
+
+void TFMain::FormDestroy()
+{
+    FMBParam.reset();
+    m_registry.reset();
+}
+
+void TFMain::CreatePortPanel()
+{
+    FMBParam = std::make_unique<TFMBParam>(*this, *m_registry);
+}
+
+void TFMain::ShowLinkStatus(const QString& text)
+{
+    L4->setText(text);
+}
+
+void TFMain::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shownOnce)
+        return;
+    m_shownOnce = true;
+    // The warning comes up together with the window, once it is on screen.
+    QTimer::singleShot(0, this, [this] { FormShow(); });
+}
+
+void TFMain::FormShow()
+{
+    if (m_app.PlatformSupported())
+        return;
+    m_app.prompts().Message(this, UiText::AppTitle, UiText::PlatformWarning,
+                            Prompts::Icon::Warning);
+    AdvOfficePager->setTabsAntialiased(false);
+    for (QToolButton* b : {SBReadConfig, SBWriteConfig, SBApplyConfig})
+        b->setEnabled(false);
+    for (QAction* a : {MIRead, MIWrite, MIApply, N20})
+        a->setEnabled(false);
+}
+
+bool TFMain::FormCloseQuery()
+{
+    return m_app.prompts().Question(this, UiText::AppTitle, UiText::CloseQuestion,
+                                    Prompts::Icon::Warning, false);
+}
+
+void TFMain::closeEvent(QCloseEvent* event)
+{
+    if (m_exitWithoutQuestion || FormCloseQuery())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TFMain::N7Click()
+{
+    m_exitWithoutQuestion = true;
+    close();
+}
+
+void TFMain::ShowStatus(const QString& text)
+{
+    StatusBar->setText(text);
+}
+
+QString TFMain::StatusText() const
+{
+    return StatusBar->text();
+}
+
+void TFMain::SetTitles(const QString& title)
+{
+    setWindowTitle(title);
+    m_app.Title = title;
+}
+
+void TFMain::ShowConfigPage()
+{
+    AdvOfficePager->setActivePage(AdvOfficePage2);
+}
+
+void TFMain::InstallAddressHandlers(QLineEdit* field)
+{
+    field->installEventFilter(new AddressKeyFilter(*this, field));
+    connect(field, &QLineEdit::textChanged, this, [this, field] { EDeviceAddrChange(field); });
+}
+
+bool TFMain::EDeviceAddrKeyPress(QLineEdit*, QChar key)
+{
+    return AddressKeyAccepted(key);
+}
+
+void TFMain::EDeviceAddrChange(QLineEdit* sender)
+{
+    if (const auto replacement = ClampedAddressText(sender->text()))
+        sender->setText(*replacement);
+}
+
+void TFMain::SBShowPopup(QAbstractButton* button)
+{
+    QMenu* menu = PopupMenuOf(button);
+    if (!menu)
+        return;
+    menu->popup(PopupPositionBelow(button));
+}
+
+void TFMain::SBNewConfigClick()
+{
+    NewConfiguration(true);
+}
+
+void TFMain::NewConfiguration(bool fromUser)
+{
+    DefaultDevConfig();
+    DefaultMBSettings();
+    DefaultInputType();
+    DefaultCrossBar();
+    DefaultOutDataBase();
+    DefaultDispSettings();
+    DefaultExternalNet();
+    if (fromUser)
+        SetTitles(UiText::NewTitle);
+    ShowConfigPage();
+    ShowStatus(UiText::VersionStatus);
+    m_state.HasFileName = false;
+}
+
+void TFMain::ReplaceImage(const ConfigImage& image, int32_t familyCode)
+{
+    // The family first: the refreshes of the model and the window layout read it.
+    m_state.FamilyCode = familyCode;
+    m_state.Image = image;
+    GetDevConfig();
+    GetMBusSettings();
+    GetCrossBar();
+    GetInputType();
+    GetOutDataBase();
+    GetDispSettings();
+    GetExternalNet();
+}
+
+void TFMain::CollectPages()
+{
+    SetDevConfig();
+    SetMBusSettings();
+}

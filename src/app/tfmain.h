@@ -1,0 +1,165 @@
+#pragma once
+
+#include "app/prompts.h"
+#include "link/modbus.h"
+#include "model/config_image.h"
+#include "pages/page_host.h"
+
+#include <QMainWindow>
+
+#include <memory>
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class PortRegistry;
+class TApplication;
+class TFMBParam;
+class TDevConfigPage;
+class TMBusSettingsPage;
+class VerticalPager;
+
+// The main window: it owns the configuration image with its companion
+// fields, the pages and the commands.
+class TFMain : public QMainWindow, public PageHost {
+    Q_OBJECT
+public:
+    static constexpr int ClientWidth = 692;
+    static constexpr int ClientHeight = 482;
+
+    explicit TFMain(TApplication& app);
+    ~TFMain() override;
+
+    TApplication& App() { return m_app; }
+
+    // PageHost
+    ConfigState& State() override { return m_state; }
+    void ShowStatus(const QString& text) override;
+    void GetDispSettings() override;
+    void GetInputType() override;
+    void InstallAddressHandlers(QLineEdit* field) override;
+    void SBShowPopup(QAbstractButton* button) override;
+
+    QString StatusText() const;
+    // The low-level status texts of the channel and the device commands go
+    // to L4 on the hidden tests page.
+    void ShowLinkStatus(const QString& text);
+
+    // The window's life.
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormDestroy();
+    // The creation point of the port settings panel, right after the window.
+    void CreatePortPanel();
+
+    // Commands.
+    void SBNewConfigClick();
+    void SBLoadFileClick();
+    void SBSaveFileClick();
+    // With a dialog asks for the file name; without, saves to CurrentFileName.
+    void SBSaveAsFileClick(bool withDialog = true);
+    void SBMBusParametersClick();
+    void ReadDataFromDevice();
+    void WriteDataToDevice();
+    void SBApplyConfigClick();
+    void N7Click();
+    void N20Click();
+
+    // The rules of the address fields (EDeviceAddr and ENetAddress).
+    // Returns false when the key is to be discarded.
+    bool EDeviceAddrKeyPress(QLineEdit* sender, QChar key);
+    void EDeviceAddrChange(QLineEdit* sender);
+
+    // The whole-image operations every page takes part in.
+    void NewConfiguration(bool fromUser);
+    void ReplaceImage(const ConfigImage& image, int32_t familyCode);
+    void CollectPages();
+    void SetTitles(const QString& title);
+    void ShowConfigPage();
+
+    // Page operations, by name.
+    void DefaultDevConfig();
+    void GetDevConfig();
+    void SetDevConfig();
+    void DefaultMBSettings();
+    void GetMBusSettings();
+    void SetMBusSettings();
+    void DefaultInputType();
+    void DefaultCrossBar();
+    void GetCrossBar();
+    void DefaultOutDataBase();
+    void GetOutDataBase();
+    void DefaultDispSettings();
+    void DefaultExternalNet();
+    void GetExternalNet();
+    void InitOutDataBaseGrid();
+    void SetupCrossBar();
+    void SetupExternalNet();
+
+    // Controls.
+    QToolButton* SBNewConfig;
+    QToolButton* SBLoadFile;
+    QToolButton* SBSaveFile;
+    QToolButton* SBMBusParameters;
+    QToolButton* SBReadConfig;
+    QToolButton* SBWriteConfig;
+    QToolButton* SBApplyConfig;
+    QLabel* LDeviceAddr;
+    QLineEdit* EDeviceAddr;
+    VerticalPager* AdvOfficePager;
+    QWidget* AdvOfficePage1;
+    TDevConfigPage* AdvOfficePage2;
+    TMBusSettingsPage* AdvOfficePage3;
+    QWidget* AdvOfficePage4;
+    QWidget* AdvOfficePage5;
+    QWidget* AdvOfficePage6;
+    QWidget* AdvOfficePage7;
+    QWidget* AdvOfficePage8;
+    QLabel* L4;
+    QLabel* StatusBar;
+    // Menu items.
+    QAction* MIOpen;
+    QAction* MISave;
+    QAction* MISaveAs;
+    QAction* N7;
+    QAction* MIRead;
+    QAction* MIWrite;
+    QAction* MIApply;
+    QAction* MINew;
+    QAction* MIConnection;
+    QAction* N20;
+
+    // The serial channel, closed between device commands.
+    TModbus Modbus;
+    // The port settings panel, created right after the window.
+    std::unique_ptr<TFMBParam> FMBParam;
+    // Keep a read or a write from starting again while one of its kind runs.
+    static inline bool ReadAllowed = true;
+    static inline bool WriteAllowed = true;
+
+    // The file dialogs, created once and keeping their last file name.
+    FileDialogSpec OpenDialog;
+    FileDialogSpec SaveDialog;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildToolBar(QWidget* strip);
+    void BuildMenu();
+    void BuildPages();
+    void BuildStatusBar();
+    void WireCommands();
+    void Bind(QAction* action, void (TFMain::*handler)());
+    void Bind(QToolButton* button, void (TFMain::*handler)());
+
+    TApplication& m_app;
+    ConfigState m_state;
+    // The reader of the system's port list, used by the port settings panel.
+    std::unique_ptr<PortRegistry> m_registry;
+    bool m_shownOnce = false;
+    bool m_exitWithoutQuestion = false;
+};

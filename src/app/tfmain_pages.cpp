@@ -1,0 +1,46 @@
+// The page operations of the main window, by name. Pages that are not built
+// yet keep empty operations so the orders of New, refresh and collection
+// stay in one place.
+#include "app/tfmain.h"
+#include "pages/dev_config_page.h"
+#include "pages/mbus_settings_page.h"
+
+void TFMain::DefaultDevConfig()
+{
+    AdvOfficePage2->DefaultDevConfig();
+}
+void TFMain::GetDevConfig()
+{
+    AdvOfficePage2->GetDevConfig();
+}
+void TFMain::SetDevConfig()
+{
+    AdvOfficePage2->SetDevConfig();
+}
+
+void TFMain::DefaultMBSettings()
+{
+    AdvOfficePage3->DefaultMBSettings();
+}
+void TFMain::GetMBusSettings()
+{
+    AdvOfficePage3->GetMBusSettings();
+}
+void TFMain::SetMBusSettings()
+{
+    AdvOfficePage3->SetMBusSettings();
+}
+
+void TFMain::DefaultInputType() {}
+void TFMain::GetInputType() {}
+void TFMain::DefaultCrossBar() {}
+void TFMain::GetCrossBar() {}
+void TFMain::DefaultOutDataBase() {}
+void TFMain::GetOutDataBase() {}
+void TFMain::DefaultDispSettings() {}
+void TFMain::GetDispSettings() {}
+void TFMain::DefaultExternalNet() {}
+void TFMain::GetExternalNet() {}
+void TFMain::InitOutDataBaseGrid() {}
+void TFMain::SetupCrossBar() {}
+void TFMain::SetupExternalNet() {}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "pages/editor_page.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QRadioButton;
+class RoundedGroupBox;
+
+// The page "ModBus": the panel's own Modbus slave port (block 1). Edits stay
+// in the controls until SetMBusSettings collects them.
+class TMBusSettingsPage : public EditorPage {
+    Q_OBJECT
+public:
+    explicit TMBusSettingsPage(PageHost& host, QWidget* parent = nullptr);
+
+    void DefaultMBSettings();
+    void GetMBusSettings();
+    // Fails with the conversion error when the address text is not a number.
+    void SetMBusSettings();
+
+    QLabel* Label2;
+    QLineEdit* ENetAddress;
+    QLabel* Label3;
+    QComboBox* CBBaudRate;
+    RoundedGroupBox* AGBStopBits;
+    QRadioButton* RBTwoStopBits;
+    QRadioButton* RBOneStopBits;
+    RoundedGroupBox* AGBParity;
+    QRadioButton* RBNoParity;
+    QRadioButton* RBEvenParity;
+    QRadioButton* RBOddParity;
+};

@@ -1,0 +1,353 @@
+#include "app/ui_texts.h"
+#include "app_fixture.h"
+#include "widgets/popup_menu.h"
+#include "widgets/vertical_pager.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+private slots:
+    void startState()
+    {
+        AppFixture f;
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(f.app.Title, QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
+        QCOMPARE(f.main->AdvOfficePager->activePage()->objectName(),
+                 QStringLiteral("AdvOfficePage2"));
+        QCOMPARE(f.find<QLabel>("L4")->text(), QStringLiteral("<Статус>"));
+        QCOMPARE(f.main->EDeviceAddr->text(), QStringLiteral("1"));
+        QVERIFY(!f.main->State().HasFileName);
+        QVERIFY(f.main->State().CurrentFileName.isEmpty());
+        QVERIFY(f.prompts.shown.isEmpty());
+    }
+
+    // After start-up, blocks 7..9, byte 4 of block 0 and the CRC words are zero.
+    void startImage()
+    {
+        AppFixture f;
+        const ConfigImage& image = f.main->State().Image;
+        for (int i = BlockDirectory[7].Offset; i < ConfigImageSize; ++i)
+            QCOMPARE(int(image[i]), 0);
+        QCOMPARE(int(image[4]), 0);
+        for (const ConfigBlock& b : BlockDirectory) {
+            QCOMPARE(int(image[b.CrcOffset()]), 0);
+            QCOMPARE(int(image[b.CrcOffset() + 1]), 0);
+        }
+        QCOMPARE(f.bytes(0, 6), (QList<int>{2, 1, 32, 1, 0, 0}));
+    }
+
+    void frame()
+    {
+        AppFixture f;
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        QCOMPARE(f.main->centralWidget()->size().width(), 692);
+        QCOMPARE(f.main->width(), 692);
+        QCOMPARE(f.main->height() - f.main->menuBar()->sizeHint().height(), 482);
+        QCOMPARE(f.main->minimumSize(), f.main->maximumSize());
+
+        // Tool buttons in order with their hints.
+        const QList<QPair<const char*, QString>> buttons{{"SBNewConfig", "Новая конфигурация"},
+                                                         {"SBLoadFile", "Открыть"},
+                                                         {"SBSaveFile", "Сохранить"},
+                                                         {"SBMBusParameters", "Параметры связи"},
+                                                         {"SBReadConfig", "Считать конфигурацию"},
+                                                         {"SBWriteConfig", "Записать конфигурацию"},
+                                                         {"SBApplyConfig", "Применить изменения"}};
+        int lastX = -1;
+        for (const auto& [name, hint] : buttons) {
+            auto* b = f.find<QToolButton>(name);
+            QCOMPARE(b->toolTip(), hint);
+            QVERIFY2(b->x() > lastX, name);
+            lastX = b->x();
+        }
+        QCOMPARE(f.main->SBMBusParameters->width(), 38);
+        QVERIFY(f.main->EDeviceAddr->x() > lastX);
+        QCOMPARE(f.main->EDeviceAddr->toolTip(), QStringLiteral("Адрес устройства в сети"));
+        QCOMPARE(f.main->EDeviceAddr->width(), 40);
+        QCOMPARE(f.main->LDeviceAddr->text(), QStringLiteral("Адрес устройства"));
+        QVERIFY(f.main->LDeviceAddr->font().bold());
+    }
+
+    void menu()
+    {
+        AppFixture f;
+        QStringList top;
+        for (QAction* a : f.main->menuBar()->actions())
+            top << a->text();
+        QCOMPARE(top, (QStringList{"Файл", "Конфигурация", "Связь", "Инфо"}));
+        auto items = [&](int i) {
+            QStringList texts;
+            for (QAction* a : f.main->menuBar()->actions()[i]->menu()->actions())
+                texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            return texts;
+        };
+        QCOMPARE(items(0), (QStringList{"Открыть", "Сохранить", "Сохранить как...", "-", "Выход"}));
+        QCOMPARE(items(1), (QStringList{"Считать", "Записать", "Применить", "-", "Новая"}));
+        QVERIFY(!f.main->menuBar()->actions()[2]->menu());
+        QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));
+        QCOMPARE(f.main->N7->text(), QStringLiteral("Выход"));
+    }
+
+    void pages()
+    {
+        AppFixture f;
+        VerticalPager* pager = f.main->AdvOfficePager;
+        QCOMPARE(pager->count(), 8);
+        const QStringList names{"AdvOfficePage1", "AdvOfficePage2", "AdvOfficePage3",
+                                "AdvOfficePage5", "AdvOfficePage4", "AdvOfficePage7",
+                                "AdvOfficePage6", "AdvOfficePage8"};
+        const QStringList captions{"ТЕСТЫ",  "Конфигурация", "ModBus",       "Входы",
+                                   "Выходы", "Структура",    "Сигнализация", "Внешняя сеть"};
+        for (int i = 0; i < 8; ++i) {
+            QCOMPARE(pager->page(i)->objectName(), names[i]);
+            QCOMPARE(pager->caption(i), captions[i]);
+            QCOMPARE(pager->isTabVisible(i), i != 0 && i != 7);
+        }
+    }
+
+    void addressField_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("300") << ""
+                             << "300"
+                             << "255";
+        QTest::newRow("letter ignored") << "12"
+                                        << "a"
+                                        << "12";
+        QTest::newRow("minus ignored") << "12"
+                                       << "-"
+                                       << "12";
+        QTest::newRow("two digits") << ""
+                                    << "42"
+                                    << "42";
+    }
+
+    // Typing goes through the key filter and the range rule.
+    void addressField()
+    {
+        QFETCH(QString, start);
+        QFETCH(QString, typed);
+        QFETCH(QString, result);
+        AppFixture f;
+        QLineEdit* edit = f.main->EDeviceAddr;
+        edit->setText(start);
+        edit->selectAll();
+        if (!start.isEmpty())
+            edit->end(false);
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(edit->text(), result);
+    }
+
+    void addressFieldDeleteAll()
+    {
+        AppFixture f;
+        QLineEdit* edit = f.main->EDeviceAddr;
+        edit->setText("57");
+        edit->end(false);
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QStringLiteral("5"));
+        QTest::keyClick(edit, Qt::Key_Backspace);
+        QCOMPARE(edit->text(), QStringLiteral("1"));
+    }
+
+    // The rule runs again after its own replacement and then leaves the text.
+    void addressRuleRunsOnceMore()
+    {
+        AppFixture f;
+        QLineEdit* edit = f.main->EDeviceAddr;
+        QStringList changes;
+        connect(edit, &QLineEdit::textChanged, edit, [&](const QString& t) { changes << t; });
+        // The rule's replacement reaches later handlers first (it is made
+        // from within the first change), then the original change arrives.
+        edit->setText("999");
+        QCOMPARE(edit->text(), QStringLiteral("255"));
+        QCOMPARE(changes, (QStringList{"255", "999"}));
+        changes.clear();
+        edit->setText("0");
+        QCOMPARE(changes, (QStringList{"1", "0"}));
+        // Pasted text that starts with a valid number stays as it is.
+        edit->setText("12ab");
+        QCOMPARE(edit->text(), QStringLiteral("12ab"));
+    }
+
+    void newConfigurationTitles()
+    {
+        AppFixture f;
+        f.main->State().HasFileName = true;
+        f.main->State().CurrentFileName = "/tmp/x.cfg";
+        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePage3);
+        f.main->ShowStatus("something else");
+        f.main->SBNewConfig->click();
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("[New] - Orlix Configuration tool"));
+        QCOMPARE(f.app.Title, f.main->windowTitle());
+        QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
+        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage2);
+        QVERIFY(!f.main->State().HasFileName);
+        QCOMPARE(f.main->State().CurrentFileName, QStringLiteral("/tmp/x.cfg"));
+    }
+
+    // New does not clear the image first: blocks 7..9 and the CRC words stay.
+    void newKeepsExternalNetAndCrcWords()
+    {
+        AppFixture f;
+        ConfigImage& image = f.main->State().Image;
+        image[233] = 5;
+        image[480] = 0x77;
+        image[21] = 0x12;
+        f.main->MINew->trigger();
+        QCOMPARE(int(image[233]), 5);
+        QCOMPARE(int(image[480]), 0x77);
+        QCOMPARE(int(image[21]), 0x12);
+    }
+
+    void closeQuestion()
+    {
+        AppFixture f;
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        f.prompts.answers.enqueue(false);
+        QVERIFY(!f.main->close());
+        QVERIFY(f.main->isVisible());
+        QCOMPARE(f.prompts.shown.size(), 1);
+        const auto& q = f.prompts.shown[0];
+        QCOMPARE(q.kind, FakePrompts::Shown::Question);
+        QCOMPARE(q.caption, QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(q.text, QStringLiteral("Завершить работу программы?"));
+        QCOMPARE(q.icon, Prompts::Icon::Warning);
+        QVERIFY(!q.okIsDefault);
+
+        f.prompts.answers.enqueue(true);
+        QVERIFY(f.main->close());
+        QVERIFY(!f.main->isVisible());
+    }
+
+    void exitWithoutQuestion()
+    {
+        AppFixture f;
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        f.prompts.answers.enqueue(false);  // would keep the window if asked
+        f.main->N7->trigger();
+        QVERIFY(!f.main->isVisible());
+        QVERIFY(f.prompts.shown.isEmpty());
+    }
+
+    void platformWarning()
+    {
+        AppFixture f(false);
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        QTRY_COMPARE(f.prompts.shown.size(), 1);
+        const auto& m = f.prompts.shown[0];
+        QCOMPARE(m.kind, FakePrompts::Shown::Message);
+        QCOMPARE(m.caption, QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(m.text, QStringLiteral("Поддерживаются только Windows NT4.0/2000/XP/Vista/7 - \n"
+                                        "функциональность ограничена"));
+        QCOMPARE(m.icon, Prompts::Icon::Warning);
+        for (QToolButton* b : {f.main->SBReadConfig, f.main->SBWriteConfig, f.main->SBApplyConfig})
+            QVERIFY(!b->isEnabled());
+        for (QAction* a : {f.main->MIRead, f.main->MIWrite, f.main->MIApply, f.main->N20})
+            QVERIFY(!a->isEnabled());
+        QVERIFY(!f.main->AdvOfficePager->tabsAntialiased());
+        QVERIFY(f.main->SBLoadFile->isEnabled());
+        QVERIFY(f.main->MIOpen->isEnabled());
+        QVERIFY(f.main->SBNewConfig->isEnabled());
+        QVERIFY(f.main->SBSaveFile->isEnabled());
+        // Shown once, not again on a later show.
+        f.main->hide();
+        f.main->show();
+        QTest::qWait(20);
+        QCOMPARE(f.prompts.shown.size(), 1);
+    }
+
+    void supportedPlatformNoWarning()
+    {
+        AppFixture f(true);
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        QTest::qWait(20);
+        QVERIFY(f.prompts.shown.isEmpty());
+        QVERIFY(f.main->SBReadConfig->isEnabled());
+        QVERIFY(f.main->N20->isEnabled());
+    }
+
+    void errorBoxText_data()
+    {
+        QTest::addColumn<QString>("message");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("letter") << "Ошибка I/O"
+                                << "Ошибка I/O.";
+        QTest::newRow("blank") << "Невозможно открыть порт "
+                               << "Невозможно открыть порт ";
+        QTest::newRow("full stop") << "Готово."
+                                   << "Готово.";
+        QTest::newRow("comma") << "a,"
+                               << "a,";
+        QTest::newRow("digit") << "v1.50"
+                               << "v1.50.";
+        QTest::newRow("slash") << "a/"
+                               << "a/.";
+        QTest::newRow("empty") << ""
+                               << "";
+    }
+
+    void errorBoxText()
+    {
+        QFETCH(QString, message);
+        QFETCH(QString, shown);
+        QCOMPARE(ErrorBoxText(message), shown);
+    }
+
+    // A failing command shows its message in the error box captioned with
+    // the application title; an abort shows nothing; the program goes on.
+    void commandErrors()
+    {
+        AppFixture f;
+        f.main->SetTitles(UiText::NewTitle);
+        QVERIFY(!f.app.RunCommand([] { throw CommandError("Ошибка I/O", "detail text"); }));
+        QCOMPARE(f.prompts.shown.size(), 1);
+        QCOMPARE(f.prompts.shown[0].caption, QStringLiteral("[New] - Orlix Configuration tool"));
+        QCOMPARE(f.prompts.shown[0].text, QStringLiteral("Ошибка I/O."));
+        QCOMPARE(f.prompts.shown[0].detail, QStringLiteral("detail text"));
+        QCOMPARE(f.prompts.shown[0].icon, Prompts::Icon::Error);
+        QVERIFY(!f.app.RunCommand([] { throw CommandAbort(); }));
+        QCOMPARE(f.prompts.shown.size(), 1);
+        QVERIFY(!f.app.RunCommand([] { StrToInt("12ab"); }));
+        QCOMPARE(f.prompts.shown[1].text, QStringLiteral("'12ab' is not a valid integer value."));
+        QVERIFY(f.app.RunCommand([] {}));
+    }
+
+    // The fill menu drops down with its top-left corner at the button's
+    // bottom-left corner; a button without a menu does nothing.
+    void popupBelowButton()
+    {
+        AppFixture f;
+        f.main->show();
+        QVERIFY(QTest::qWaitForWindowExposed(f.main));
+        auto* button = new QToolButton(f.main->AdvOfficePage2);
+        button->setGeometry(225, 10, 40, 25);
+        button->show();
+        QMenu menu;
+        menu.addAction("x");
+        f.main->SBShowPopup(button);  // no menu yet: nothing happens
+        QVERIFY(!menu.isVisible());
+        SetPopupMenu(button, &menu);
+        f.main->SBShowPopup(button);
+        QVERIFY(menu.isVisible());
+        QCOMPARE(menu.pos(), button->mapToGlobal(QPoint(0, 25)));
+        menu.hide();
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_main_window.moc"

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "app/application.h"
+#include "app/tfmain.h"
+#include "fake_prompts.h"
+#include "model/command_error.h"
+#include "pages/dev_config_page.h"
+#include "pages/mbus_settings_page.h"
+#include "widgets/vertical_pager.h"
+
+#include <QAction>
+#include <QTest>
+#include <QToolButton>
+
+// A started application with the prompts fake: the main window created (its
+// FormCreate has run) but not shown.
+struct AppFixture {
+    FakePrompts prompts;
+    TApplication app{prompts};
+    TFMain* main = nullptr;
+
+    explicit AppFixture(bool platformSupported = true)
+    {
+        app.PlatformSupported = [platformSupported] { return platformSupported; };
+        app.CreateForms();
+        main = app.FMain();
+    }
+
+    template <typename T>
+    T* find(const char* name) const
+    {
+        T* w = main->findChild<T*>(QLatin1String(name));
+        if (!w)
+            qFatal("no control named %s", name);
+        return w;
+    }
+
+    // The bytes of the image from `offset`, `count` of them.
+    QList<int> bytes(int offset, int count) const
+    {
+        QList<int> out;
+        for (int i = 0; i < count; ++i)
+            out.append(main->State().Image[offset + i]);
+        return out;
+    }
+};
