@@ -1,0 +1,131 @@
+// The device commands of the main window: read, write, apply and device
+// information. The exchanges themselves are PanelLink's; here are the
+// window's parts: the cursor, the flags, the image, the titles.
+#include "app/application.h"
+#include "app/tfmain.h"
+#include "app/tfmbparam.h"
+#include "app/ui_texts.h"
+#include "link/pause.h"
+#include "model/command_error.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QToolButton>
+
+#include <functional>
+#include <memory>
+
+namespace {
+constexpr unsigned long StepPauseMs = 20;
+
+// Runs its closing steps on every path out of a command.
+class ClosingSteps {
+public:
+    explicit ClosingSteps(std::function<void()> steps) : m_steps(std::move(steps)) {}
+    ~ClosingSteps() { m_steps(); }
+    ClosingSteps(const ClosingSteps&) = delete;
+    ClosingSteps& operator=(const ClosingSteps&) = delete;
+
+private:
+    std::function<void()> m_steps;
+};
+
+void ShowWaitCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    QCoreApplication::processEvents();
+}
+
+QString ModelName(int family)
+{
+    return family == 1 ? QStringLiteral("ОРЛ-09") : QStringLiteral("ОРЛ-07");
+}
+}  // namespace
+
+void TFMain::SBMBusParametersClick()
+{
+    FMBParam->ShowUnder(SBMBusParameters);
+}
+
+void TFMain::ReadDataFromDevice()
+{
+    if (!ReadAllowed)
+        return;
+    // The panel's blocks are gathered aside; the image keeps its blocks 7..9,
+    // which no panel supplies.
+    auto buffer = std::make_unique<ConfigImage>(m_state.Image);
+    const uint8_t address = uint8_t(StrToInt(EDeviceAddr->text()));
+    ShowWaitCursor();
+    ReadAllowed = false;
+    ClosingSteps closing([&] {
+        FMBParam->Disconnect();
+        buffer.reset();
+        QGuiApplication::restoreOverrideCursor();
+        QCoreApplication::processEvents();
+        ReadAllowed = true;
+    });
+
+    const int family = FMBParam->Connect(true);
+    Pause(StepPauseMs);
+    FMBParam->Link().ReadBlocks(address, *buffer);
+
+    ReplaceImage(*buffer, family);
+    ShowStatus(UiText::VersionStatus);
+    SetTitles(UiText::ReadedTitle);
+    m_state.HasFileName = false;
+}
+
+void TFMain::WriteDataToDevice()
+{
+    if (!WriteAllowed)
+        return;
+    if (!m_app.prompts().Question(this, UiText::AppTitle,
+                                  QStringLiteral("Передать данные программирования?"),
+                                  Prompts::Icon::Question, false))
+        return;
+    CollectPages();
+    const uint8_t address = uint8_t(StrToInt(EDeviceAddr->text()));
+    ShowWaitCursor();
+    WriteAllowed = false;
+    ClosingSteps closing([&] {
+        FMBParam->Disconnect();
+        QGuiApplication::restoreOverrideCursor();
+        QCoreApplication::processEvents();
+        WriteAllowed = true;
+    });
+
+    FMBParam->Connect(true);
+    FMBParam->Link().WriteBlocks(address, m_state.Image);
+    SetTitles(UiText::AppTitle);
+}
+
+void TFMain::SBApplyConfigClick()
+{
+    ClosingSteps closing([&] { FMBParam->Disconnect(); });
+    FMBParam->Connect(true);
+    Pause(StepPauseMs);
+    const uint8_t address = uint8_t(StrToInt(EDeviceAddr->text()));
+    FMBParam->Link().Apply(address);
+}
+
+void TFMain::N20Click()
+{
+    const int address = StrToInt(EDeviceAddr->text());
+    ClosingSteps closing([&] { FMBParam->Disconnect(); });
+    const int family = FMBParam->Connect(false);
+    Pause(StepPauseMs);
+    const FirmwareInfo firmware = FMBParam->Link().ReadFirmware(uint8_t(address));
+
+    const QString caption = QStringLiteral("Информация об устройстве №") +
+                            QString::number(address) + QStringLiteral("  (") +
+                            FMBParam->Settings().PortName + QStringLiteral(")");
+    const QString text =
+        QStringLiteral("—  Тип прибора:            ") + ModelName(family) + QLatin1Char('\n') +
+        QStringLiteral("—  Firmware version:     ") + QString::number(firmware.Major) +
+        QLatin1Char('.') + QString::number(firmware.Minor) + QLatin1Char('\n') +
+        QStringLiteral("—  Hardware revision:    0x") +
+        QStringLiteral("%1").arg(firmware.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper();
+    // The port stays held until the box is closed.
+    m_app.prompts().Message(this, caption, text, Prompts::Icon::Information);
+}

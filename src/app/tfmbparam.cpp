@@ -1,0 +1,192 @@
+#include "app/tfmbparam.h"
+
+#include "app/tfmain.h"
+#include "link/modbus.h"
+#include "link/port_registry.h"
+#include "model/mbus_settings.h"
+#include "widgets/rounded_group_box.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QToolButton>
+
+namespace {
+QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text, int x, int y)
+{
+    auto* radio = new QRadioButton(text, parent);
+    radio->setObjectName(QLatin1String(name));
+    radio->adjustSize();
+    radio->move(x, y);
+    return radio;
+}
+
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y)
+{
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QLatin1String(name));
+    label->adjustSize();
+    label->move(x, y);
+    return label;
+}
+}  // namespace
+
+TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
+    : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint),
+      m_main(main),
+      m_registry(registry),
+      m_link(main.Modbus, [&main](const QString& text) { main.ShowLinkStatus(text); })
+{
+    setObjectName(QStringLiteral("FMBParam"));
+    setFixedSize(PanelWidth, PanelHeight);
+    setWindowOpacity(240.0 / 255.0);
+
+    Bevel1 = new QFrame(this);
+    Bevel1->setObjectName(QStringLiteral("Bevel1"));
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Bevel1->setLineWidth(2);
+    Bevel1->setGeometry(0, 0, PanelWidth, PanelHeight);
+
+    Label1 = MakeLabel(this, "Label1", QStringLiteral("COM-порт"), 10, 10);
+    CBCOMPort = new QComboBox(this);
+    CBCOMPort->setObjectName(QStringLiteral("CBCOMPort"));
+    CBCOMPort->setGeometry(10, 26, 155, 22);
+
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("Скорость"), 10, 54);
+    CBBaudRate = new QComboBox(this);
+    CBBaudRate->setObjectName(QStringLiteral("CBBaudRate"));
+    CBBaudRate->setGeometry(10, 70, 155, 22);
+    for (const BaudRateRow& row : BaudRateTable)
+        CBBaudRate->addItem(QString::fromUtf8(row.Text));
+    CBBaudRate->setCurrentIndex(0);
+
+    AGBStopBits = new RoundedGroupBox(QStringLiteral(" Стоп-биты"), this);
+    AGBStopBits->setObjectName(QStringLiteral("AGBStopBits"));
+    AGBStopBits->setGeometry(8, 98, 159, 46);
+    RBTwoStopBits = MakeRadio(AGBStopBits, "RBTwoStopBits", QStringLiteral("Два"), 12, 20);
+    RBOneStopBits = MakeRadio(AGBStopBits, "RBOneStopBits", QStringLiteral("Один"), 84, 20);
+    RBTwoStopBits->setChecked(true);
+
+    AGBParity = new RoundedGroupBox(QStringLiteral(" Паритет "), this);
+    AGBParity->setObjectName(QStringLiteral("AGBParity"));
+    AGBParity->setGeometry(8, 148, 159, 70);
+    RBNoParity = MakeRadio(AGBParity, "RBNoParity", QStringLiteral("Отсутствует"), 12, 18);
+    RBEvenParity = MakeRadio(AGBParity, "RBEvenParity", QStringLiteral("Четный"), 12, 34);
+    RBOddParity = MakeRadio(AGBParity, "RBOddParity", QStringLiteral("Нечетный"), 12, 50);
+    RBNoParity->setChecked(true);
+
+    for (QWidget* child : findChildren<QWidget*>())
+        child->installEventFilter(this);
+    FormCreate();
+}
+
+void TFMBParam::FillPortList(QComboBox* box, const PortRegistry& registry)
+{
+    box->clear();
+    box->addItems(registry.PortNames());
+}
+
+void TFMBParam::FormCreate()
+{
+    FillPortList(CBCOMPort, m_registry);
+    CBCOMPort->setCurrentIndex(0);
+}
+
+void TFMBParam::RefreshPortList()
+{
+    const QString chosen = CBCOMPort->currentText();
+    FillPortList(CBCOMPort, m_registry);
+    const int index = CBCOMPort->findText(chosen);
+    CBCOMPort->setCurrentIndex(index >= 0 ? index : 0);
+}
+
+void TFMBParam::ShowUnder(QWidget* button)
+{
+    // The panel overlaps the button's bottom pixel row.
+    move(button->mapToGlobal(QPoint(0, button->height() - 1)));
+    show();
+}
+
+void TFMBParam::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TFMBParam::FormShow()
+{
+    // USB adapters come and go while the tool runs: list them anew.
+    RefreshPortList();
+    m_main.SBMBusParameters->setAutoRaise(false);
+    CBCOMPort->setFocus();
+}
+
+void TFMBParam::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    FormClose();
+}
+
+void TFMBParam::FormClose()
+{
+    m_main.SBMBusParameters->setAutoRaise(true);
+    QCoreApplication::processEvents();
+}
+
+void TFMBParam::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter ||
+        event->key() == Qt::Key_Escape) {
+        hide();  // the choices stay as they are
+        return;
+    }
+    QWidget::keyPressEvent(event);
+}
+
+bool TFMBParam::eventFilter(QObject* watched, QEvent* event)
+{
+    // The panel sees key presses before its controls: Enter and Esc close it.
+    if (event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+            hide();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool TFMBParam::event(QEvent* event)
+{
+    // A click anywhere else takes the focus away and closes the panel.
+    if (event->type() == QEvent::WindowDeactivate && isVisible())
+        hide();
+    return QWidget::event(event);
+}
+
+LinkSettings TFMBParam::Settings() const
+{
+    LinkSettings s;
+    s.PortName = CBCOMPort->currentText();
+    s.DevicePath = m_registry.DevicePath(s.PortName);
+    s.BaudRate = CBBaudRate->currentText().section(QLatin1Char(' '), 0, 0).toInt();
+    s.StopBits = RBTwoStopBits->isChecked() ? 2 : 0;
+    s.Parity = RBEvenParity->isChecked() ? 2 : RBOddParity->isChecked() ? 1 : 0;
+    s.AddressText = m_main.EDeviceAddr->text();
+    return s;
+}
+
+int TFMBParam::Connect(bool checkVersion)
+{
+    return m_link.Connect(Settings(), checkVersion);
+}
+
+bool TFMBParam::Disconnect()
+{
+    m_link.Disconnect();
+    return true;
+}

@@ -1,0 +1,148 @@
+#include "link/panel_link.h"
+
+#include "link/modbus.h"
+#include "link/pause.h"
+#include "model/command_error.h"
+
+#include <array>
+#include <cstring>
+
+namespace {
+constexpr int IdentAnswerLength = 8;
+constexpr unsigned long StepPauseMs = 20;
+constexpr std::array<uint8_t, 4> Orl07Ident{0x03, 0x20, 0x07, 0x32};
+constexpr std::array<uint8_t, 4> Orl09Ident{0x03, 0x0C, 0x09, 0x32};
+constexpr uint8_t PollFunction = 14;
+constexpr uint8_t ApplyNotStartedCode = 1;
+
+QString OpenErrorDetail(const TModbus& channel)
+{
+    QString detail = QStringLiteral("Причина: ") + channel.LastOpenErrorText();
+    if (channel.LastOpenWasPermissionDenied())
+        detail += QStringLiteral(
+            "\n\nНет прав на порт. Добавьте пользователя в группу dialout "
+            "(sudo usermod -aG dialout $USER) и войдите в систему заново.");
+    return detail;
+}
+}  // namespace
+
+namespace PanelText {
+QString OpenError(const QString& portName)
+{
+    return QStringLiteral("Невозможно открыть порт ") + portName;
+}
+QString NoAnswer(const QString& addressText, const QString& portName)
+{
+    return QStringLiteral("Устройство № ") + addressText + QStringLiteral("  (") + portName +
+           QStringLiteral(")  не отвечает на запросы");
+}
+QString WrongDevice(const QString& addressText, const QString& portName)
+{
+    return QStringLiteral("Устройство № ") + addressText + QStringLiteral("  (") + portName +
+           QStringLiteral(")  не является ОРЛ-07 или ОРЛ-09");
+}
+QString VersionConflict(int major, int minor)
+{
+    return QString::asprintf("Конфликт версий ПО - требуется программатор v%d.%d0", major, minor);
+}
+QString IoError()
+{
+    return QStringLiteral("Ошибка I/O");
+}
+QString ApplyNotStarted()
+{
+    return QStringLiteral("Программирование не запускалось");
+}
+}  // namespace PanelText
+
+PanelLink::PanelLink(TModbus& channel, StatusSink status)
+    : m_channel(channel), m_status(std::move(status))
+{
+}
+
+void PanelLink::ShowStatus(const QString& text) const
+{
+    if (m_status)
+        m_status(text);
+}
+
+int PanelLink::Connect(const LinkSettings& settings, bool checkVersion)
+{
+    const uint8_t address = uint8_t(StrToInt(settings.AddressText));
+    if (m_channel.OpenPort(settings.DevicePath, settings.BaudRate, settings.StopBits,
+                           settings.Parity, true, 256) == TModbus::ClosedMarker)
+        throw CommandError(PanelText::OpenError(settings.PortName), OpenErrorDetail(m_channel));
+
+    if (!m_channel.ReportSlaveId(address, IdentAnswerLength))
+        throw CommandError(PanelText::NoAnswer(settings.AddressText, settings.PortName));
+    int family;
+    if (std::memcmp(m_channel.Buffer + 2, Orl07Ident.data(), Orl07Ident.size()) == 0)
+        family = 0;
+    else if (std::memcmp(m_channel.Buffer + 2, Orl09Ident.data(), Orl09Ident.size()) == 0)
+        family = 1;
+    else
+        throw CommandError(PanelText::WrongDevice(settings.AddressText, settings.PortName));
+
+    Pause(StepPauseMs);
+    if (!m_channel.ReadVersion(address))
+        throw CommandError(PanelText::NoAnswer(settings.AddressText, settings.PortName));
+    const int major = m_channel.Buffer[5];
+    const int minor = m_channel.Buffer[6];
+    if (checkVersion && (major != ProgrammerVersionMajor || minor != ProgrammerVersionMinor))
+        throw CommandError(PanelText::VersionConflict(major, minor));
+    return family;
+}
+
+void PanelLink::Disconnect()
+{
+    m_channel.ClosePort();
+}
+
+void PanelLink::ReadBlocks(uint8_t address, ConfigImage& buffer)
+{
+    for (int block = 0; block < DeviceBlockCount; ++block) {
+        Pause(StepPauseMs);
+        if (!m_channel.ReadBlock(address, block)) {
+            ShowStatus(QStringLiteral("Block: ") + QString::number(block));
+            throw CommandError(PanelText::IoError());
+        }
+        const ConfigBlock& b = BlockDirectory[block];
+        std::memcpy(buffer.data() + b.Offset, m_channel.Buffer + 6, size_t(b.Length));
+    }
+}
+
+void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image)
+{
+    for (int block = 0; block < DeviceBlockCount; ++block) {
+        Pause(StepPauseMs);
+        if (!m_channel.WriteBlock(address, block, image.data() + BlockDirectory[block].Offset)) {
+            ShowStatus(QString::number(block));
+            throw CommandError(PanelText::IoError());
+        }
+        // The poll request carries 14 at position 1 and its answer overwrites
+        // it: a normal answer ends the wait, an exception (still busy) polls
+        // again, and a poll without any answer leaves the 14 in place.
+        bool ready = false;
+        for (int poll = 0; poll < PollsPerBlock && !ready; ++poll) {
+            Pause(StepPauseMs);
+            m_channel.PollStatus(address);
+            ready = m_channel.Buffer[1] == PollFunction;
+        }
+        if (!ready)
+            throw CommandError(PanelText::IoError());
+    }
+}
+
+void PanelLink::Apply(uint8_t address)
+{
+    m_channel.ApplyConfig(address);
+    if (m_channel.Buffer[2] == ApplyNotStartedCode)
+        throw CommandError(PanelText::ApplyNotStarted());
+}
+
+FirmwareInfo PanelLink::ReadFirmware(uint8_t address)
+{
+    if (!m_channel.ReadVersion(address))
+        throw CommandError(PanelText::IoError());
+    return {m_channel.Buffer[5], m_channel.Buffer[6], m_channel.Buffer[7]};
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "model/config_image.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class TModbus;
+
+// The line settings and the address a device command connects with, as the
+// user chose them.
+struct LinkSettings {
+    QString PortName;    // as the port list shows it, e.g. ttyUSB0 or ORL-SIM1
+    QString DevicePath;  // what is opened, e.g. /dev/ttyUSB0
+    int BaudRate = 9600;
+    int StopBits = 2;  // 0 one, 2 two
+    int Parity = 0;    // 0 none, 1 odd, 2 even
+    QString AddressText = QStringLiteral("1");
+};
+
+// The firmware version the tool programs: a panel must report exactly this.
+constexpr uint8_t ProgrammerVersionMajor = 1;
+constexpr uint8_t ProgrammerVersionMinor = 7;
+
+struct FirmwareInfo {
+    uint8_t Major = 0;
+    uint8_t Minor = 0;
+    uint8_t HardwareRevision = 0;
+};
+
+// The exchange steps of the device commands, without any window: connect
+// and identify, read and write the blocks a panel keeps, apply, ask for the
+// firmware. Failures raise CommandError with the user's message; the
+// caller disconnects on every path.
+class PanelLink {
+public:
+    using StatusSink = std::function<void(const QString&)>;
+
+    explicit PanelLink(TModbus& channel, StatusSink status = {});
+
+    // Opens the port, identifies the panel and, with `checkVersion`, checks
+    // its firmware against the programmer version. Returns the family code
+    // (0 ОРЛ-07, 1 ОРЛ-09).
+    int Connect(const LinkSettings& settings, bool checkVersion);
+    void Disconnect();
+
+    // Blocks 0..6 into their places in `buffer`; the rest of it is left alone.
+    void ReadBlocks(uint8_t address, ConfigImage& buffer);
+    // Blocks 0..6 of `image`, each followed by polls until the panel is ready.
+    void WriteBlocks(uint8_t address, const ConfigImage& image);
+    // Asks the panel to take the written configuration into use.
+    void Apply(uint8_t address);
+    // Firmware version and hardware revision.
+    FirmwareInfo ReadFirmware(uint8_t address);
+
+    // How often a write polls a block before it gives up.
+    static constexpr int PollsPerBlock = 25;
+
+private:
+    void ShowStatus(const QString& text) const;
+
+    TModbus& m_channel;
+    StatusSink m_status;
+};
+
+namespace PanelText {
+QString OpenError(const QString& portName);
+QString NoAnswer(const QString& addressText, const QString& portName);
+QString WrongDevice(const QString& addressText, const QString& portName);
+QString VersionConflict(int major, int minor);
+QString IoError();
+QString ApplyNotStarted();
+}  // namespace PanelText

@@ -1,0 +1,367 @@
+#include "app/tfmbparam.h"
+#include "link/block_crc.h"
+#include "panel_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QTemporaryDir>
+
+namespace {
+// A recognisable configuration for a panel of the given family.
+ConfigImage PanelImage(int family)
+{
+    ConfigImage image{};
+    for (int i = 0; i < ConfigImageSize; ++i)
+        image[i] = uint8_t(0x80 + i * 3);
+    image[0] = family == 1 ? 0 : 1;
+    image[1] = family == 1 ? 0 : 1;
+    image[2] = family == 1 ? 12 : 16;
+    image[3] = 0x01;
+    image[5] = 20;
+    image[22] = 9;
+    image[23] = 3;
+    image[24] = 0x30;
+    return image;
+}
+
+bool SameBlocks(const ConfigImage& a, const ConfigImage& b, int first, int last)
+{
+    for (int n = first; n <= last; ++n) {
+        const ConfigBlock& blk = BlockDirectory[n];
+        if (!std::equal(a.begin() + blk.Offset, a.begin() + blk.CrcOffset(),
+                        b.begin() + blk.Offset))
+            return false;
+    }
+    return true;
+}
+
+// Every device command ends with the port closed, the cursor back and its
+// flag set again, whatever happened.
+void VerifyClosed(PanelFixture& f)
+{
+    QVERIFY(!f.main->Modbus.IsOpen());
+    QVERIFY(f.main->Modbus.Buffer == nullptr);
+    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+    QVERIFY(TFMain::ReadAllowed);
+    QVERIFY(TFMain::WriteAllowed);
+}
+}  // namespace
+
+class TestDeviceCommands : public QObject {
+    Q_OBJECT
+private slots:
+    void read_data()
+    {
+        QTest::addColumn<int>("family");
+        QTest::addColumn<QString>("model");
+        QTest::newRow("ОРЛ-07") << 0 << "ОРЛ-07-02";
+        QTest::newRow("ОРЛ-09") << 1 << "ОРЛ-09";
+    }
+
+    // The family comes from the identification and is set before the pages
+    // refresh: the ОРЛ-09 bytes 0, 0, 12 only find their model with family 1.
+    void read()
+    {
+        QFETCH(int, family);
+        QFETCH(QString, model);
+        PanelFixture f;
+        f.panel.SetFamily(family);
+        f.panel.SetImage(PanelImage(family));
+        ConfigState& state = f.main->State();
+        for (int i = BlockDirectory[7].Offset; i < ConfigImageSize; ++i)
+            state.Image[i] = 0x5A;
+        state.HasFileName = true;
+        state.CurrentFileName = "/tmp/bound.cfg";
+        f.main->AdvOfficePage3->ENetAddress->setText("77");  // not collected: overwritten
+
+        f.main->SBReadConfig->click();
+        QCOMPARE(f.messageTexts(), QStringList());
+        QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "read 0", "read 1", "read 2",
+                                                "read 3", "read 4", "read 5", "read 6"}));
+        QVERIFY(SameBlocks(state.Image, PanelImage(family), 0, 6));
+        for (int i = BlockDirectory[7].Offset; i < ConfigImageSize; ++i)
+            QCOMPARE(int(state.Image[i]), 0x5A);  // blocks 7..9 kept
+        QCOMPARE(state.FamilyCode, family);
+        QCOMPARE(f.main->AdvOfficePage2->CBConfig->currentText(), model);
+        QCOMPARE(f.main->AdvOfficePage2->CBMBusTimeout->currentIndex(), 19);
+        QCOMPARE(f.main->AdvOfficePage3->ENetAddress->text(), QStringLiteral("9"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("[Readed] - Orlix Configuration tool"));
+        QCOMPARE(f.app->app.Title, f.main->windowTitle());
+        QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
+        QVERIFY(!state.HasFileName);
+        VerifyClosed(f);
+
+        // Save asks for a name even though a file had been bound before.
+        f.main->SBSaveFileClick();
+        QCOMPARE(f.app->prompts.shown.last().kind, FakePrompts::Shown::FileDialog);
+    }
+
+    void readFailsAtBlock3()
+    {
+        PanelFixture f;
+        f.panel.SetImage(PanelImage(0));
+        PanelFault fault;
+        fault.Request = PanelRequest::ReadBlock;
+        fault.Block = 3;
+        fault.CorruptCrc = true;
+        f.panel.AddFault(fault);
+        f.main->SBNewConfigClick();
+        const ConfigImage before = f.main->State().Image;
+        const QString title = f.main->windowTitle();
+
+        f.main->MIRead->trigger();
+        QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
+        QCOMPARE(f.main->L4->text(), QStringLiteral("Block: 3"));
+        QVERIFY(f.main->State().Image == before);
+        QCOMPARE(f.main->State().FamilyCode, 0);
+        QCOMPARE(f.main->AdvOfficePage2->CBConfig->currentText(), QStringLiteral("ОРЛ-07"));
+        QCOMPARE(f.main->windowTitle(), title);
+        QCOMPARE(f.requestKinds().last(), QStringLiteral("read 3"));
+        VerifyClosed(f);
+    }
+
+    void writeCancelled()
+    {
+        PanelFixture f;
+        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
+        f.app->prompts.answers.enqueue(false);
+        f.main->SBWriteConfig->click();
+        const auto& q = f.app->prompts.shown.first();
+        QCOMPARE(q.kind, FakePrompts::Shown::Question);
+        QCOMPARE(q.text, QStringLiteral("Передать данные программирования?"));
+        QCOMPARE(q.caption, QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(q.icon, Prompts::Icon::Question);
+        QVERIFY(!q.okIsDefault);
+        QVERIFY(f.panel.Requests().isEmpty());
+        QCOMPARE(int(f.main->State().Image[5]), 0);  // not collected
+        VerifyClosed(f);
+    }
+
+    void writeToReadyPanel()
+    {
+        PanelFixture f;
+        ConfigImage panelBefore{};
+        panelBefore.fill(0xEE);
+        f.panel.SetImage(panelBefore);
+        // Bound to a file: the write resets the title but keeps the binding.
+        QTemporaryDir dir;
+        const QString file = dir.filePath("bound.cfg");
+        f.app->prompts.fileNames.enqueue(file);
+        f.main->SBSaveAsFileClick(true);
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("[bound.cfg] - Orlix Configuration tool"));
+        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
+        f.main->AdvOfficePage2->CBMBusTimeout->setCurrentIndex(29);
+        for (int i = 233; i < ConfigImageSize; ++i)
+            f.main->State().Image[i] = 0x11;
+
+        f.main->MIWrite->trigger();
+        QCOMPARE(f.messageTexts(), QStringList());
+        QStringList expected{"ident", "version"};
+        for (int n = 0; n < 7; ++n)
+            expected << QStringLiteral("write %1").arg(n) << QStringLiteral("poll");
+        QCOMPARE(f.requestKinds(), expected);
+        const ConfigImage held = f.panel.Image();
+        QCOMPARE(int(f.main->State().Image[5]), 30);  // collected before sending
+        QVERIFY(SameBlocks(held, f.main->State().Image, 0, 6));
+        QVERIFY(SameBlocks(held, panelBefore, 7, 9));  // blocks 7..9 never travel
+        // The write of block 1: 15 bytes with the count 0x09.
+        const QByteArray write1 = f.panel.Requests()[4];
+        QCOMPARE(write1.size(), 15);
+        QCOMPARE(int(write1[3]), 0x09);
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(f.app->app.Title, QStringLiteral("Orlix Configuration tool"));
+        QVERIFY(f.main->State().HasFileName);
+        VerifyClosed(f);
+
+        const int shown = f.app->prompts.shown.size();
+        f.main->SBSaveFileClick();
+        QCOMPARE(f.app->prompts.shown.size(), shown);  // no dialog
+        QCOMPARE(int(QFile(file).size()), 514);
+    }
+
+    void writeToBusyPanelFailsAfter25Polls()
+    {
+        PanelFixture f;
+        PanelFault busy;
+        busy.Kind = PanelFault::Action::Exception;
+        busy.Request = PanelRequest::PollStatus;
+        f.panel.AddFault(busy);
+        f.main->SBWriteConfig->click();
+        QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
+        QStringList expected{"ident", "version", "write 0"};
+        for (int i = 0; i < 25; ++i)
+            expected << QStringLiteral("poll");
+        QCOMPARE(f.requestKinds(), expected);
+        VerifyClosed(f);
+    }
+
+    void writeBlockFails()
+    {
+        PanelFixture f;
+        PanelFault bad;
+        bad.Request = PanelRequest::WriteBlock;
+        bad.Block = 2;
+        bad.CorruptCrc = true;
+        f.panel.AddFault(bad);
+        f.main->SBWriteConfig->click();
+        QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
+        QCOMPARE(f.main->L4->text(), QStringLiteral("2"));
+        QCOMPARE(f.requestKinds().last(), QStringLiteral("write 2"));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
+        VerifyClosed(f);
+    }
+
+    void apply_data()
+    {
+        QTest::addColumn<bool>("notStarted");
+        QTest::newRow("answers 1") << true;
+        QTest::newRow("answers 0") << false;
+    }
+
+    void apply()
+    {
+        QFETCH(bool, notStarted);
+        PanelFixture f;
+        if (notStarted) {
+            PanelFault fault;
+            fault.Kind = PanelFault::Action::ApplyNotStarted;
+            fault.Request = PanelRequest::ApplyConfig;
+            f.panel.AddFault(fault);
+        }
+        const ConfigImage before = f.main->State().Image;
+        f.main->SBApplyConfig->click();
+        QCOMPARE(f.messageTexts(),
+                 notStarted ? QStringList{"Программирование не запускалось."} : QStringList());
+        QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "apply"}));
+        QCOMPARE(f.requestsHex().last(), QStringLiteral("01 46 00 01 03 4D 19"));
+        QVERIFY(f.main->State().Image == before);
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
+        VerifyClosed(f);
+    }
+
+    // Firmware 1.6 is refused by read, write and apply alike.
+    void versionConflict()
+    {
+        PanelFixture f;
+        f.panel.SetFirmware(1, 6);
+        f.main->SBReadConfig->click();
+        f.main->SBWriteConfig->click();
+        f.main->SBApplyConfig->click();
+        const QString message =
+            QStringLiteral("Конфликт версий ПО - требуется программатор v1.60.");
+        QCOMPARE(f.messageTexts(), (QStringList{message, message, message}));
+        QCOMPARE(f.requestKinds(),
+                 (QStringList{"ident", "version", "ident", "version", "ident", "version"}));
+        VerifyClosed(f);
+    }
+
+    void versionMessageFormat()
+    {
+        PanelFixture f;
+        f.panel.SetFirmware(2, 0);
+        f.main->SBApplyConfig->click();
+        QCOMPARE(f.messageTexts(),
+                 QStringList{"Конфликт версий ПО - требуется программатор v2.00."});
+    }
+
+    void wrongDevice()
+    {
+        PanelFixture f;
+        f.panel.SetIdentBytes({0x03, 0x20, 0x07, 0x33});
+        f.main->EDeviceAddr->setText("1");
+        f.main->SBReadConfig->click();
+        QCOMPARE(f.messageTexts(),
+                 QStringList{"Устройство № 1  (ORL-SIM1)  не является ОРЛ-07 или ОРЛ-09."});
+        VerifyClosed(f);
+        // Closed for real: another program can take the port now.
+        TModbus other;
+        QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
+                TModbus::ClosedMarker);
+    }
+
+    void noAnswer()
+    {
+        PanelFixture f;
+        f.panel.SetAddress(5);  // nobody at address 1
+        QElapsedTimer timer;
+        timer.start();
+        f.main->SBReadConfig->click();
+        const qint64 elapsed = timer.elapsed();
+        QCOMPARE(f.messageTexts(),
+                 QStringList{"Устройство № 1  (ORL-SIM1)  не отвечает на запросы."});
+        QVERIFY2(elapsed >= 950 && elapsed < 2500, qPrintable(QString::number(elapsed)));
+        QCOMPARE(f.main->L4->text(), QStringLiteral("Сбой приема"));
+        VerifyClosed(f);
+    }
+
+    void portHeldElsewhere()
+    {
+        PanelFixture f;
+        TModbus other;
+        QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
+                TModbus::ClosedMarker);
+        f.main->SBApplyConfig->click();
+        const auto boxes = f.app->prompts.messages();
+        QCOMPARE(boxes.size(), 1);
+        QCOMPARE(boxes[0].text, QStringLiteral("Невозможно открыть порт ORL-SIM1."));
+        QVERIFY(!boxes[0].detail.isEmpty());
+        QVERIFY(f.panel.Requests().isEmpty());
+        VerifyClosed(f);
+    }
+
+    void emptyPortList()
+    {
+        PanelFixture f;
+        f.main->FMBParam->CBCOMPort->clear();
+        f.main->SBReadConfig->click();
+        QCOMPARE(f.messageTexts(), QStringList{"Невозможно открыть порт "});
+        VerifyClosed(f);
+    }
+
+    // A pasted address stops read and write before anything is sent; apply
+    // stops inside the connection.
+    void badAddress()
+    {
+        PanelFixture f;
+        f.main->EDeviceAddr->setText("12ab");
+        f.main->SBReadConfig->click();
+        f.main->SBWriteConfig->click();
+        f.main->SBApplyConfig->click();
+        const QString m = QStringLiteral("'12ab' is not a valid integer value.");
+        QCOMPARE(f.messageTexts(), (QStringList{m, m, m}));
+        QVERIFY(f.panel.Requests().isEmpty());
+        VerifyClosed(f);
+    }
+
+    void addressOnTheWire()
+    {
+        PanelFixture f;
+        f.panel.SetAddress(200);
+        f.main->EDeviceAddr->setText("200");
+        f.main->SBApplyConfig->click();
+        QCOMPARE(f.messageTexts(), QStringList());
+        QVERIFY(f.requestsHex().first().startsWith(QStringLiteral("C8 11")));
+    }
+
+    // A command of the same kind does not start while one runs.
+    void flagsGuardReentry()
+    {
+        PanelFixture f;
+        TFMain::ReadAllowed = false;
+        f.main->ReadDataFromDevice();
+        TFMain::ReadAllowed = true;
+        TFMain::WriteAllowed = false;
+        f.main->WriteDataToDevice();
+        TFMain::WriteAllowed = true;
+        QVERIFY(f.panel.Requests().isEmpty());
+        QVERIFY(f.app->prompts.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestDeviceCommands)
+#include "tst_device_commands.moc"

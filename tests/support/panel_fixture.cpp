@@ -1,0 +1,70 @@
+#include "panel_fixture.h"
+
+#include "app/tfmbparam.h"
+#include "link/port_registry.h"
+
+#include <QComboBox>
+
+PanelFixture::PanelFixture()
+{
+    qputenv("ORLIX_PORTS_DIR", portsDir.path().toLocal8Bit());
+    QString error;
+    if (!panel.Start(&error))
+        qFatal("simulated panel: %s", qPrintable(error));
+    if (!PortRegistry::RegisterVirtualPort(portsDir.path(), QStringLiteral("ORL-SIM1"),
+                                           panel.DevicePath(), &error))
+        qFatal("register: %s", qPrintable(error));
+    app = std::make_unique<AppFixture>();
+    main = app->main;
+    QComboBox* ports = main->FMBParam->CBCOMPort;
+    ports->setCurrentIndex(ports->findText(QStringLiteral("ORL-SIM1")));
+    if (ports->currentText() != QLatin1String("ORL-SIM1"))
+        qFatal("ORL-SIM1 is not in the port list");
+}
+
+PanelFixture::~PanelFixture()
+{
+    app.reset();
+    panel.Stop();
+    qunsetenv("ORLIX_PORTS_DIR");
+}
+
+QStringList PanelFixture::requestsHex() const
+{
+    QStringList out;
+    for (const QByteArray& frame : panel.Requests())
+        out << QString::fromLatin1(frame.toHex(' ')).toUpper();
+    return out;
+}
+
+QStringList PanelFixture::requestKinds() const
+{
+    QStringList out;
+    for (const QByteArray& f : panel.Requests()) {
+        const uint8_t function = uint8_t(f.size() > 1 ? f[1] : 0);
+        if (function == 0x11)
+            out << QStringLiteral("ident");
+        else if (function == 0x0E)
+            out << QStringLiteral("poll");
+        else if (function == 0x46 && f.size() > 4) {
+            switch (f[4]) {
+                case 0: out << QStringLiteral("version"); break;
+                case 1: out << QStringLiteral("read %1").arg(int(f[5])); break;
+                case 2: out << QStringLiteral("write %1").arg(int(f[5])); break;
+                case 3: out << QStringLiteral("apply"); break;
+                default: out << QStringLiteral("?");
+            }
+        } else {
+            out << QStringLiteral("?");
+        }
+    }
+    return out;
+}
+
+QStringList PanelFixture::messageTexts() const
+{
+    QStringList out;
+    for (const auto& m : app->prompts.messages())
+        out << m.text;
+    return out;
+}

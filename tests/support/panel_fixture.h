@@ -1,0 +1,29 @@
+#pragma once
+
+#include "app_fixture.h"
+#include "simulated_panel.h"
+
+#include <QTemporaryDir>
+
+#include <memory>
+
+// The main window with a simulated panel on a pseudo-terminal, registered
+// as the virtual port ORL-SIM1 in a private ports folder and chosen on the
+// port settings panel.
+struct PanelFixture {
+    QTemporaryDir portsDir;
+    SimulatedPanel panel;
+    std::unique_ptr<AppFixture> app;
+    TFMain* main = nullptr;
+
+    PanelFixture();
+    ~PanelFixture();
+
+    // The request frames the panel received, as hex strings "01 46 ...".
+    QStringList requestsHex() const;
+    // The kinds of requests received, by the function/sub-command byte:
+    // "ident", "poll", "version", "read N", "write N", "apply".
+    QStringList requestKinds() const;
+    // The texts of the boxes with one OK button shown so far.
+    QStringList messageTexts() const;
+};
