@@ -54,6 +54,7 @@ private:
 TFMain::TFMain(TApplication& app) : m_app(app)
 {
     setObjectName(QStringLiteral("FMain"));
+    setFont(UiText::FormFont());
     setWindowTitle(m_app.Title);
     setWindowIcon(QIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |

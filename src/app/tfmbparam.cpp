@@ -1,6 +1,7 @@
 #include "app/tfmbparam.h"
 
 #include "app/tfmain.h"
+#include "app/ui_texts.h"
 #include "link/modbus.h"
 #include "link/port_registry.h"
 #include "model/mbus_settings.h"
@@ -42,6 +43,7 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
       m_link(main.Modbus, [&main](const QString& text) { main.ShowLinkStatus(text); })
 {
     setObjectName(QStringLiteral("FMBParam"));
+    setFont(UiText::FormFont());
     setFixedSize(PanelWidth, PanelHeight);
     setWindowOpacity(240.0 / 255.0);
 

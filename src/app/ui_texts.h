@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 // The texts of the main window that more than one place uses.
@@ -13,6 +14,15 @@ inline const QString ImportTitle = QStringLiteral("[Import] - Orlix Configuratio
 inline const QString CloseQuestion = QStringLiteral("Завершить работу программы?");
 inline const QString PlatformWarning = QStringLiteral(
     "Поддерживаются только Windows NT4.0/2000/XP/Vista/7 - \nфункциональность ограничена");
+
+// The forms' font: the pixel positions of the pages are laid out for
+// Tahoma 8 point (the system substitutes its nearest sans serif face).
+inline QFont FormFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    return font;
+}
 
 // "[" + name + "] - Orlix Configuration tool"
 inline QString FileTitle(const QString& fileName)
