@@ -34,16 +34,16 @@ void WidgetPrompts::Message(QWidget* parent, const QString& caption, const QStri
     box.exec();
 }
 
-QString WidgetPrompts::FileName(QWidget* parent, const FileDialogSpec& spec)
+QString WidgetPrompts::FileName(QWidget* parent, const FileDialogSpec& request)
 {
-    QFileDialog dialog(parent, spec.Title);
-    dialog.setNameFilters(spec.Filters);
-    dialog.setDefaultSuffix(spec.DefaultSuffix);
-    dialog.setAcceptMode(spec.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(spec.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.ConfirmOverwrite);
-    if (!spec.FileName.isEmpty())
-        dialog.selectFile(spec.FileName);
+    QFileDialog dialog(parent, request.Title);
+    dialog.setNameFilters(request.Filters);
+    dialog.setDefaultSuffix(request.DefaultSuffix);
+    dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
+    if (!request.FileName.isEmpty())
+        dialog.selectFile(request.FileName);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return {};
     return dialog.selectedFiles().constFirst();

@@ -5,6 +5,7 @@
 #include "link/modbus.h"
 #include "link/port_registry.h"
 #include "model/mbus_settings.h"
+#include "widgets/control_factory.h"
 #include "widgets/rounded_group_box.h"
 
 #include <QComboBox>
@@ -15,26 +16,6 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QToolButton>
-
-namespace {
-QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text, int x, int y)
-{
-    auto* radio = new QRadioButton(text, parent);
-    radio->setObjectName(QLatin1String(name));
-    radio->adjustSize();
-    radio->move(x, y);
-    return radio;
-}
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    label->adjustSize();
-    label->move(x, y);
-    return label;
-}
-}  // namespace
 
 TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint),
@@ -66,16 +47,12 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
         CBBaudRate->addItem(QString::fromUtf8(row.Text));
     CBBaudRate->setCurrentIndex(0);
 
-    AGBStopBits = new RoundedGroupBox(QStringLiteral(" Стоп-биты"), this);
-    AGBStopBits->setObjectName(QStringLiteral("AGBStopBits"));
-    AGBStopBits->setGeometry(8, 98, 159, 46);
+    AGBStopBits = MakeGroup(this, "AGBStopBits", QStringLiteral(" Стоп-биты"), {8, 98, 159, 46});
     RBTwoStopBits = MakeRadio(AGBStopBits, "RBTwoStopBits", QStringLiteral("Два"), 12, 20);
     RBOneStopBits = MakeRadio(AGBStopBits, "RBOneStopBits", QStringLiteral("Один"), 84, 20);
     RBTwoStopBits->setChecked(true);
 
-    AGBParity = new RoundedGroupBox(QStringLiteral(" Паритет "), this);
-    AGBParity->setObjectName(QStringLiteral("AGBParity"));
-    AGBParity->setGeometry(8, 148, 159, 70);
+    AGBParity = MakeGroup(this, "AGBParity", QStringLiteral(" Паритет "), {8, 148, 159, 70});
     RBNoParity = MakeRadio(AGBParity, "RBNoParity", QStringLiteral("Отсутствует"), 12, 18);
     RBEvenParity = MakeRadio(AGBParity, "RBEvenParity", QStringLiteral("Четный"), 12, 34);
     RBOddParity = MakeRadio(AGBParity, "RBOddParity", QStringLiteral("Нечетный"), 12, 50);

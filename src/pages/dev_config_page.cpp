@@ -3,6 +3,7 @@
 #include "model/dev_config.h"
 #include "model/device_models.h"
 #include "pages/page_host.h"
+#include "widgets/control_factory.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -24,14 +25,6 @@ QLabel* MakeStaticText(QWidget* parent, const char* name, QRect geometry)
     return label;
 }
 
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, int x, int y,
-                        int width)
-{
-    auto* box = new QCheckBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(x, y, width, 17);
-    return box;
-}
 }  // namespace
 
 TDevConfigPage::TDevConfigPage(PageHost& host, QWidget* parent)
@@ -51,9 +44,7 @@ TDevConfigPage::TDevConfigPage(PageHost& host, QWidget* parent)
     CBLineControl =
         MakeCheckBox(this, "CBLineControl", QStringLiteral("Контроль линии связи"), 20, 85, 200);
 
-    Label11 = new QLabel(QStringLiteral("Таймаут"), this);
-    Label11->setObjectName(QStringLiteral("Label11"));
-    Label11->move(45, 112);
+    Label11 = MakeLabel(this, "Label11", QStringLiteral("Таймаут"), 45, 112);
 
     CBMBusTimeout = new QComboBox(this);
     CBMBusTimeout->setObjectName(QStringLiteral("CBMBusTimeout"));

@@ -3,6 +3,7 @@
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
 #include "pages/page_host.h"
+#include "widgets/control_factory.h"
 #include "widgets/rounded_group_box.h"
 
 #include <QComboBox>
@@ -10,47 +11,16 @@
 #include <QLineEdit>
 #include <QRadioButton>
 
-namespace {
-QLabel* MakeBoldLabel(QWidget* parent, const char* name, const QString& text, int x, int y)
-{
-    auto* label = new QLabel(text, parent);
-    label->setObjectName(QLatin1String(name));
-    QFont font = label->font();
-    font.setBold(true);
-    label->setFont(font);
-    label->adjustSize();
-    label->move(x, y);
-    return label;
-}
-
-QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text, int x, int y)
-{
-    auto* radio = new QRadioButton(text, parent);
-    radio->setObjectName(QLatin1String(name));
-    radio->adjustSize();
-    radio->move(x, y);
-    return radio;
-}
-
-RoundedGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QRect rect)
-{
-    auto* box = new RoundedGroupBox(title, parent);
-    box->setObjectName(QLatin1String(name));
-    box->setGeometry(rect);
-    return box;
-}
-}  // namespace
-
 TMBusSettingsPage::TMBusSettingsPage(PageHost& host, QWidget* parent)
     : EditorPage(host, QStringLiteral("AdvOfficePage3"), parent)
 {
-    Label2 = MakeBoldLabel(this, "Label2", QStringLiteral("Сетевой адрес"), 20, 20);
+    Label2 = MakeLabel(this, "Label2", QStringLiteral("Сетевой адрес"), 20, 20, true);
     ENetAddress = new QLineEdit(this);
     ENetAddress->setObjectName(QStringLiteral("ENetAddress"));
     ENetAddress->setGeometry(144, 18, 40, 21);
     m_host.InstallAddressHandlers(ENetAddress);
 
-    Label3 = MakeBoldLabel(this, "Label3", QStringLiteral("Скорость"), 20, 50);
+    Label3 = MakeLabel(this, "Label3", QStringLiteral("Скорость"), 20, 50, true);
     CBBaudRate = new QComboBox(this);
     CBBaudRate->setObjectName(QStringLiteral("CBBaudRate"));
     CBBaudRate->setGeometry(90, 48, 96, 21);

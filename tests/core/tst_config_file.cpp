@@ -1,4 +1,5 @@
 #include "files/config_file.h"
+#include "fs_faults.h"
 #include "link/block_crc.h"
 #include "model/command_error.h"
 
@@ -21,13 +22,15 @@ const QString Ok = QStringLiteral("ok");
 const QString Imported = QStringLiteral("import");
 const QString Aborted = QStringLiteral("abort");
 
-QString VersionText(const char* version) {
+QString VersionText(const char* version)
+{
     return QStringLiteral("Несоответствие версии файла и программатора, файл ") +
            QLatin1String(version);
 }
 
 // An image with different bytes in every block and its CRC words stamped.
-ConfigImage SampleImage(int seed = 7) {
+ConfigImage SampleImage(int seed = 7)
+{
     ConfigImage image{};
     for (int i = 0; i < ConfigImageSize; ++i)
         image[i] = uint8_t(i * 31 + seed);
@@ -35,27 +38,32 @@ ConfigImage SampleImage(int seed = 7) {
     return image;
 }
 
-QByteArray FileBytes(const ConfigImage& image, int32_t family = 0) {
+QByteArray FileBytes(const ConfigImage& image, int32_t family = 0)
+{
     return EncodeConfigFile(image, family, QDateTime(QDate(2024, 2, 29), QTime(18, 0)));
 }
 
-QByteArray WithVersion(QByteArray bytes, int32_t version) {
+QByteArray WithVersion(QByteArray bytes, int32_t version)
+{
     qToLittleEndian<qint32>(version, bytes.data());
     return bytes;
 }
 
-QByteArray WithByte(QByteArray bytes, int offset, uint8_t value) {
+QByteArray WithByte(QByteArray bytes, int offset, uint8_t value)
+{
     bytes[offset] = char(value);
     return bytes;
 }
 
-QByteArray Valid(int32_t version = FileVersion) {
+QByteArray Valid(int32_t version = FileVersion)
+{
     return WithVersion(FileBytes(SampleImage()), version);
 }
 
 // A valid file whose very last byte (block 9's CRC word, low half) is 0, so
 // that zero-filling a file cut before that byte would make it check.
-QByteArray ValidEndingInZero() {
+QByteArray ValidEndingInZero()
+{
     for (int a = 0; a < 256; ++a) {
         for (int b = 0; b < 256; ++b) {
             ConfigImage image = SampleImage();
@@ -69,12 +77,14 @@ QByteArray ValidEndingInZero() {
     return {};
 }
 
-double SavedAtField(const QByteArray& bytes) {
+double SavedAtField(const QByteArray& bytes)
+{
     return std::bit_cast<double>(qFromLittleEndian<quint64>(bytes.constData() + 4));
 }
 
 // What decoding gives: Ok, Imported, Aborted or the error's message.
-QString Outcome(const QByteArray& bytes, bool answer, int* asks, LoadedConfig* loaded = nullptr) {
+QString Outcome(const QByteArray& bytes, bool answer, int* asks, LoadedConfig* loaded = nullptr)
+{
     *asks = 0;
     auto ask = [&]() {
         ++*asks;
@@ -92,7 +102,8 @@ QString Outcome(const QByteArray& bytes, bool answer, int* asks, LoadedConfig* l
     }
 }
 
-QString LoadOutcome(const QString& path, int* asks) {
+QString LoadOutcome(const QString& path, int* asks)
+{
     *asks = 0;
     try {
         LoadedConfig c = LoadConfigFile(path, [&]() {
@@ -107,7 +118,8 @@ QString LoadOutcome(const QString& path, int* asks) {
     }
 }
 
-QString WriteOutcome(const QString& path, const QByteArray& bytes) {
+QString WriteOutcome(const QString& path, const QByteArray& bytes)
+{
     try {
         WriteConfigFile(path, bytes);
         return Ok;
@@ -116,69 +128,17 @@ QString WriteOutcome(const QString& path, const QByteArray& bytes) {
     }
 }
 
-bool PutFile(const QString& path, const QByteArray& bytes) {
+bool PutFile(const QString& path, const QByteArray& bytes)
+{
     QFile f(path);
     return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
 }
 
-QByteArray FileContents(const QString& path) {
+QByteArray FileContents(const QString& path)
+{
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
-
-// Every file a process writes fails beyond `bytes` while this lives; root
-// is bound by the limit too. The signal the kernel raises is ignored so
-// that the failing write returns an error instead.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit limit = m_old;
-        limit.rlim_cur = bytes;
-        m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-    bool Active() const { return m_active; }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-    bool m_active = false;
-};
-
-// While alive, file permission checks of this thread are made as the user
-// "nobody" when they would not stop the process's own user (root).
-class UnprivilegedFiles {
-public:
-    explicit UnprivilegedFiles(const QString& probe) : m_probe(probe) {
-        if (!Writes())
-            return;
-        m_previous = int(setfsuid(NobodyId));
-        m_changed = true;
-    }
-    ~UnprivilegedFiles() { Restore(); }
-    bool CanStillWrite() const { return Writes(); }
-    void Restore() {
-        if (m_changed)
-            setfsuid(uid_t(m_previous));
-        m_changed = false;
-    }
-
-private:
-    static constexpr uid_t NobodyId = 65534;
-    bool Writes() const {
-        const bool written = PutFile(m_probe, "x");
-        QFile::remove(m_probe);
-        return written;
-    }
-    QString m_probe;
-    int m_previous = 0;
-    bool m_changed = false;
-};
 
 enum class WriteFault { ReadOnlyFolder, ParentIsFile, TargetIsFolder, WriteFails };
 }  // namespace
@@ -188,7 +148,8 @@ Q_DECLARE_METATYPE(WriteFault)
 class TestConfigFile : public QObject {
     Q_OBJECT
 private slots:
-    void encodeLayout() {
+    void encodeLayout()
+    {
         const ConfigImage image = SampleImage();
         const QByteArray bytes = EncodeConfigFile(image, 1, QDateTime(QDate(2000, 1, 1), QTime()));
         QCOMPARE(bytes.size(), ConfigFileSize);
@@ -198,7 +159,8 @@ private slots:
                  QByteArray(reinterpret_cast<const char*>(image.data()), ConfigImageSize));
     }
 
-    void savedAt_data() {
+    void savedAt_data()
+    {
         QTest::addColumn<QDateTime>("when");
         QTest::addColumn<double>("days");
         QTest::newRow("day zero") << QDateTime(QDate(1899, 12, 30), QTime(0, 0)) << 0.0;
@@ -215,7 +177,8 @@ private slots:
     }
 
     // The header field holds the same value, bit for bit, at offset 4.
-    void savedAt() {
+    void savedAt()
+    {
         QFETCH(QDateTime, when);
         QFETCH(double, days);
         QCOMPARE(DaysSince1899(when), days);
@@ -225,7 +188,8 @@ private slots:
 
     void invalidTimeIsZero() { QCOMPARE(DaysSince1899(QDateTime()), 0.0); }
 
-    void familyByte_data() {
+    void familyByte_data()
+    {
         QTest::addColumn<int>("family");
         QTest::addColumn<int>("byte12");
         QTest::addColumn<int>("loadedBack");
@@ -239,7 +203,8 @@ private slots:
 
     // Byte 12 is the family's low byte; the round trip gives the image back
     // byte for byte, CRC words included, and the family as a signed byte.
-    void familyByte() {
+    void familyByte()
+    {
         QFETCH(int, family);
         QFETCH(int, byte12);
         QFETCH(int, loadedBack);
@@ -255,7 +220,8 @@ private slots:
         QVERIFY(loaded.Image == image);
     }
 
-    void familyFromByte12_data() {
+    void familyFromByte12_data()
+    {
         QTest::addColumn<int>("byte12");
         QTest::addColumn<int>("family");
         QTest::newRow("0x00") << 0x00 << 0;
@@ -265,7 +231,8 @@ private slots:
         QTest::newRow("0xFF") << 0xFF << -1;
     }
 
-    void familyFromByte12() {
+    void familyFromByte12()
+    {
         QFETCH(int, byte12);
         QFETCH(int, family);
         int asks = 0;
@@ -274,7 +241,8 @@ private slots:
         QCOMPARE(loaded.FamilyCode, family);
     }
 
-    void decode_data() {
+    void decode_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<bool>("answer");
         QTest::addColumn<QString>("outcome");
@@ -353,7 +321,8 @@ private slots:
         QTest::newRow("size before CRC") << bad.left(470) << true << VersionText("v1.30") << 0;
     }
 
-    void decode() {
+    void decode()
+    {
         QFETCH(QByteArray, bytes);
         QFETCH(bool, answer);
         QFETCH(QString, outcome);
@@ -364,7 +333,8 @@ private slots:
     }
 
     // An import converts no byte: the image is the file's, as for 1.70.
-    void importKeepsBytes() {
+    void importKeepsBytes()
+    {
         const ConfigImage image = SampleImage(99);
         const QByteArray bytes = WithVersion(FileBytes(image, 1), 160);
         int asks = 0;
@@ -374,11 +344,13 @@ private slots:
         QCOMPARE(loaded.FamilyCode, 1);
     }
 
-    void importWithoutQuestionIsDeclined() {
+    void importWithoutQuestionIsDeclined()
+    {
         QVERIFY_THROWS_EXCEPTION(CommandAbort, DecodeConfigFile(Valid(160), nullptr));
     }
 
-    void load_data() {
+    void load_data()
+    {
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QString>("outcome");
         QTest::addColumn<int>("asks");
@@ -396,7 +368,8 @@ private slots:
             << WithByte(Valid(), 32 + BlockDirectory[4].Offset, 0xA5) << Corrupt << 0;
     }
 
-    void load() {
+    void load()
+    {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, outcome);
         QFETCH(int, asks);
@@ -409,7 +382,8 @@ private slots:
         QCOMPARE(asked, asks);
     }
 
-    void loadGivesImageAndFamily() {
+    void loadGivesImageAndFamily()
+    {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("a.cfg"));
@@ -421,7 +395,8 @@ private slots:
         QVERIFY(!loaded.IsImport);
     }
 
-    void loadFailureNamesFile_data() {
+    void loadFailureNamesFile_data()
+    {
         QTest::addColumn<QString>("name");
         QTest::addColumn<bool>("isFolder");
         QTest::newRow("no such file") << QStringLiteral("missing.cfg") << false;
@@ -429,7 +404,8 @@ private slots:
     }
 
     // Relative names are reported with their full path.
-    void loadFailureNamesFile() {
+    void loadFailureNamesFile()
+    {
         QFETCH(QString, name);
         QFETCH(bool, isFolder);
         QTemporaryDir dir;
@@ -449,7 +425,8 @@ private slots:
     }
 
     // Reading a process's own memory at address 0 fails after a good open.
-    void readErrorNamesFile() {
+    void readErrorNamesFile()
+    {
         const QString path = QStringLiteral("/proc/self/mem");
         QFile probe(path);
         if (!probe.open(QIODevice::ReadOnly))
@@ -464,7 +441,8 @@ private slots:
         QVERIFY(message.size() > prefix.size());
     }
 
-    void writeThenLoad() {
+    void writeThenLoad()
+    {
         QTemporaryDir dir;
         QVERIFY(dir.isValid());
         const QString path = dir.filePath(QStringLiteral("panel7.cfg"));
@@ -480,7 +458,8 @@ private slots:
         QCOMPARE(loaded.FamilyCode, 1);
     }
 
-    void writeFailure_data() {
+    void writeFailure_data()
+    {
         QTest::addColumn<WriteFault>("fault");
         QTest::newRow("read-only folder") << WriteFault::ReadOnlyFolder;
         QTest::newRow("parent is a regular file") << WriteFault::ParentIsFile;
@@ -490,7 +469,8 @@ private slots:
 
     // The message names the file with the system's reason; whatever stood
     // at the target stays as it was and no temporary file is left behind.
-    void writeFailure() {
+    void writeFailure()
+    {
         QFETCH(WriteFault, fault);
         QTemporaryDir dir;
         QVERIFY(dir.isValid());

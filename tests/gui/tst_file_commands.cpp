@@ -328,10 +328,13 @@ private slots:
             std::unique_ptr<UnprivilegedFiles> user;
             if (fullDevice) {
                 limit = std::make_unique<FileSizeLimit>(100);
+                QVERIFY(limit->Active());
             } else {
                 QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
                                                               QFile::ReadOther | QFile::ExeOther));
-                user = std::make_unique<UnprivilegedFiles>();
+                user = std::make_unique<UnprivilegedFiles>(dir.filePath("probe"));
+                if (user->CanStillWrite())
+                    QSKIP("this user can write into a read-only folder");
             }
             f.main->SBSaveFile->click();
         }

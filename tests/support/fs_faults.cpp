@@ -1,39 +1,51 @@
 #include "fs_faults.h"
 
+#include <QFile>
+
 #include <sys/fsuid.h>
-#include <sys/resource.h>
-#include <unistd.h>
 #include <csignal>
 
-FileSizeLimit::FileSizeLimit(long bytes)
+namespace {
+constexpr uid_t NobodyId = 65534;
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes)
 {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{};
-    if (getrlimit(RLIMIT_FSIZE, &limit) != 0)
-        return;
-    m_soft = limit.rlim_cur;
-    limit.rlim_cur = rlim_t(bytes);
+    m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    getrlimit(RLIMIT_FSIZE, &m_old);
+    rlimit limit = m_old;
+    limit.rlim_cur = bytes;
     m_active = setrlimit(RLIMIT_FSIZE, &limit) == 0;
 }
 
 FileSizeLimit::~FileSizeLimit()
 {
-    if (!m_active)
+    setrlimit(RLIMIT_FSIZE, &m_old);
+    std::signal(SIGXFSZ, m_oldHandler);
+}
+
+UnprivilegedFiles::UnprivilegedFiles(const QString& probe) : m_probe(probe)
+{
+    if (!Writes())
         return;
-    rlimit limit{};
-    getrlimit(RLIMIT_FSIZE, &limit);
-    limit.rlim_cur = rlim_t(m_soft);
-    setrlimit(RLIMIT_FSIZE, &limit);
+    // A switch away from 0 also drops the capabilities that override file
+    // permissions; switching back restores them.
+    m_previous = int(setfsuid(NobodyId));
+    m_changed = true;
 }
 
-UnprivilegedFiles::UnprivilegedFiles()
+void UnprivilegedFiles::Restore()
 {
-    // Returns the previous value; a switch away from 0 also drops the
-    // capabilities that override file permissions.
-    m_previous = unsigned(setfsuid(65534));
+    if (m_changed)
+        setfsuid(uid_t(m_previous));
+    m_changed = false;
 }
 
-UnprivilegedFiles::~UnprivilegedFiles()
+bool UnprivilegedFiles::Writes() const
 {
-    setfsuid(m_previous);
+    QFile f(m_probe);
+    const bool written = f.open(QIODevice::WriteOnly) && f.write("x", 1) == 1;
+    f.close();
+    QFile::remove(m_probe);
+    return written;
 }

@@ -1,30 +1,44 @@
 #pragma once
 
+#include <QString>
+
+#include <sys/resource.h>
+
 // Ways to make file writes fail for real, also when the tests run as root.
 
-// While alive, the process's writes may not grow a file past `bytes`
-// (as on a full device: writes fail with EFBIG instead of killing the process).
+// While alive, every file the process writes fails beyond `bytes`, as on a
+// full device; root is bound by the limit too. The signal the kernel raises
+// is ignored so that the failing write returns an error instead.
 class FileSizeLimit {
 public:
-    explicit FileSizeLimit(long bytes);
+    explicit FileSizeLimit(rlim_t bytes);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool Active() const { return m_active; }
 
 private:
-    unsigned long m_soft = 0;
+    rlimit m_old{};
+    void (*m_oldHandler)(int) = nullptr;
     bool m_active = false;
 };
 
-// While alive, file permission checks of this thread are made as an
-// unprivileged user, so a folder without write permission stops root too.
+// While alive, file permission checks of this thread are made as the user
+// "nobody" when they would not stop the process's own user (root): `probe`
+// is a file name in the folder concerned, tried once to find out.
 class UnprivilegedFiles {
 public:
-    UnprivilegedFiles();
-    ~UnprivilegedFiles();
+    explicit UnprivilegedFiles(const QString& probe);
+    ~UnprivilegedFiles() { Restore(); }
     UnprivilegedFiles(const UnprivilegedFiles&) = delete;
     UnprivilegedFiles& operator=(const UnprivilegedFiles&) = delete;
+    // True when even so the folder takes files (the check cannot be made).
+    bool CanStillWrite() const { return Writes(); }
+    void Restore();
 
 private:
-    unsigned m_previous = 0;
+    bool Writes() const;
+    QString m_probe;
+    int m_previous = 0;
+    bool m_changed = false;
 };
