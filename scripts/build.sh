@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Configures and builds the project into build/ (or $BUILD_DIR).
+# Arguments name the targets to build; none builds everything.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-Debug} >/dev/null
-cmake --build "$build" -j "$(nproc)"
+if [ $# -gt 0 ]; then
+    cmake --build "$build" -j "$(nproc)" --target "$@"
+else
+    cmake --build "$build" -j "$(nproc)"
+fi

@@ -7,7 +7,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${BUILD_DIR:-$root/build-release}
 "$root/scripts/deps.sh"
-BUILD_TYPE=${BUILD_TYPE:-Release} BUILD_DIR="$build" "$root/scripts/build.sh"
+BUILD_TYPE=${BUILD_TYPE:-Release} BUILD_DIR="$build" "$root/scripts/build.sh" orlix-config orlix-panel-sim
 
 sim_pid=""
 cleanup() {

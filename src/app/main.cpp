@@ -2,16 +2,48 @@
 #include "app/prompts.h"
 #include "app/tfmain.h"
 #include "model/command_error.h"
+#include "widgets/icons.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 
+namespace {
+// Commands show their own errors; anything that still escapes an event
+// handler is shown the same way, and then the program ends.
+class GuardedApplication : public QApplication {
+public:
+    using QApplication::QApplication;
+    TApplication* App = nullptr;
+
+    bool notify(QObject* receiver, QEvent* event) override
+    {
+        try {
+            return QApplication::notify(receiver, event);
+        } catch (const CommandError& e) {
+            Fail(e.Message(), e.Detail());
+        } catch (const std::exception& e) {
+            Fail(QString::fromLocal8Bit(e.what()), {});
+        }
+        return false;
+    }
+
+private:
+    void Fail(const QString& message, const QString& detail)
+    {
+        if (App)
+            App->ShowError(message, detail);
+        exit(1);
+    }
+};
+}  // namespace
+
 int main(int argc, char** argv)
 {
-    QApplication qapp(argc, argv);
+    GuardedApplication qapp(argc, argv);
     qapp.setApplicationName(QStringLiteral("orlix-config"));
+    qapp.setWindowIcon(Icons::AppIcon());
 
     // Qt's own buttons and dialogs speak Russian like the rest of the tool.
     QTranslator qtTexts;
@@ -21,6 +53,7 @@ int main(int argc, char** argv)
 
     WidgetPrompts prompts;
     TApplication app(prompts);
+    qapp.App = &app;
     if (!app.RunCommand([&app] { app.CreateForms(); }))
         return 1;
     app.FMain()->show();

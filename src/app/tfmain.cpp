@@ -56,7 +56,6 @@ TFMain::TFMain(TApplication& app) : m_app(app)
     setObjectName(QStringLiteral("FMain"));
     setFont(UiText::FormFont());
     setWindowTitle(m_app.Title);
-    setWindowIcon(QIcon());
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
