@@ -1,0 +1,106 @@
+#include "app/prompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+namespace {
+// Looks at the modal dialog once it is up; `look` answers it. A dialog that
+// a failed check left open is dismissed, so a failure never hangs the run.
+template <typename Dialog>
+void WhenShown(const std::function<void(Dialog*)>& look)
+{
+    QTimer::singleShot(0, [look] {
+        Dialog* dialog = nullptr;
+        QTRY_VERIFY((dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())));
+        look(dialog);
+        if (dialog->isVisible())
+            dialog->done(0);
+    });
+}
+}  // namespace
+
+class TestWidgetPrompts : public QObject {
+    Q_OBJECT
+private slots:
+    void questionWithCancelDefault()
+    {
+        WidgetPrompts prompts;
+        bool looked = false;
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("Orlix Configuration tool"));
+            QCOMPARE(box->text(), QStringLiteral("Завершить работу программы?"));
+            QCOMPARE(box->icon(), QMessageBox::Warning);
+            QCOMPARE(box->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Cancel));
+            looked = true;
+            box->button(QMessageBox::Ok)->click();
+        });
+        QVERIFY(prompts.Question(nullptr, "Orlix Configuration tool", "Завершить работу программы?",
+                                 Prompts::Icon::Warning, false));
+        QVERIFY(looked);
+    }
+
+    void questionWithOkDefaultAnsweredByEscape()
+    {
+        WidgetPrompts prompts;
+        WhenShown<QMessageBox>([](QMessageBox* box) {
+            QCOMPARE(box->icon(), QMessageBox::Question);
+            QCOMPARE(box->defaultButton(), box->button(QMessageBox::Ok));
+            QTest::keyClick(box, Qt::Key_Escape);
+        });
+        QVERIFY(!prompts.Question(nullptr, "t", "  Импортировать файл версии 1.60?     ",
+                                  Prompts::Icon::Question, true));
+    }
+
+    void messageWithDetail()
+    {
+        WidgetPrompts prompts;
+        bool looked = false;
+        WhenShown<QMessageBox>([&](QMessageBox* box) {
+            QCOMPARE(box->windowTitle(), QStringLiteral("[New] - Orlix Configuration tool"));
+            QCOMPARE(box->text(), QStringLiteral("Невозможно открыть порт ttyUSB0."));
+            QCOMPARE(box->informativeText(), QStringLiteral("Причина: Permission denied"));
+            QCOMPARE(box->icon(), QMessageBox::Critical);
+            QCOMPARE(box->standardButtons(), QMessageBox::Ok);
+            looked = true;
+            box->accept();
+        });
+        prompts.Message(nullptr, "[New] - Orlix Configuration tool",
+                        "Невозможно открыть порт ttyUSB0.", Prompts::Icon::Error,
+                        "Причина: Permission denied");
+        QVERIFY(looked);
+    }
+
+    void saveDialog()
+    {
+        WidgetPrompts prompts;
+        FileDialogSpec spec;
+        spec.Title = QStringLiteral("Сохранить как");
+        spec.Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"),
+                        QStringLiteral("Все файлы (*.*)")};
+        spec.DefaultSuffix = QStringLiteral("cfg");
+        spec.Save = true;
+        spec.ConfirmOverwrite = true;
+        bool looked = false;
+        WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+            QCOMPARE(dialog->windowTitle(), QStringLiteral("Сохранить как"));
+            QCOMPARE(dialog->nameFilters(), spec.Filters);
+            QCOMPARE(dialog->defaultSuffix(), QStringLiteral("cfg"));
+            QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
+            QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            looked = true;
+            dialog->reject();
+        });
+        QVERIFY(prompts.FileName(nullptr, spec).isEmpty());
+        QVERIFY(looked);
+    }
+};
+
+QTEST_MAIN(TestWidgetPrompts)
+#include "tst_widget_prompts.moc"
