@@ -20,7 +20,7 @@ void WhenShown(const std::function<void(Dialog*)>& look)
         QTRY_VERIFY((dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget())));
         look(dialog);
         if (dialog->isVisible())
-            dialog->done(0);
+            dialog->close();
     });
 }
 }  // namespace
