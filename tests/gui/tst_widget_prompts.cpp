@@ -80,24 +80,24 @@ private slots:
     void saveDialog()
     {
         WidgetPrompts prompts;
-        FileDialogSpec spec;
-        spec.Title = QStringLiteral("Сохранить как");
-        spec.Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"),
-                        QStringLiteral("Все файлы (*.*)")};
-        spec.DefaultSuffix = QStringLiteral("cfg");
-        spec.Save = true;
-        spec.ConfirmOverwrite = true;
+        FileDialogSpec request;
+        request.Title = QStringLiteral("Сохранить как");
+        request.Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"),
+                           QStringLiteral("Все файлы (*.*)")};
+        request.DefaultSuffix = QStringLiteral("cfg");
+        request.Save = true;
+        request.ConfirmOverwrite = true;
         bool looked = false;
         WhenShown<QFileDialog>([&](QFileDialog* dialog) {
             QCOMPARE(dialog->windowTitle(), QStringLiteral("Сохранить как"));
-            QCOMPARE(dialog->nameFilters(), spec.Filters);
+            QCOMPARE(dialog->nameFilters(), request.Filters);
             QCOMPARE(dialog->defaultSuffix(), QStringLiteral("cfg"));
             QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
             QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
             looked = true;
             dialog->reject();
         });
-        QVERIFY(prompts.FileName(nullptr, spec).isEmpty());
+        QVERIFY(prompts.FileName(nullptr, request).isEmpty());
         QVERIFY(looked);
     }
 };
