@@ -13,8 +13,8 @@ constexpr int32_t Version120 = 120;
 constexpr int32_t Version130 = 130;
 }  // namespace
 
-QByteArray EncodeConfigFile(const ConfigImage& image, int32_t familyCode,
-                            const QDateTime& savedAt) {
+QByteArray EncodeConfigFile(const ConfigImage& image, int32_t familyCode, const QDateTime& savedAt)
+{
     ConfigFileHeader header;
     header.Version = FileVersion;
     header.SavedAt = DaysSince1899(savedAt);
@@ -24,14 +24,16 @@ QByteArray EncodeConfigFile(const ConfigImage& image, int32_t familyCode,
     return bytes;
 }
 
-void CheckConfigFileSize(qint64 size) {
+void CheckConfigFileSize(qint64 size)
+{
     if (size == Version120FileSize)
         throw CommandError(VersionMismatchMessage(Version120));
     if (size == Version130FileSize)
         throw CommandError(VersionMismatchMessage(Version130));
 }
 
-LoadedConfig DecodeConfigFile(const QByteArray& bytes, const std::function<bool()>& askImport) {
+LoadedConfig DecodeConfigFile(const QByteArray& bytes, const std::function<bool()>& askImport)
+{
     CheckConfigFileSize(bytes.size());
 
     const ConfigFileHeader header = DecodeConfigFileHeader(bytes);

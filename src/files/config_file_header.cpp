@@ -12,7 +12,8 @@ constexpr int FamilyCodeOffset = 12;
 constexpr double MsecsPerDay = 86400000.0;
 }  // namespace
 
-double DaysSince1899(const QDateTime& local) {
+double DaysSince1899(const QDateTime& local)
+{
     if (!local.isValid())
         return 0.0;
     const QDateTime dt = local.toLocalTime();
@@ -21,7 +22,8 @@ double DaysSince1899(const QDateTime& local) {
     return days >= 0 ? double(days) + fraction : double(days) - fraction;
 }
 
-QByteArray EncodeConfigFileHeader(const ConfigFileHeader& header) {
+QByteArray EncodeConfigFileHeader(const ConfigFileHeader& header)
+{
     QByteArray bytes(ConfigFileHeaderSize, '\0');
     uchar* p = reinterpret_cast<uchar*>(bytes.data());
     qToLittleEndian<qint32>(header.Version, p + VersionOffset);
@@ -30,7 +32,8 @@ QByteArray EncodeConfigFileHeader(const ConfigFileHeader& header) {
     return bytes;
 }
 
-ConfigFileHeader DecodeConfigFileHeader(const QByteArray& bytes) {
+ConfigFileHeader DecodeConfigFileHeader(const QByteArray& bytes)
+{
     uchar raw[ConfigFileHeaderSize] = {};
     std::memcpy(raw, bytes.constData(),
                 size_t(qMin<qsizetype>(bytes.size(), ConfigFileHeaderSize)));

@@ -8,12 +8,14 @@
 #include <QSaveFile>
 
 namespace {
-QString FullPath(const QString& path) {
+QString FullPath(const QString& path)
+{
     return QFileInfo(path).absoluteFilePath();
 }
 
 // Reads up to `count` bytes, stopping early only at the end of the file.
-QByteArray ReadUpTo(QFile& file, qint64 count, const QString& fullPath) {
+QByteArray ReadUpTo(QFile& file, qint64 count, const QString& fullPath)
+{
     QByteArray bytes(count, '\0');
     qint64 done = 0;
     while (done < count) {
@@ -29,7 +31,8 @@ QByteArray ReadUpTo(QFile& file, qint64 count, const QString& fullPath) {
 }
 }  // namespace
 
-LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& askImport) {
+LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& askImport)
+{
     const QString fullPath = FullPath(path);
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
@@ -41,7 +44,8 @@ LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& as
     return DecodeConfigFile(ReadUpTo(file, ConfigFileSize, fullPath), askImport);
 }
 
-void WriteConfigFile(const QString& path, const QByteArray& bytes) {
+void WriteConfigFile(const QString& path, const QByteArray& bytes)
+{
     const QString fullPath = FullPath(path);
     auto fail = [&fullPath](QSaveFile& file) {
         const QString reason = file.errorString();

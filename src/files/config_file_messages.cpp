@@ -1,6 +1,7 @@
 #include "files/config_file_messages.h"
 
-QString VersionMismatchMessage(int32_t version) {
+QString VersionMismatchMessage(int32_t version)
+{
     const qint64 v = version;  // wide enough for the magnitude of any int32_t
     const qint64 magnitude = v < 0 ? -v : v;
     return QStringLiteral("Несоответствие версии файла и программатора, файл v%1%2.%3")
@@ -9,18 +10,22 @@ QString VersionMismatchMessage(int32_t version) {
         .arg(magnitude % 100);
 }
 
-QString CorruptFileMessage() {
+QString CorruptFileMessage()
+{
     return QStringLiteral("Файл конфигурации поврежден");
 }
 
-QString OpenFailedMessage(const QString& path, const QString& reason) {
+QString OpenFailedMessage(const QString& path, const QString& reason)
+{
     return QStringLiteral("Не удается открыть файл %1: %2").arg(path, reason);
 }
 
-QString ReadFailedMessage(const QString& path, const QString& reason) {
+QString ReadFailedMessage(const QString& path, const QString& reason)
+{
     return QStringLiteral("Не удается прочитать файл %1: %2").arg(path, reason);
 }
 
-QString WriteFailedMessage(const QString& path, const QString& reason) {
+QString WriteFailedMessage(const QString& path, const QString& reason)
+{
     return QStringLiteral("Не удается записать файл %1: %2").arg(path, reason);
 }
