@@ -1,43 +1,21 @@
 #include "link/modbus.h"
 
-#include "link/serial_line.h"
+#include "link/serial_port_line.h"
 
 #include <QDeadlineTimer>
-#include <QSerialPort>
 
 #include <algorithm>
 
-namespace {
-
-bool ToQtParity(int code, QSerialPort::Parity& parity)
-{
-    switch (code) {
-        case 0: parity = QSerialPort::NoParity; return true;
-        case 1: parity = QSerialPort::OddParity; return true;
-        case 2: parity = QSerialPort::EvenParity; return true;
-        case 3: parity = QSerialPort::MarkParity; return true;
-        case 4: parity = QSerialPort::SpaceParity; return true;
-        default: return false;
-    }
-}
-
-bool ToQtStopBits(int code, QSerialPort::StopBits& stopBits)
-{
-    switch (code) {
-        case 0: stopBits = QSerialPort::OneStop; return true;
-        case 1: stopBits = QSerialPort::OneAndHalfStop; return true;
-        case 2: stopBits = QSerialPort::TwoStop; return true;
-        default: return false;
-    }
-}
-
-}  // namespace
-
-TModbus::TModbus() = default;
+TModbus::TModbus() : m_lineFactory([] { return std::make_unique<SerialPortLine>(); }) {}
 
 TModbus::~TModbus()
 {
     ClosePort();
+}
+
+void TModbus::SetLineFactory(PortLineFactory factory)
+{
+    m_lineFactory = std::move(factory);
 }
 
 int TModbus::OpenPort(const QString& path, int baudRate, int stopBits, int parity, bool rtsToggle,
@@ -51,74 +29,51 @@ int TModbus::OpenPort(const QString& path, int baudRate, int stopBits, int parit
     if (bufferSize <= 0)
         return FailOpen(QStringLiteral("Invalid frame buffer size %1").arg(bufferSize), false);
 
-    auto port = std::make_unique<QSerialPort>();
-    port->setPortName(path);
-    if (!port->open(QIODevice::ReadWrite)) {
-        const bool denied = SerialLine::IsPermissionDenied(path);
-        return FailOpen(port->errorString(), denied);
+    m_settings = LineSettings{baudRate, stopBits, parity};
+    m_line = m_lineFactory();
+    if (!m_line->Open(path, m_settings)) {
+        const QString reason = m_line->ErrorText();
+        const bool denied = m_line->PermissionDenied();
+        m_line.reset();
+        return FailOpen(reason, denied);
     }
-    m_pseudoTerminal = SerialLine::IsPseudoTerminal(int(port->handle()));
-    if (!ApplyLineSettings(*port, baudRate, stopBits, parity, rtsToggle)) {
-        const QString reason = m_lastOpenError;
-        m_rs485.Restore(int(port->handle()));
-        port->close();
-        m_pseudoTerminal = false;
+    if (!SetUpDirectionControl(rtsToggle)) {
+        const QString reason = m_line->ErrorText();
+        m_line->Close();
+        m_line.reset();
         return FailOpen(reason, false);
     }
-    port->clear(QSerialPort::AllDirections);
-    port->clearError();
 
-    m_port = std::move(port);
-    PortHandle = int(m_port->handle());
+    PortHandle = m_line->Handle();
     Buffer = new uint8_t[size_t(bufferSize)]();
     m_bufferSize = bufferSize;
     ShowStatus(path);
     return PortHandle;
 }
 
-bool TModbus::ApplyLineSettings(QSerialPort& port, int baudRate, int stopBits, int parity,
-                                bool rtsToggle)
+bool TModbus::SetUpDirectionControl(bool rtsToggle)
 {
-    // A pseudo-terminal has no parity generator and no modem lines; the
-    // kernel refuses those settings there, which is no fault of the line.
-    const bool pty = m_pseudoTerminal;
-    auto step = [&](bool ok, bool ptyMayRefuse, const char* what) {
-        if (ok || (pty && ptyMayRefuse)) {
-            port.clearError();
+    m_rs485ByDriver = false;
+    m_rtsByHand = false;
+    // A pseudo-terminal has no modem lines: nothing to switch.
+    const bool pty = m_line->IsPseudoTerminal();
+    if (!rtsToggle) {
+        if (m_line->SetRts(false) || pty)
             return true;
-        }
-        m_lastOpenError = QStringLiteral("%1: %2").arg(QLatin1String(what), port.errorString());
-        return false;
-    };
-
-    QSerialPort::Parity qtParity = QSerialPort::NoParity;
-    QSerialPort::StopBits qtStopBits = QSerialPort::OneStop;
-    if (!ToQtParity(parity, qtParity)) {
-        m_lastOpenError = QStringLiteral("Unknown parity code %1").arg(parity);
+        m_lastOpenError = QStringLiteral("RTS");
         return false;
     }
-    if (!ToQtStopBits(stopBits, qtStopBits)) {
-        m_lastOpenError = QStringLiteral("Unknown stop bits code %1").arg(stopBits);
-        return false;
-    }
-    if (baudRate <= 0) {
-        m_lastOpenError = QStringLiteral("Invalid baud rate %1").arg(baudRate);
-        return false;
-    }
-    if (!step(port.setBaudRate(baudRate), false, "baud rate") ||
-        !step(port.setDataBits(QSerialPort::Data8), false, "data bits") ||
-        !step(port.setParity(qtParity), qtParity != QSerialPort::NoParity, "parity") ||
-        !step(port.setStopBits(qtStopBits), false, "stop bits") ||
-        !step(port.setFlowControl(QSerialPort::NoFlowControl), false, "flow control") ||
-        !step(port.setDataTerminalReady(false), true, "DTR"))
-        return false;
-    if (rtsToggle) {
-        // Drivers that switch direction in hardware refuse this; fine.
-        m_rs485.EnableRtsOnSend(int(port.handle()));
-        port.clearError();
+    if (m_line->EnableRs485RtsOnSend()) {
+        m_rs485ByDriver = true;
         return true;
     }
-    return step(port.setRequestToSend(false), true, "RTS");
+    // The driver has no RS-485 mode (built-in UARTs, many USB adapters): the
+    // channel raises RTS around each frame itself, and keeps it low while it
+    // listens. An adapter whose RTS cannot be set switches direction by
+    // itself, if at all; that is no reason to refuse the port.
+    if (!pty && m_line->SetRts(false))
+        m_rtsByHand = true;
+    return true;
 }
 
 int TModbus::FailOpen(const QString& reason, bool permissionDenied)
@@ -131,40 +86,45 @@ int TModbus::FailOpen(const QString& reason, bool permissionDenied)
 
 void TModbus::ClosePort()
 {
-    if (m_port) {
-        Purge();
-        m_rs485.Restore(int(m_port->handle()));
-        m_port->close();
-        m_port.reset();
+    if (m_line) {
+        m_line->Purge();
+        m_line->Close();
+        m_line.reset();
     }
     PortHandle = ClosedMarker;
-    m_pseudoTerminal = false;
+    m_rs485ByDriver = false;
+    m_rtsByHand = false;
     delete[] Buffer;
     Buffer = nullptr;
     m_bufferSize = 0;
 }
 
-void TModbus::Purge()
+int TModbus::SendLimitMs(int count) const
 {
-    // Discards what the driver and Qt's own buffer hold, both directions.
-    m_port->clear(QSerialPort::AllDirections);
-    m_port->clearError();
+    const int baud = std::max(m_settings.BaudRate, 1);
+    const int bitsPerChar =
+        1 + 8 + (m_settings.Parity != 0 ? 1 : 0) + (m_settings.StopBits == 0 ? 1 : 2);
+    const qint64 lineMs = (qint64(count) * bitsPerChar * 1000 + baud - 1) / baud;
+    return int(std::min<qint64>(lineMs, 1000000)) + SendMarginMs;
 }
 
 bool TModbus::SendFrame(const uint8_t* data, int count)
 {
-    qint64 written = 0;
+    int64_t written = 0;
     bool complete = false;
-    if (m_port && data && count >= 0) {
-        Purge();
-        const qint64 queued = m_port->write(reinterpret_cast<const char*>(data), count);
-        if (queued >= 0) {
-            while (m_port->bytesToWrite() > 0 && m_port->waitForBytesWritten(-1)) {
-            }
-            written = queued - m_port->bytesToWrite();
-            complete = written == count && SerialLine::Drain(PortHandle);
-        }
-        m_port->clearError();
+    if (m_line && data && count >= 0) {
+        m_line->Purge();
+        // A stuck adapter (stopped by flow control, a driver that no longer
+        // drains) must not hold the window for good.
+        const QDeadlineTimer deadline(SendLimitMs(count));
+        if (m_rtsByHand)
+            m_line->SetRts(true);
+        written = std::max<int64_t>(0, m_line->Write(data, count, deadline));
+        complete = written == count && m_line->WaitSent(deadline);
+        if (m_rtsByHand)
+            m_line->SetRts(false);
+        if (!complete)
+            m_line->Purge();  // what is stuck must not leave later
     }
     ShowStatus(QString::number(written));
     return complete;
@@ -174,24 +134,23 @@ bool TModbus::ReceiveFrame(uint8_t* data, int count, int& received, uint32_t wai
 {
     received = 0;
     bool complete = false;
-    if (m_port && data && count >= 0) {
+    if (m_line && data && count >= 0) {
         const qint64 limit = std::min<qint64>(waitTime, qint64(count) + ReadTimeoutConstant);
         const QDeadlineTimer deadline(limit);
-        char* into = reinterpret_cast<char*>(data);
         for (;;) {
-            const qint64 n = m_port->read(into + received, count - received);
-            if (n < 0)
+            const PortLine::ReadResult r = m_line->Read(data + received, count - received);
+            received += int(r.Count);
+            // A byte that failed its parity check spoils the whole answer.
+            if (r.Failed || r.LineError)
                 break;
-            received += int(n);
             if (received >= count) {
                 complete = true;
                 break;
             }
             // A read error (the other end of the line vanished) is no answer.
-            if (!m_port->waitForReadyRead(int(deadline.remainingTime())))
+            if (deadline.hasExpired() || !m_line->WaitReadable(deadline))
                 break;
         }
-        m_port->clearError();
     }
     ShowStatus(QString::number(received));
     return complete;

@@ -1,14 +1,12 @@
 #pragma once
 
-#include "link/rs485_direction.h"
+#include "link/port_line.h"
 
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
-
-class QSerialPort;
 
 // The tool's single serial channel to a panel: the port, the frame buffer
 // shared by each request and its answer, and the requests of the panel's
@@ -39,11 +37,15 @@ public:
 
     void SetStatusSink(StatusSink sink) { m_status = std::move(sink); }
     void SetAlertSink(AlertSink sink) { m_alert = std::move(sink); }
+    // What OpenPort opens the device with; by default a SerialPortLine.
+    void SetLineFactory(PortLineFactory factory);
 
     // Opens the device at `path` exclusively with 8 data bits, `parity`
     // (0 none, 1 odd, 2 even; checked on input), `stopBits` (0 one, 2 two),
-    // `baudRate`, DTR off and no flow control; with `rtsToggle` the driver
-    // raises RTS while sending (where it supports that). Returns the port
+    // `baudRate`, DTR off and no flow control. With `rtsToggle`, RTS is high
+    // exactly while a frame is sent: by the driver's RS-485 mode where it
+    // has one, else by the channel around each write (not on a
+    // pseudo-terminal, which has no modem lines). Returns the port
     // handle, or ClosedMarker when the device is missing, held by another
     // program or refuses the settings. An open port is closed first.
     int OpenPort(const QString& path, int baudRate, int stopBits, int parity, bool rtsToggle,
@@ -53,9 +55,15 @@ public:
     bool IsOpen() const { return PortHandle != ClosedMarker; }
     int BufferSize() const { return m_bufferSize; }
     // True when the open port is a pseudo-terminal (a simulated panel).
-    bool IsPseudoTerminal() const { return m_pseudoTerminal; }
+    bool IsPseudoTerminal() const { return m_line && m_line->IsPseudoTerminal(); }
     // True when the open port's driver took the RS-485 direction setting.
-    bool IsRs485DirectionSet() const { return m_rs485.IsEnabled(); }
+    bool IsRs485DirectionSet() const { return m_rs485ByDriver; }
+    // True when the channel raises and drops RTS around each frame itself.
+    bool DrivesRtsByHand() const { return m_rtsByHand; }
+    // How long sending `count` bytes may take before it counts as failed:
+    // their time on the line at the port's settings plus SendMarginMs.
+    int SendLimitMs(int count) const;
+    static constexpr int SendMarginMs = 1000;
 
     // Why the last failed OpenPort failed, in the system's words.
     QString LastOpenErrorText() const { return m_lastOpenError; }
@@ -63,10 +71,10 @@ public:
     bool LastOpenWasPermissionDenied() const { return m_lastOpenPermissionDenied; }
 
     // Purges both directions, writes `count` bytes and waits until they have
-    // left; true when all of them were written.
+    // left the line, at most SendLimitMs(count); true when all of them did.
     bool SendFrame(const uint8_t* data, int count);
     // Reads `count` bytes into `data`, waiting at most `waitTime` ms; true
-    // when all arrived in time. `received` is the number that arrived.
+    // when all arrived in time, intact. `received` is the number that arrived.
     bool ReceiveFrame(uint8_t* data, int count, int& received, uint32_t waitTime);
 
     // The panel's requests. Each returns true or false, leaves the answer
@@ -81,10 +89,8 @@ public:
 private:
     enum class AnswerCheck { Enforced, Reported, None };
 
-    bool ApplyLineSettings(QSerialPort& port, int baudRate, int stopBits, int parity,
-                           bool rtsToggle);
+    bool SetUpDirectionControl(bool rtsToggle);
     int FailOpen(const QString& reason, bool permissionDenied);
-    void Purge();
     void ShowStatus(const QString& text) const;
 
     bool CanExchange(int requestLength, int answerLength) const;
@@ -92,10 +98,12 @@ private:
     bool Judge(int received, AnswerCheck check);
     int BuildProgrammingRequest(uint8_t address, uint8_t command, int dataLength);
 
-    std::unique_ptr<QSerialPort> m_port;
-    Rs485Direction m_rs485;
+    PortLineFactory m_lineFactory;
+    std::unique_ptr<PortLine> m_line;
+    LineSettings m_settings;
+    bool m_rs485ByDriver = false;
+    bool m_rtsByHand = false;
     int m_bufferSize = 0;
-    bool m_pseudoTerminal = false;
     QString m_lastOpenError;
     bool m_lastOpenPermissionDenied = false;
     StatusSink m_status;

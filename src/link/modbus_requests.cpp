@@ -144,7 +144,12 @@ bool TModbus::WriteBlock(uint8_t address, int block, const uint8_t* payload)
     std::memmove(Buffer + FrameLength::BlockPayloadOffset, payload, size_t(payloadLength));
     const int length =
         BuildProgrammingRequest(address, ProgrammingCommand::WriteBlock, 1 + payloadLength);
-    return Exchange(length, ProgrammingPauseMs, FrameLength::ShortAnswer, AnswerCheck::Enforced);
+    if (!Exchange(length, ProgrammingPauseMs, FrameLength::ShortAnswer, AnswerCheck::Enforced))
+        return false;
+    // A refusal (function | 0x80 and an exception code) is as long as the
+    // acknowledgement and passes its CRC: only the function byte tells them
+    // apart, and a refused block was not written.
+    return Buffer[1] == ModbusCode::Programming;
 }
 
 bool TModbus::ApplyConfig(uint8_t address)

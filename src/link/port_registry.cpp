@@ -69,10 +69,21 @@ QStringList PortRegistry::VirtualPortNames() const
     return names;
 }
 
+const QStringList& PortRegistry::ListedSystemPorts() const
+{
+    if (!m_systemListed) {
+        m_systemPorts = SystemPortNames();
+        m_systemListed = true;
+    }
+    return m_systemPorts;
+}
+
 QStringList PortRegistry::PortNames() const
 {
-    QStringList names = SystemPortNames();
-    const QStringList system = names;
+    m_systemPorts = SystemPortNames();
+    m_systemListed = true;
+    QStringList names = m_systemPorts;
+    const QStringList& system = m_systemPorts;
     for (const QString& name : VirtualPortNames()) {
         if (!system.contains(name))
             names << name;
@@ -85,7 +96,7 @@ QStringList PortRegistry::PortNames() const
 QString PortRegistry::DevicePath(const QString& portName) const
 {
     const QString systemPath = QStringLiteral("/dev/") + portName;
-    if (!IsValidPortName(portName) || SystemPortNames().contains(portName))
+    if (!IsValidPortName(portName) || ListedSystemPorts().contains(portName))
         return systemPath;
     const QString target = LiveTarget(QFileInfo(LinkPath(m_dir, portName)));
     return target.isEmpty() ? systemPath : target;

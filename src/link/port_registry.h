@@ -20,6 +20,7 @@ public:
     QString VirtualPortsDir() const { return m_dir; }
 
     // All port names, sorted by name (case-insensitively), each listed once.
+    // The system's part of the list is kept for DevicePath.
     QStringList PortNames() const;
     // The names of the system's serial ports.
     static QStringList SystemPortNames();
@@ -30,6 +31,8 @@ public:
     // port, the device a virtual port's link leads to (so that both names
     // of one device lock the same path). A name that is neither, the empty
     // name included, gives "/dev/" + name: opening that fails as it should.
+    // The system's ports are those of the last listing (the list the user
+    // chose from), so that resolving a name costs no enumeration.
     QString DevicePath(const QString& portName) const;
 
     // Registers `devicePath` as the virtual port `portName` in `dir`,
@@ -44,5 +47,9 @@ public:
     static bool IsValidPortName(const QString& portName);
 
 private:
+    const QStringList& ListedSystemPorts() const;
+
     QString m_dir;
+    mutable QStringList m_systemPorts;
+    mutable bool m_systemListed = false;
 };

@@ -3,11 +3,14 @@
 #include <QFile>
 #include <QStringList>
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <termios.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -69,6 +72,61 @@ bool Drain(int fd)
         rc = ::tcdrain(fd);
     } while (rc != 0 && errno == EINTR);
     return rc == 0;
+}
+
+bool WaitOutputSent(int fd, const QDeadlineTimer& deadline, int charTimeUs)
+{
+    for (;;) {
+        int queued = 0;
+        if (::ioctl(fd, TIOCOUTQ, &queued) != 0)
+            return Drain(fd);  // no way to watch the queue: wait for the driver
+        if (queued <= 0)
+            break;
+        if (deadline.hasExpired())
+            return false;
+        // Sleep about as long as the queued characters need, briefly enough
+        // to notice the end soon.
+        const qint64 leftUs = deadline.remainingTimeNSecs() / 1000;
+        const qint64 needUs = qint64(queued) * std::max(charTimeUs, 1);
+        ::usleep(useconds_t(std::clamp<qint64>(needUs, 200, std::min<qint64>(leftUs, 20000))));
+    }
+    // The queue is empty: what remains is the transmitter's last character.
+    return Drain(fd);
+}
+
+bool SetRts(int fd, bool on)
+{
+    int bits = TIOCM_RTS;
+    return ::ioctl(fd, on ? TIOCMBIS : TIOCMBIC, &bits) == 0;
+}
+
+bool SetInputParityChecking(int fd, bool on, QString* reason)
+{
+    auto fail = [reason] {
+        if (reason)
+            *reason = QString::fromLocal8Bit(std::strerror(errno));
+        return false;
+    };
+    termios tio{};
+    if (::tcgetattr(fd, &tio) != 0)
+        return fail();
+    if (on) {
+        tio.c_iflag |= INPCK | PARMRK;
+        tio.c_iflag &= ~tcflag_t(IGNPAR | ISTRIP);
+    } else {
+        tio.c_iflag &= ~tcflag_t(INPCK | PARMRK);
+    }
+    if (::tcsetattr(fd, TCSANOW, &tio) != 0)
+        return fail();
+    termios now{};
+    if (::tcgetattr(fd, &now) != 0)
+        return fail();
+    const tcflag_t mask = INPCK | PARMRK | IGNPAR | ISTRIP;
+    if ((now.c_iflag & mask) != (tio.c_iflag & mask)) {
+        errno = EINVAL;
+        return fail();
+    }
+    return true;
 }
 
 bool IsPermissionDenied(const QString& path)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QString>
 
 // Linux details of a serial line that QSerialPort does not cover.
@@ -16,6 +17,21 @@ bool IsPseudoTerminalMajor(unsigned major);
 
 // Waits until every byte written to `fd` has left the line.
 bool Drain(int fd);
+
+// Waits until the output queue of `fd` is empty and its last character has
+// left, at most until `deadline`: false when the bytes are still held (a
+// stopped or stuck adapter). `charTimeUs` is the time of one character on
+// the line, used to pace the checks.
+bool WaitOutputSent(int fd, const QDeadlineTimer& deadline, int charTimeUs);
+
+// Raises or drops the RTS line of `fd`.
+bool SetRts(int fd, bool on);
+
+// With `on`, a byte that fails its parity or framing check is delivered
+// marked (FF 00 byte, a good FF doubled) instead of being dropped or
+// passed; without, input is taken as it comes. False with the system's
+// reason when the driver does not keep the setting.
+bool SetInputParityChecking(int fd, bool on, QString* reason = nullptr);
 
 // True when `path` exists but this user may not open it for reading and
 // writing (on Linux typically: not a member of the "dialout" group).

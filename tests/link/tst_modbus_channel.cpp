@@ -122,6 +122,12 @@ private slots:
         QCOMPARE(bool(tio.c_cflag & CSTOPB), stopBits == 2);
         QCOMPARE(bool(tio.c_cflag & CRTSCTS), false);
         QCOMPARE(bool(tio.c_iflag & (IXON | IXOFF)), false);
+        // With parity the line checks it and marks a failing byte instead of
+        // dropping it; without, input is taken as it comes.
+        QCOMPARE(bool(tio.c_iflag & INPCK), parity != 0);
+        QCOMPARE(bool(tio.c_iflag & PARMRK), parity != 0);
+        if (parity != 0)
+            QVERIFY(!(tio.c_iflag & (IGNPAR | ISTRIP)));
     }
 
     void openRejectsBadSettings_data()

@@ -337,13 +337,43 @@ private slots:
         QCOMPARE(m_modbus->Buffer[1], uint8_t(0x0E));
     }
 
-    // An intact exception answer to a block write passes its CRC check.
-    void writeBlockExceptionAnswerPasses()
+    // With parity checking on, the tty layer doubles every FF byte of an
+    // answer; the channel gives the panel's bytes back as they were sent.
+    void parityLineKeepsFFBytes_data()
+    {
+        QTest::addColumn<int>("parity");
+        QTest::newRow("even") << 2;
+        QTest::newRow("odd") << 1;
+    }
+    void parityLineKeepsFFBytes()
+    {
+        QFETCH(int, parity);
+        QByteArray payload(64, '\xFF');
+        payload[1] = 0x00;  // FF 00 .. as data, the shape of an error mark
+        payload[2] = 0x00;
+        payload[10] = 0x41;
+        m_panel->SetBlockData(3, payload);
+        QVERIFY(m_modbus->OpenPort(m_panel->DevicePath(), 9600, 2, parity, true, 256) >= 0);
+        QVERIFY(m_modbus->ReadBlock(1, 3));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(m_modbus->Buffer) + 6, 64), payload);
+        // The next exchange starts clean.
+        QVERIFY(m_modbus->ReadVersion(1));
+    }
+
+    // An intact refusal of a block write is as long as the acknowledgement
+    // and passes its CRC, yet the block was not written: the write fails,
+    // without the CRC alert.
+    void writeBlockRefusedFails()
     {
         m_panel->AddFault(Fault("exception,request=write-block,code=4"));
-        QVERIFY(m_modbus->WriteBlock(1, 2, Block2Payload));
+        QVERIFY(!m_modbus->WriteBlock(1, 2, Block2Payload));
         QCOMPARE(BufferBytes(*m_modbus, 3), QByteArray::fromHex("01C604"));
+        QCOMPARE(Crc16(m_modbus->Buffer, 5), uint16_t(0));
         QCOMPARE(m_alerts, 0);
+        // The acknowledgement itself still passes.
+        m_panel->ClearFaults();
+        QVERIFY(m_modbus->WriteBlock(1, 2, Block2Payload));
+        QCOMPARE(m_modbus->Buffer[1], uint8_t(0x46));
     }
 
     // Answers that stop short of the expected length: "Сбой приема" after the wait.

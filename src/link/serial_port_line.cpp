@@ -1,0 +1,212 @@
+#include "link/serial_port_line.h"
+
+#include "link/serial_line.h"
+
+#include <QSerialPort>
+
+#include <algorithm>
+
+namespace {
+
+bool ToQtParity(int code, QSerialPort::Parity& parity)
+{
+    switch (code) {
+        case 0: parity = QSerialPort::NoParity; return true;
+        case 1: parity = QSerialPort::OddParity; return true;
+        case 2: parity = QSerialPort::EvenParity; return true;
+        case 3: parity = QSerialPort::MarkParity; return true;
+        case 4: parity = QSerialPort::SpaceParity; return true;
+        default: return false;
+    }
+}
+
+bool ToQtStopBits(int code, QSerialPort::StopBits& stopBits)
+{
+    switch (code) {
+        case 0: stopBits = QSerialPort::OneStop; return true;
+        case 1: stopBits = QSerialPort::OneAndHalfStop; return true;
+        case 2: stopBits = QSerialPort::TwoStop; return true;
+        default: return false;
+    }
+}
+
+int RemainingMs(const QDeadlineTimer& deadline)
+{
+    return int(std::max<qint64>(0, deadline.remainingTime()));
+}
+
+}  // namespace
+
+SerialPortLine::SerialPortLine() = default;
+
+SerialPortLine::~SerialPortLine()
+{
+    Close();
+}
+
+int SerialPortLine::Handle() const
+{
+    return m_port ? int(m_port->handle()) : -1;
+}
+
+bool SerialPortLine::Fail(const QString& what)
+{
+    m_error = what;
+    return false;
+}
+
+bool SerialPortLine::Open(const QString& path, const LineSettings& settings)
+{
+    Close();
+    m_error.clear();
+    m_permissionDenied = false;
+
+    auto port = std::make_unique<QSerialPort>();
+    port->setPortName(path);
+    if (!port->open(QIODevice::ReadWrite)) {
+        m_permissionDenied = SerialLine::IsPermissionDenied(path);
+        return Fail(port->errorString());
+    }
+    m_port = std::move(port);
+    m_pseudoTerminal = SerialLine::IsPseudoTerminal(Handle());
+    if (!Configure(settings)) {
+        const QString reason = m_error;
+        Close();
+        m_error = reason;
+        return false;
+    }
+    m_port->clear(QSerialPort::AllDirections);
+    m_port->clearError();
+    return true;
+}
+
+bool SerialPortLine::Configure(const LineSettings& s)
+{
+    // A pseudo-terminal has no parity generator and no modem lines; the
+    // kernel refuses those settings there, which is no fault of the line.
+    auto step = [this](bool ok, bool ptyMayRefuse, const char* what) {
+        if (ok || (m_pseudoTerminal && ptyMayRefuse)) {
+            m_port->clearError();
+            return true;
+        }
+        return Fail(QStringLiteral("%1: %2").arg(QLatin1String(what), m_port->errorString()));
+    };
+
+    QSerialPort::Parity parity = QSerialPort::NoParity;
+    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
+    if (!ToQtParity(s.Parity, parity))
+        return Fail(QStringLiteral("Unknown parity code %1").arg(s.Parity));
+    if (!ToQtStopBits(s.StopBits, stopBits))
+        return Fail(QStringLiteral("Unknown stop bits code %1").arg(s.StopBits));
+    if (s.BaudRate <= 0)
+        return Fail(QStringLiteral("Invalid baud rate %1").arg(s.BaudRate));
+    const bool withParity = parity != QSerialPort::NoParity;
+    if (!step(m_port->setBaudRate(s.BaudRate), false, "baud rate") ||
+        !step(m_port->setDataBits(QSerialPort::Data8), false, "data bits") ||
+        !step(m_port->setParity(parity), withParity, "parity") ||
+        !step(m_port->setStopBits(stopBits), false, "stop bits") ||
+        !step(m_port->setFlowControl(QSerialPort::NoFlowControl), false, "flow control") ||
+        !step(m_port->setDataTerminalReady(false), true, "DTR"))
+        return false;
+
+    // QSerialPort lets bytes with a parity error be dropped silently. With
+    // parity on, the line checks it and marks every byte that fails, so that
+    // the answer it belongs to fails as a whole.
+    QString reason;
+    if (!SerialLine::SetInputParityChecking(Handle(), withParity, &reason))
+        return Fail(QStringLiteral("parity checking: ") + reason);
+    m_marksErrors = withParity;
+    m_decoder.Reset();
+    m_raw.clear();
+
+    const int bitsPerChar = 1 + 8 + (withParity ? 1 : 0) + (s.StopBits == 0 ? 1 : 2);
+    m_charTimeUs = int((bitsPerChar * 1000000LL + s.BaudRate - 1) / s.BaudRate);
+    return true;
+}
+
+void SerialPortLine::Close()
+{
+    if (!m_port)
+        return;
+    m_port->clear(QSerialPort::AllDirections);
+    m_rs485.Restore(Handle());
+    m_port->close();
+    m_port.reset();
+    m_pseudoTerminal = false;
+    m_marksErrors = false;
+    m_raw.clear();
+    m_decoder.Reset();
+}
+
+bool SerialPortLine::EnableRs485RtsOnSend()
+{
+    return m_port && m_rs485.EnableRtsOnSend(Handle());
+}
+
+bool SerialPortLine::SetRts(bool on)
+{
+    return m_port && SerialLine::SetRts(Handle(), on);
+}
+
+void SerialPortLine::Purge()
+{
+    if (!m_port)
+        return;
+    m_port->clear(QSerialPort::AllDirections);
+    m_port->clearError();
+    m_raw.clear();
+    m_decoder.Reset();
+}
+
+int64_t SerialPortLine::Write(const uint8_t* data, int64_t count, const QDeadlineTimer& deadline)
+{
+    if (!m_port)
+        return -1;
+    const qint64 queued = m_port->write(reinterpret_cast<const char*>(data), count);
+    if (queued < 0) {
+        m_port->clearError();
+        return -1;
+    }
+    while (m_port->bytesToWrite() > 0 && !deadline.hasExpired() &&
+           m_port->waitForBytesWritten(RemainingMs(deadline))) {
+    }
+    m_port->clearError();
+    return queued - m_port->bytesToWrite();
+}
+
+bool SerialPortLine::WaitSent(const QDeadlineTimer& deadline)
+{
+    return m_port && SerialLine::WaitOutputSent(Handle(), deadline, m_charTimeUs);
+}
+
+PortLine::ReadResult SerialPortLine::Read(uint8_t* data, int64_t max)
+{
+    ReadResult r;
+    if (!m_port) {
+        r.Failed = true;
+        return r;
+    }
+    if (!m_marksErrors) {
+        const qint64 n = m_port->read(reinterpret_cast<char*>(data), max);
+        r.Failed = n < 0;
+        r.Count = std::max<qint64>(0, n);
+        return r;
+    }
+    const QByteArray more = m_port->readAll();
+    m_raw += more;
+    const auto d = m_decoder.Decode(reinterpret_cast<const uint8_t*>(m_raw.constData()),
+                                    m_raw.size(), data, max);
+    m_raw.remove(0, d.Consumed);
+    r.Count = d.Produced;
+    r.LineError = d.Error;
+    return r;
+}
+
+bool SerialPortLine::WaitReadable(const QDeadlineTimer& deadline)
+{
+    if (!m_port)
+        return false;
+    const bool more = m_port->waitForReadyRead(RemainingMs(deadline));
+    m_port->clearError();
+    return more;
+}

@@ -1,0 +1,53 @@
+#pragma once
+
+#include "link/parity_marks.h"
+#include "link/port_line.h"
+#include "link/rs485_direction.h"
+
+#include <QByteArray>
+
+#include <memory>
+
+class QSerialPort;
+
+// A serial device on Linux: QSerialPort for opening, locking and the data,
+// termios and ioctl for what it does not cover (input parity checking, a
+// bounded drain, RTS, the driver's RS-485 mode).
+class SerialPortLine : public PortLine {
+public:
+    SerialPortLine();
+    ~SerialPortLine() override;
+
+    bool Open(const QString& path, const LineSettings& settings) override;
+    void Close() override;
+    int Handle() const override;
+    QString ErrorText() const override { return m_error; }
+    bool PermissionDenied() const override { return m_permissionDenied; }
+    bool IsPseudoTerminal() const override { return m_pseudoTerminal; }
+
+    bool EnableRs485RtsOnSend() override;
+    bool SetRts(bool on) override;
+
+    void Purge() override;
+    int64_t Write(const uint8_t* data, int64_t count, const QDeadlineTimer& deadline) override;
+    bool WaitSent(const QDeadlineTimer& deadline) override;
+    ReadResult Read(uint8_t* data, int64_t max) override;
+    bool WaitReadable(const QDeadlineTimer& deadline) override;
+
+    // True when input errors reach us marked (parity checking is on).
+    bool ChecksInputParity() const { return m_marksErrors; }
+
+private:
+    bool Configure(const LineSettings& settings);
+    bool Fail(const QString& what);
+
+    std::unique_ptr<QSerialPort> m_port;
+    Rs485Direction m_rs485;
+    ParityMarkDecoder m_decoder;
+    QByteArray m_raw;  // input taken from the port but not yet decoded
+    int m_charTimeUs = 0;
+    bool m_pseudoTerminal = false;
+    bool m_marksErrors = false;
+    bool m_permissionDenied = false;
+    QString m_error;
+};
