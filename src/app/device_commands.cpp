@@ -119,7 +119,7 @@ void TFMain::N20Click()
 
     const QString caption = QStringLiteral("Информация об устройстве №") +
                             QString::number(address) + QStringLiteral("  (") +
-                            FMBParam->Settings().PortName + QStringLiteral(")");
+                            FMBParam->ConnectedSettings().PortName + QStringLiteral(")");
     const QString text =
         QStringLiteral("—  Тип прибора:            ") + ModelName(family) + QLatin1Char('\n') +
         QStringLiteral("—  Firmware version:     ") + QString::number(firmware.Major) +

@@ -161,7 +161,8 @@ LinkSettings TFMBParam::Settings() const
 
 int TFMBParam::Connect(bool checkVersion)
 {
-    return m_link.Connect(Settings(), checkVersion);
+    m_connected = Settings();
+    return m_link.Connect(m_connected, checkVersion);
 }
 
 bool TFMBParam::Disconnect()

@@ -33,7 +33,10 @@ public:
 
     // The settings the controls and the main window's address field stand for.
     LinkSettings Settings() const;
+    // Connects with the settings of the moment; the command keeps them
+    // (ConnectedSettings) so the port is resolved once per command.
     int Connect(bool checkVersion);
+    const LinkSettings& ConnectedSettings() const { return m_connected; }
     bool Disconnect();
     // The exchange steps over the main window's channel.
     PanelLink& Link() { return m_link; }
@@ -69,4 +72,5 @@ private:
     TFMain& m_main;
     PortRegistry& m_registry;
     PanelLink m_link;
+    LinkSettings m_connected;
 };
