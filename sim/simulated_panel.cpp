@@ -19,6 +19,12 @@ qint64 NowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+qint64 NowUs()
+{
+    using namespace std::chrono;
+    return duration_cast<microseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
 }  // namespace
 
 SimulatedPanel::SimulatedPanel() = default;
@@ -108,6 +114,7 @@ void SimulatedPanel::HandleInput(qint64 nowMs, RequestFramer& framer, QList<Sche
         {
             std::lock_guard lock(m_mutex);
             m_requests << *frame;
+            m_timeline << TimedFrame{Direction::Request, *frame, NowUs()};
             answer = m_responder.Respond(*frame);
         }
         m_changed.notify_all();
@@ -126,6 +133,10 @@ void SimulatedPanel::SendDue(qint64 nowMs, QList<Scheduled>& scheduled)
 {
     while (!scheduled.isEmpty() && scheduled.first().DueMs <= nowMs) {
         const QByteArray bytes = scheduled.takeFirst().Bytes;
+        {
+            std::lock_guard lock(m_mutex);
+            m_timeline << TimedFrame{Direction::Answer, bytes, NowUs()};
+        }
         Write(bytes);
         Log(Direction::Answer, bytes);
         {
@@ -248,10 +259,17 @@ QList<QByteArray> SimulatedPanel::Requests() const
     return m_requests;
 }
 
+QList<SimulatedPanel::TimedFrame> SimulatedPanel::Timeline() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_timeline;
+}
+
 void SimulatedPanel::ClearRequests()
 {
     std::lock_guard lock(m_mutex);
     m_requests.clear();
+    m_timeline.clear();
 }
 
 int SimulatedPanel::AnswersSent() const

@@ -56,6 +56,15 @@ public:
 
     // Every request frame received, in order (also those for other addresses).
     QList<QByteArray> Requests() const;
+    // Every frame in and out with its time on the steady clock (µs): a
+    // request when the panel took it off the line, an answer just before
+    // the panel put it on the line.
+    struct TimedFrame {
+        Direction Dir;
+        QByteArray Bytes;
+        qint64 AtUs;
+    };
+    QList<TimedFrame> Timeline() const;
     void ClearRequests();
     int AnswersSent() const;
     int ApplyCount() const;
@@ -80,6 +89,7 @@ private:
     mutable std::condition_variable m_changed;
     PanelResponder m_responder;
     QList<QByteArray> m_requests;
+    QList<TimedFrame> m_timeline;
     int m_answersSent = 0;
     FrameLogger m_logger;
 

@@ -1,4 +1,5 @@
 #include "app/tfmbparam.h"
+#include "fake_port_line.h"
 #include "link/block_crc.h"
 #include "panel_fixture.h"
 
@@ -83,6 +84,10 @@ private slots:
         QCOMPARE(f.messageTexts(), QStringList());
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "read 0", "read 1", "read 2",
                                                 "read 3", "read 4", "read 5", "read 6"}));
+        // 20 ms before the version request, after connecting plus before block
+        // 0, and before every further block.
+        const QString shortfall = f.pauseShortfall({0, 20, 40, 20, 20, 20, 20, 20, 20});
+        QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));
         QVERIFY(SameBlocks(state.Image, PanelImage(family), 0, 6));
         for (int i = BlockDirectory[7].Offset; i < ConfigImageSize; ++i)
             QCOMPARE(int(state.Image[i]), 0x5A);  // blocks 7..9 kept
@@ -101,10 +106,13 @@ private slots:
         QCOMPARE(f.app->prompts.shown.last().kind, FakePrompts::Shown::FileDialog);
     }
 
+    // The tool holds an ОРЛ-07 configuration and reads an ОРЛ-09 panel:
+    // nothing of the panel's, its family included, is taken.
     void readFailsAtBlock3()
     {
         PanelFixture f;
-        f.panel.SetImage(PanelImage(0));
+        f.panel.SetFamily(1);
+        f.panel.SetImage(PanelImage(1));
         PanelFault fault;
         fault.Request = PanelRequest::ReadBlock;
         fault.Block = 3;
@@ -165,6 +173,12 @@ private slots:
         for (int n = 0; n < 7; ++n)
             expected << QStringLiteral("write %1").arg(n) << QStringLiteral("poll");
         QCOMPARE(f.requestKinds(), expected);
+        // 20 ms before each block and before each poll.
+        QList<int> pauses{0, 20};
+        for (int n = 0; n < 7; ++n)
+            pauses << 20 << 20;
+        const QString shortfall = f.pauseShortfall(pauses);
+        QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));
         const ConfigImage held = f.panel.Image();
         QCOMPARE(int(f.main->State().Image[5]), 30);  // collected before sending
         QVERIFY(SameBlocks(held, f.main->State().Image, 0, 6));
@@ -200,19 +214,75 @@ private slots:
         VerifyClosed(f);
     }
 
+    // A block write that fails, by a spoilt answer or by the panel's
+    // refusal, ends the write there: the blocks before it are on the panel,
+    // nothing after it is sent, and the title does not claim success.
+    void writeBlockFails_data()
+    {
+        QTest::addColumn<bool>("refused");
+        QTest::newRow("corrupted answer") << false;
+        QTest::newRow("refused by the panel") << true;
+    }
     void writeBlockFails()
     {
+        QFETCH(bool, refused);
         PanelFixture f;
+        ConfigImage panelBefore{};
+        panelBefore.fill(0xEE);
+        f.panel.SetImage(panelBefore);
         PanelFault bad;
         bad.Request = PanelRequest::WriteBlock;
         bad.Block = 2;
-        bad.CorruptCrc = true;
+        if (refused) {
+            bad.Kind = PanelFault::Action::Exception;
+            bad.ExceptionCode = 0x04;
+        } else {
+            bad.CorruptCrc = true;
+        }
         f.panel.AddFault(bad);
+        QTemporaryDir dir;
+        f.app->prompts.fileNames.enqueue(dir.filePath("bound.cfg"));
+        f.main->SBSaveAsFileClick(true);
+
         f.main->SBWriteConfig->click();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
         QCOMPARE(f.main->L4->text(), QStringLiteral("2"));
-        QCOMPARE(f.requestKinds().last(), QStringLiteral("write 2"));
-        QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
+        QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "write 0", "poll", "write 1",
+                                                "poll", "write 2"}));
+        const ConfigImage held = f.panel.Image();
+        QVERIFY(SameBlocks(held, f.main->State().Image, 0, 1));
+        QVERIFY(SameBlocks(held, panelBefore, 3, 6));
+        if (refused)
+            QVERIFY(SameBlocks(held, panelBefore, 2, 2));
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("[bound.cfg] - Orlix Configuration tool"));
+        VerifyClosed(f);
+    }
+
+    // A line whose frames never leave (a stuck adapter) ends the command
+    // at the send limit with its message and its closing steps.
+    void stuckLineEndsTheCommand_data()
+    {
+        QTest::addColumn<bool>("inDrain");
+        QTest::newRow("the driver takes no byte") << false;
+        QTest::newRow("the bytes never leave") << true;
+    }
+    void stuckLineEndsTheCommand()
+    {
+        QFETCH(bool, inDrain);
+        PanelFixture f;
+        auto script = std::make_shared<FakePortLine::Script>();
+        script->Stalls = inDrain ? FakePortLine::Stall::Drain : FakePortLine::Stall::Write;
+        f.main->Modbus.SetLineFactory(FakePortLine::Factory(script));
+        QElapsedTimer timer;
+        timer.start();
+        f.main->SBReadConfig->click();
+        const qint64 elapsed = timer.elapsed();
+        QCOMPARE(f.messageTexts(),
+                 QStringList{"Устройство № 1  (ORL-SIM1)  не отвечает на запросы."});
+        QCOMPARE(f.main->L4->text(), QStringLiteral("Сбой посылки"));
+        const int limit = f.main->Modbus.SendLimitMs(4);
+        QVERIFY2(elapsed >= limit && elapsed < limit + 2000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(script->Events.last(), QStringLiteral("close"));
         VerifyClosed(f);
     }
 
@@ -238,6 +308,8 @@ private slots:
         QCOMPARE(f.messageTexts(),
                  notStarted ? QStringList{"Программирование не запускалось."} : QStringList());
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "apply"}));
+        const QString shortfall = f.pauseShortfall({0, 20, 20});
+        QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));
         QCOMPARE(f.requestsHex().last(), QStringLiteral("01 46 00 01 03 4D 19"));
         QVERIFY(f.main->State().Image == before);
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));

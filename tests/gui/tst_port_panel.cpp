@@ -212,6 +212,9 @@ private slots:
         QCOMPARE(boxes[0].icon, Prompts::Icon::Information);
         // The version is asked twice: in the connection and for the box.
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "version"}));
+        // The version goes to the panel twice, 20 ms after the answer before.
+        const QString shortfall = f.pauseShortfall({0, 20, 20});
+        QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));
         QVERIFY(!f.main->Modbus.IsOpen());
     }
 

@@ -68,3 +68,29 @@ QStringList PanelFixture::messageTexts() const
         out << m.text;
     return out;
 }
+
+QString PanelFixture::pauseShortfall(const QList<int>& minimumMs) const
+{
+    QStringList shortfalls;
+    qint64 lastAnswerUs = -1;
+    int request = 0;
+    for (const auto& frame : panel.Timeline()) {
+        if (frame.Dir == SimulatedPanel::Direction::Answer) {
+            lastAnswerUs = frame.AtUs;
+            continue;
+        }
+        const int minimum = minimumMs.value(request, 0);
+        if (minimum > 0) {
+            const double gapMs = lastAnswerUs < 0 ? -1.0 : (frame.AtUs - lastAnswerUs) / 1000.0;
+            if (gapMs < minimum)
+                shortfalls << QStringLiteral("request %1: %2 ms < %3 ms")
+                                  .arg(request)
+                                  .arg(gapMs, 0, 'f', 2)
+                                  .arg(minimum);
+        }
+        ++request;
+    }
+    if (request < minimumMs.size())
+        shortfalls << QStringLiteral("only %1 requests").arg(request);
+    return shortfalls.join(QStringLiteral("; "));
+}

@@ -24,6 +24,10 @@ struct PanelFixture {
     // The kinds of requests received, by the function/sub-command byte:
     // "ident", "poll", "version", "read N", "write N", "apply".
     QStringList requestKinds() const;
+    // Checks the pauses the tool kept: before request i, at least
+    // minimumMs[i] since the panel's previous answer (0: no check). Empty
+    // when every pause was long enough, else what fell short.
+    QString pauseShortfall(const QList<int>& minimumMs) const;
     // The texts of the boxes with one OK button shown so far.
     QStringList messageTexts() const;
 };
