@@ -1,9 +1,13 @@
 #include "app/prompts.h"
 
 #include <QApplication>
+#include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -22,6 +26,18 @@ void WhenShown(const std::function<void(Dialog*)>& look)
         if (dialog->isVisible())
             dialog->close();
     });
+}
+
+// The names the dialog lists in its current folder, sorted.
+QStringList Listed(QFileDialog* dialog)
+{
+    auto* model = dialog->findChild<QFileSystemModel*>();
+    const QModelIndex folder = model->index(dialog->directory().absolutePath());
+    QStringList names;
+    for (int row = 0; row < model->rowCount(folder); ++row)
+        names << model->index(row, 0, folder).data().toString();
+    names.sort();
+    return names;
 }
 }  // namespace
 
@@ -94,6 +110,40 @@ private slots:
             QCOMPARE(dialog->defaultSuffix(), QStringLiteral("cfg"));
             QCOMPARE(dialog->acceptMode(), QFileDialog::AcceptSave);
             QVERIFY(!dialog->testOption(QFileDialog::DontConfirmOverwrite));
+            looked = true;
+            dialog->reject();
+        });
+        QVERIFY(prompts.FileName(nullptr, request).isEmpty());
+        QVERIFY(looked);
+    }
+
+    // "Все файлы (*.*)" lists every file, also one without a suffix; the
+    // first filter lists the configuration files only.
+    void allFilesFilterListsEveryFile()
+    {
+        QTemporaryDir dir;
+        for (const char* name : {"panel", "a.cfg", "notes.txt"}) {
+            QFile file(dir.filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        WidgetPrompts prompts;
+        FileDialogSpec request;
+        request.Title = QStringLiteral("Открыть");
+        request.Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"),
+                           QStringLiteral("Все файлы (*.*)")};
+        request.DefaultSuffix = QStringLiteral("cfg");
+        request.FileName = dir.filePath("a.cfg");
+        bool looked = false;
+        WhenShown<QFileDialog>([&](QFileDialog* dialog) {
+            QTRY_COMPARE(Listed(dialog), QStringList{"a.cfg"});
+            auto* types = dialog->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            QVERIFY(types);
+            QCOMPARE(types->itemText(1), QStringLiteral("Все файлы (*.*)"));
+            QTest::keyClick(types, Qt::Key_Down);  // as a user picks it
+            QCOMPARE(dialog->selectedNameFilter(), QStringLiteral("Все файлы (*.*)"));
+            QTRY_COMPARE(Listed(dialog), (QStringList{"a.cfg", "notes.txt", "panel"}));
+            QTest::keyClick(types, Qt::Key_Up);
+            QTRY_COMPARE(Listed(dialog), QStringList{"a.cfg"});
             looked = true;
             dialog->reject();
         });
