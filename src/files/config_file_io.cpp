@@ -54,6 +54,10 @@ void WriteConfigFile(const QString& path, const QByteArray& bytes)
     };
 
     QSaveFile file(path);
+    // A folder where this user may not create files cannot take the
+    // temporary file; an existing file there that the user may write is
+    // then written in place (every write still checked).
+    file.setDirectWriteFallback(true);
     // Unbuffered, so that every failed write is seen here: a failure while
     // QSaveFile flushes its own buffer at commit() can go unreported and
     // replace the target with a short file.

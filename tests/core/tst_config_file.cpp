@@ -15,6 +15,7 @@
 #include <bit>
 #include <climits>
 #include <csignal>
+#include <memory>
 
 namespace {
 const QString Corrupt = QStringLiteral("Файл конфигурации поврежден");
@@ -533,6 +534,57 @@ private slots:
         const QStringList left =
             QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
         QCOMPARE(left.size(), 1);
+    }
+
+    // A folder where the user may not create files cannot take the
+    // temporary file of a safe save; a configuration file there that the
+    // user may write is then written in place: whole, or with a message
+    // naming it when a write fails.
+    void writeInPlaceInReadOnlyFolder_data()
+    {
+        QTest::addColumn<bool>("writeFails");
+        QTest::newRow("written") << false;
+        QTest::newRow("a write fails") << true;
+    }
+    void writeInPlaceInReadOnlyFolder()
+    {
+        QFETCH(bool, writeFails);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QString folder = dir.path();
+        const QString path = dir.filePath(QStringLiteral("panel7.cfg"));
+        QVERIFY(PutFile(path, QByteArray(600, 'o')));  // longer than a configuration file
+        const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup |
+                         QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther;
+        QVERIFY(QFile::setPermissions(path, all));
+        const auto readOnly = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup |
+                              QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther;
+        QVERIFY(QFile::setPermissions(folder, readOnly));
+        const QByteArray bytes = FileBytes(SampleImage(9), 0);
+        QString message;
+        {
+            UnprivilegedFiles asUser(dir.filePath(QStringLiteral("probe")));
+            if (asUser.CanStillWrite()) {
+                QFile::setPermissions(folder, readOnly | QFile::WriteOwner);
+                QSKIP("permission bits do not stop writes here");
+            }
+            std::unique_ptr<FileSizeLimit> limit;
+            if (writeFails)
+                limit = std::make_unique<FileSizeLimit>(100);
+            message = WriteOutcome(path, bytes);
+        }
+        QVERIFY(QFile::setPermissions(folder, readOnly | QFile::WriteOwner));
+        if (!writeFails) {
+            QCOMPARE(message, Ok);
+            QCOMPARE(FileContents(path), bytes);
+        } else {
+            const QString prefix = QStringLiteral("Не удается записать файл ") +
+                                   QFileInfo(path).absoluteFilePath() + QStringLiteral(": ");
+            QVERIFY2(message.startsWith(prefix), qPrintable(message));
+            QVERIFY2(message.size() > prefix.size(), "the system's reason is missing");
+        }
+        QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+                 QStringList{QStringLiteral("panel7.cfg")});
     }
 };
 
