@@ -17,6 +17,11 @@ void TFMain::SBLoadFileClick()
     const QString path = m_app.prompts().FileName(this, OpenDialog);
     if (path.isEmpty())
         return;
+    LoadFile(path);
+}
+
+void TFMain::LoadFile(const QString& path)
+{
     OpenDialog.FileName = path;
 
     // Every check runs on the file's own copy; nothing of the window changes

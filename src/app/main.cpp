@@ -1,4 +1,5 @@
 #include "app/application.h"
+#include "app/command_line.h"
 #include "app/prompts.h"
 #include "app/tfmain.h"
 #include "model/command_error.h"
@@ -7,7 +8,10 @@
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTimer>
 #include <QTranslator>
+
+#include <cstdio>
 
 namespace {
 // Commands show their own errors; anything that still escapes an event
@@ -43,7 +47,21 @@ int main(int argc, char** argv)
 {
     GuardedApplication qapp(argc, argv);
     qapp.setApplicationName(QStringLiteral("orlix-config"));
+    qapp.setApplicationVersion(QStringLiteral("1.70"));
+    // Lets the desktop match the window with the installed desktop entry.
+    qapp.setDesktopFileName(QStringLiteral("org.orlix.ConfigTool"));
     qapp.setWindowIcon(Icons::AppIcon());
+
+    const CommandLine options = ParseCommandLine(qapp.arguments());
+    if (!options.Error.isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(options.Error), qPrintable(options.HelpText));
+        return 2;
+    }
+    if (options.Help || options.Version) {
+        std::printf("%s", qPrintable(options.Help ? options.HelpText
+                                                  : QStringLiteral("orlix-config 1.70\n")));
+        return 0;
+    }
 
     // Qt's own buttons and dialogs speak Russian like the rest of the tool.
     QTranslator qtTexts;
@@ -57,5 +75,10 @@ int main(int argc, char** argv)
     if (!app.RunCommand([&app] { app.CreateForms(); }))
         return 1;
     app.FMain()->show();
+    if (!options.File.isEmpty()) {
+        // Once the window is up, so that a message has it as its owner.
+        QTimer::singleShot(0, app.FMain(),
+                           [&app, &options] { app.FMain()->OpenFromOutside(options.File); });
+    }
     return qapp.exec();
 }

@@ -70,6 +70,7 @@ TFMain::TFMain(TApplication& app) : m_app(app)
     BuildMenu();
     BuildStatusBar();
     WireCommands();
+    InstallShortcuts();
 
     OpenDialog.Title = QStringLiteral("Открыть");
     SaveDialog.Title = QStringLiteral("Сохранить как");

@@ -57,6 +57,12 @@ public:
     // Commands.
     void SBNewConfigClick();
     void SBLoadFileClick();
+    // Open without the dialog: a file named on the command line or dropped
+    // on the window goes through the same checks, question and titles.
+    void LoadFile(const QString& path);
+    // Opens a file from outside the tool; a failure shows its message and
+    // leaves the configuration in memory as it was.
+    void OpenFromOutside(const QString& path);
     void SBSaveFileClick();
     // With a dialog asks for the file name; without, saves to CurrentFileName.
     void SBSaveAsFileClick(bool withDialog = true);
@@ -146,6 +152,8 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     void BuildToolBar(QWidget* strip);
@@ -153,6 +161,9 @@ private:
     void BuildPages();
     void BuildStatusBar();
     void WireCommands();
+    // The desktop's usual keys: file shortcuts and moving between pages.
+    void InstallShortcuts();
+    void StepPage(int step);
     void Bind(QAction* action, void (TFMain::*handler)());
     void Bind(QToolButton* button, void (TFMain::*handler)());
 

@@ -5,6 +5,7 @@
 #include "pages/dev_config_page.h"
 #include "pages/editor_page.h"
 #include "pages/mbus_settings_page.h"
+#include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/vertical_pager.h"
 
@@ -29,6 +30,7 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& hi
     auto* b = new QToolButton(parent);
     b->setObjectName(QLatin1String(name));
     b->setToolTip(hint);
+    b->setAccessibleName(hint);
     b->setIcon(icon);
     b->setIconSize(QSize(16, 16));
     b->setAutoRaise(true);
@@ -93,6 +95,7 @@ void TFMain::BuildToolBar(QWidget* central)
     EDeviceAddr->setToolTip(QStringLiteral("Адрес устройства в сети"));
     EDeviceAddr->setFixedWidth(40);
     InstallAddressHandlers(EDeviceAddr);
+    LabelControl(LDeviceAddr, EDeviceAddr);
     row->addWidget(LDeviceAddr);
     row->addSpacing(6);
     row->addWidget(EDeviceAddr);

@@ -38,11 +38,13 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
     CBCOMPort = new QComboBox(this);
     CBCOMPort->setObjectName(QStringLiteral("CBCOMPort"));
     CBCOMPort->setGeometry(10, 26, 155, 22);
+    LabelControl(Label1, CBCOMPort);
 
     Label2 = MakeLabel(this, "Label2", QStringLiteral("Скорость"), 10, 54);
     CBBaudRate = new QComboBox(this);
     CBBaudRate->setObjectName(QStringLiteral("CBBaudRate"));
     CBBaudRate->setGeometry(10, 70, 155, 22);
+    LabelControl(Label2, CBBaudRate);
     for (const BaudRateRow& row : BaudRateTable)
         CBBaudRate->addItem(QString::fromUtf8(row.Text));
     CBBaudRate->setCurrentIndex(0);

@@ -33,6 +33,7 @@ TDevConfigPage::TDevConfigPage(PageHost& host, QWidget* parent)
     CBConfig = new QComboBox(this);
     CBConfig->setObjectName(QStringLiteral("CBConfig"));
     CBConfig->setGeometry(20, 20, 120, 21);
+    CBConfig->setAccessibleName(QStringLiteral("Тип прибора"));
     for (const DeviceModel& m : DeviceModels)
         CBConfig->addItem(QString::fromUtf8(m.Name));
 
@@ -50,6 +51,7 @@ TDevConfigPage::TDevConfigPage(PageHost& host, QWidget* parent)
     CBMBusTimeout->setObjectName(QStringLiteral("CBMBusTimeout"));
     CBMBusTimeout->setGeometry(100, 109, 75, 21);
     CBMBusTimeout->setMaxVisibleItems(10);
+    LabelControl(Label11, CBMBusTimeout);
 
     CBMBusMaster = MakeCheckBox(this, "CBMBusMaster",
                                 QStringLiteral("Режим Modbus Master  < Beta >"), 20, 140, 210);

@@ -19,11 +19,13 @@ TMBusSettingsPage::TMBusSettingsPage(PageHost& host, QWidget* parent)
     ENetAddress->setObjectName(QStringLiteral("ENetAddress"));
     ENetAddress->setGeometry(144, 18, 40, 21);
     m_host.InstallAddressHandlers(ENetAddress);
+    LabelControl(Label2, ENetAddress);
 
     Label3 = MakeLabel(this, "Label3", QStringLiteral("Скорость"), 20, 50, true);
     CBBaudRate = new QComboBox(this);
     CBBaudRate->setObjectName(QStringLiteral("CBBaudRate"));
     CBBaudRate->setGeometry(90, 48, 96, 21);
+    LabelControl(Label3, CBBaudRate);
     for (const BaudRateRow& row : BaudRateTable)
         CBBaudRate->addItem(QString::fromUtf8(row.Text));
     CBBaudRate->setCurrentIndex(0);

@@ -29,6 +29,12 @@ QRadioButton* MakeRadio(QWidget* parent, const char* name, const QString& text, 
     return radio;
 }
 
+void LabelControl(QLabel* label, QWidget* control)
+{
+    label->setBuddy(control);
+    control->setAccessibleName(label->text().trimmed());
+}
+
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, int x, int y,
                         int width)
 {

@@ -1,5 +1,8 @@
 #include "widgets/pager_tab_bar.h"
 
+#include "widgets/pager_tab_accessible.h"
+
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QLinearGradient>
 #include <QMouseEvent>
@@ -47,6 +50,8 @@ QFont FittingFont(const QFont& base, const QString& text, const QRect& box, int 
 
 PagerTabBar::PagerTabBar(QWidget* parent) : QWidget(parent)
 {
+    PagerTabBarAccessible::Install();
+    setAccessibleName(QStringLiteral("Страницы"));
     setMouseTracking(true);
     setFocusPolicy(Qt::TabFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -103,6 +108,29 @@ void PagerTabBar::setCurrentIndex(int index)
         return;
     m_current = index;
     update();
+    // Screen readers hear of the new choice.
+    if (QAccessible::isActive() && index >= 0) {
+        if (auto* column = QAccessible::queryAccessibleInterface(this)) {
+            auto* iface = static_cast<PagerTabBarAccessible*>(column);
+            const int child = iface->childOfTab(index);
+            if (child >= 0) {
+                QAccessibleEvent selection(this, QAccessible::Selection);
+                selection.setChild(child);
+                QAccessible::updateAccessibility(&selection);
+                if (hasFocus()) {
+                    QAccessibleEvent focus(this, QAccessible::Focus);
+                    focus.setChild(child);
+                    QAccessible::updateAccessibility(&focus);
+                }
+            }
+        }
+    }
+}
+
+void PagerTabBar::activateTab(int index)
+{
+    if (isValid(index) && m_tabs[index].Visible)
+        emit tabActivated(index);
 }
 
 void PagerTabBar::setAntialiased(bool on)
@@ -269,9 +297,9 @@ void PagerTabBar::leaveEvent(QEvent* event)
 void PagerTabBar::keyPressEvent(QKeyEvent* event)
 {
     int step = 0;
-    if (event->key() == Qt::Key_Up)
+    if (event->key() == Qt::Key_Up || event->key() == Qt::Key_Left)
         step = -1;
-    else if (event->key() == Qt::Key_Down)
+    else if (event->key() == Qt::Key_Down || event->key() == Qt::Key_Right)
         step = 1;
     const int next = step != 0 ? visibleNeighbour(m_current, step) : -1;
     if (next < 0) {

@@ -41,6 +41,9 @@ public:
     QRect tabRect(int index) const;
     // The visible tab under a point, or -1.
     int tabAt(const QPoint& pos) const;
+    // Chooses a visible tab as the user does (emits tabActivated); used by
+    // assistive technologies through the tab's press action.
+    void activateTab(int index);
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override;
