@@ -45,23 +45,31 @@ private:
 
 int main(int argc, char** argv)
 {
+    // Help, the version and mistakes on the command line need no display.
+    CommandLine options;
+    if (argc > 1) {
+        QCoreApplication probe(argc, argv);
+        probe.setApplicationName(QStringLiteral("orlix-config"));
+        probe.setApplicationVersion(QStringLiteral("1.70"));
+        options = ParseCommandLine(probe.arguments());
+        if (!options.Error.isEmpty()) {
+            std::fprintf(stderr, "%s\n\n%s", qPrintable(options.Error),
+                         qPrintable(options.HelpText));
+            return 2;
+        }
+        if (options.Help || options.Version) {
+            std::printf("%s", qPrintable(options.Help ? options.HelpText
+                                                      : QStringLiteral("orlix-config 1.70\n")));
+            return 0;
+        }
+    }
+
     GuardedApplication qapp(argc, argv);
     qapp.setApplicationName(QStringLiteral("orlix-config"));
     qapp.setApplicationVersion(QStringLiteral("1.70"));
     // Lets the desktop match the window with the installed desktop entry.
     qapp.setDesktopFileName(QStringLiteral("org.orlix.ConfigTool"));
     qapp.setWindowIcon(Icons::AppIcon());
-
-    const CommandLine options = ParseCommandLine(qapp.arguments());
-    if (!options.Error.isEmpty()) {
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(options.Error), qPrintable(options.HelpText));
-        return 2;
-    }
-    if (options.Help || options.Version) {
-        std::printf("%s", qPrintable(options.Help ? options.HelpText
-                                                  : QStringLiteral("orlix-config 1.70\n")));
-        return 0;
-    }
 
     // Qt's own buttons and dialogs speak Russian like the rest of the tool.
     QTranslator qtTexts;

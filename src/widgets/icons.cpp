@@ -320,10 +320,21 @@ QIcon PageExternalNet()
     });
 }
 
+namespace {
+void AppFace(QPainter& p)
+{
+    PanelFace(p, QRectF(1.5, 1.5, 29, 29), 3, 3, FaceColours);
+}
+}  // namespace
+
 QIcon AppIcon()
 {
-    return Icon(PageGrid,
-                [](QPainter& p) { PanelFace(p, QRectF(1.5, 1.5, 29, 29), 3, 3, FaceColours); });
+    return Icon(PageGrid, AppFace);
+}
+
+QImage AppIconImage(int size)
+{
+    return Render(QSize(size, size), qreal(size) / PageGrid, AppFace).toImage();
 }
 
 QColor LampColour(int index)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QIcon>
+#include <QImage>
 #include <QPixmap>
 
 // The tool's icons and pictures, drawn by the tool itself. The standard file
@@ -27,6 +28,9 @@ QIcon PageSignalling();
 QIcon PageExternalNet();
 
 QIcon AppIcon();
+// The application icon drawn at exactly size × size pixels (for the
+// desktop's icon theme).
+QImage AppIconImage(int size);
 
 // The one list of pictures shared by menus, buttons and grids, 16 × 16 each.
 enum PictureIndex {

@@ -1,0 +1,103 @@
+// The desktop's file type of configuration files, as the installed MIME
+// definition makes a desktop (here Qt's MIME database) recognise them: by
+// content whatever the name, and by the .cfg suffix only weakly, so that a
+// type another program registers for .cfg keeps that program's files.
+#include <QDir>
+#include <QFile>
+#include <QMimeDatabase>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+const QString OurType = QStringLiteral("application/x-orlix-config");
+const QString OtherType = QStringLiteral("text/x-other-program-cfg");
+
+// Another program's definition of *.cfg at the default weight.
+const char* OtherDefinition =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
+    "  <mime-type type=\"text/x-other-program-cfg\">\n"
+    "    <comment>Other program settings</comment>\n"
+    "    <sub-class-of type=\"text/plain\"/>\n"
+    "    <glob pattern=\"*.cfg\"/>\n"
+    "  </mime-type>\n"
+    "</mime-info>\n";
+
+QByteArray ConfigFile(qint32 version)
+{
+    QByteArray bytes(514, '\0');
+    qToLittleEndian<qint32>(version, bytes.data());
+    for (int i = 4; i < 12; ++i)
+        bytes[i] = char(0x40 + i);  // the time of saving
+    bytes[12] = 1;
+    for (int i = 32; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7);
+    return bytes;
+}
+
+bool Put(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+}  // namespace
+
+class TestMimeType : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_data;
+    QTemporaryDir m_files;
+
+private slots:
+    // The MIME database reads its folders once, at its first use: they are
+    // set up before that.
+    void initTestCase()
+    {
+        const QString packages = m_data.filePath("share/mime/packages");
+        QVERIFY(QDir().mkpath(packages));
+        QVERIFY(QFile::copy(QStringLiteral(ORLIX_MIME_DEFINITION),
+                            packages + "/org.orlix.ConfigTool.xml"));
+        QVERIFY(Put(packages + "/other-program.xml", OtherDefinition));
+        qputenv("XDG_DATA_HOME", m_data.filePath("home").toLocal8Bit());
+        qputenv("XDG_DATA_DIRS", (m_data.filePath("share") + ":/usr/share").toLocal8Bit());
+    }
+
+    void recognised_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("type");
+        QTest::newRow("1.70 file named .cfg") << "panel7.cfg" << ConfigFile(170) << OurType;
+        QTest::newRow("1.60 file named .cfg") << "old.cfg" << ConfigFile(160) << OurType;
+        QTest::newRow("1.70 file without a suffix") << "panel7" << ConfigFile(170) << OurType;
+        QTest::newRow("another program's .cfg")
+            << "game.cfg" << QByteArray("[video]\nwidth=800\n") << OtherType;
+        QByteArray v150 = ConfigFile(150);
+        QTest::newRow("version 1.50 is not ours") << "old150.cfg" << v150 << OtherType;
+        QByteArray reserved = ConfigFile(170);
+        reserved[20] = 'x';
+        QTest::newRow("reserved bytes not zero") << "other.cfg" << reserved << OtherType;
+    }
+    void recognised()
+    {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, type);
+        const QString path = m_files.filePath(name);
+        QVERIFY(Put(path, bytes));
+        QMimeDatabase db;
+        QVERIFY2(db.mimeTypeForName(OurType).isValid(), "the definition was not loaded");
+        QCOMPARE(db.mimeTypeForFile(path).name(), type);
+    }
+
+    void describedInRussianToo()
+    {
+        QMimeDatabase db;
+        const QMimeType ours = db.mimeTypeForName(OurType);
+        QVERIFY(ours.globPatterns().contains("*.cfg"));
+        QVERIFY(!ours.comment().isEmpty());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestMimeType)
+#include "tst_mime_type.moc"
