@@ -1,0 +1,326 @@
+#include "model/input_assignment.h"
+#include "model/input_type.h"
+#include "model/out_data_base.h"
+
+#include <QTest>
+
+Q_DECLARE_METATYPE(ContactType)
+Q_DECLARE_METATYPE(OutType)
+Q_DECLARE_METATYPE(OutAction)
+Q_DECLARE_METATYPE(OutSource)
+
+namespace {
+QList<int> Bytes(const ConfigImage& image, int offset, int count)
+{
+    QList<int> out;
+    for (int i = 0; i < count; ++i)
+        out.append(image[offset + i]);
+    return out;
+}
+
+// An image with a different byte everywhere, so that a stray write shows.
+ConfigImage Patterned()
+{
+    ConfigImage image;
+    for (int i = 0; i < ConfigImageSize; ++i)
+        image[i] = uint8_t(i * 37 + 11);
+    return image;
+}
+}  // namespace
+
+// The byte rules of blocks 2 (input types), 5 (outputs) and the relay codes
+// of block 3 that the outputs page shows.
+class TestIoBlockRules : public QObject {
+    Q_OBJECT
+private slots:
+    void inputBit_data()
+    {
+        QTest::addColumn<int>("input");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("mask");
+        QTest::newRow("1") << 1 << 31 << 0x01;
+        QTest::newRow("8") << 8 << 31 << 0x80;
+        QTest::newRow("9") << 9 << 32 << 0x01;
+        QTest::newRow("12") << 12 << 32 << 0x08;
+        QTest::newRow("33") << 33 << 35 << 0x01;
+        QTest::newRow("64") << 64 << 38 << 0x80;
+    }
+
+    // Each input owns exactly one bit; toggling twice restores the image.
+    void inputBit()
+    {
+        QFETCH(int, input);
+        QFETCH(int, offset);
+        QFETCH(int, mask);
+        const ConfigImage before = Patterned();
+        ConfigImage image = before;
+        const bool wasClosed = before[offset] & mask;
+        QCOMPARE(InputContact(image, input),
+                 wasClosed ? ContactType::NormallyClosed : ContactType::NormallyOpen);
+        const ContactType now = ToggleInputContact(image, input);
+        QCOMPARE(now, wasClosed ? ContactType::NormallyOpen : ContactType::NormallyClosed);
+        for (int i = 0; i < ConfigImageSize; ++i)
+            QCOMPARE(int(image[i]), i == offset ? before[i] ^ mask : int(before[i]));
+        ToggleInputContact(image, input);
+        QVERIFY(image == before);
+        SetInputContact(image, input, ContactType::NormallyClosed);
+        QCOMPARE(int(image[offset]), before[offset] | mask);
+    }
+
+    void inputFill_data()
+    {
+        QTest::addColumn<ContactType>("type");
+        QTest::addColumn<bool>("master");
+        QTest::addColumn<int>("fill");
+        QTest::addColumn<int>("filledBytes");
+        QTest::newRow("Н.З. slave") << ContactType::NormallyClosed << false << 0xFF << 4;
+        QTest::newRow("Н.З. master") << ContactType::NormallyClosed << true << 0xFF << 8;
+        QTest::newRow("Н.Р. slave") << ContactType::NormallyOpen << false << 0x00 << 4;
+        QTest::newRow("Н.Р. master") << ContactType::NormallyOpen << true << 0x00 << 8;
+    }
+
+    void inputFill()
+    {
+        QFETCH(ContactType, type);
+        QFETCH(bool, master);
+        QFETCH(int, fill);
+        QFETCH(int, filledBytes);
+        const ConfigImage before = Patterned();
+        ConfigImage image = before;
+        QCOMPARE(int(InputTypeFillByte(type)), fill);
+        FillInputTypes(image, type, master);
+        for (int i = 0; i < ConfigImageSize; ++i) {
+            const bool filled = i >= 31 && i < 31 + filledBytes;
+            QCOMPARE(int(image[i]), filled ? fill : int(before[i]));
+        }
+        // New opens every input, the Modbus inputs too.
+        image = before;
+        DefaultInputTypeBytes(image);
+        QCOMPARE(Bytes(image, 31, 8), QList<int>(8, 0));
+        QCOMPARE(int(image[39]), int(before[39]));
+    }
+
+    void outTypeList_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<int>("fillByte");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("fillText");
+        QTest::newRow("0") << 0 << 0 << 0x3C << "  Световая сигнализация"
+                           << "Световая";
+        QTest::newRow("1") << 1 << 2 << 0x3E << "  Звуковая сигнализация"
+                           << "Звуковая";
+        QTest::newRow("2") << 2 << 1 << 0x3D << "  Управление"
+                           << "Управление";
+        QTest::newRow("3") << 3 << 3 << 0x3F << "  Управление с блок."
+                           << "Управление с блок.";
+    }
+
+    void outTypeList()
+    {
+        QFETCH(int, position);
+        QFETCH(int, code);
+        QFETCH(int, fillByte);
+        QFETCH(QString, text);
+        QFETCH(QString, fillText);
+        const auto type = OutTypeAt(position);
+        QVERIFY(type);
+        QCOMPARE(int(*type), code);
+        QCOMPARE(ListPositionOf(*type), position);
+        QCOMPARE(int(OutTypeFillByte(*type)), fillByte);
+        QCOMPARE(QString::fromUtf8(OutTypeText(*type)), text);
+        QCOMPARE(QString::fromUtf8(OutTypeList[position].FillText), fillText);
+        // Bits 6..7 and 2..5 do not change the type.
+        QCOMPARE(OutTypeOf(uint8_t(0xC0 | 0x14 | code)), *type);
+    }
+
+    void outTypeOutsideList()
+    {
+        QVERIFY(!OutTypeAt(-1));
+        QVERIFY(!OutTypeAt(4));
+    }
+
+    void outLocks_data()
+    {
+        QTest::addColumn<OutType>("type");
+        QTest::addColumn<bool>("ack");
+        QTest::addColumn<bool>("reset");
+        QTest::newRow("light") << OutType::LightSignalling << true << true;
+        QTest::newRow("sound") << OutType::SoundSignalling << true << true;
+        QTest::newRow("control") << OutType::Control << false << false;
+        QTest::newRow("control with blocking") << OutType::ControlWithBlocking << false << true;
+    }
+
+    void outLocks()
+    {
+        QFETCH(OutType, type);
+        QFETCH(bool, ack);
+        QFETCH(bool, reset);
+        QCOMPARE(OutActionAllowed(type, OutAction::Ack), ack);
+        QCOMPARE(OutActionAllowed(type, OutAction::Reset), reset);
+    }
+
+    void outSourceBit_data()
+    {
+        QTest::addColumn<OutAction>("action");
+        QTest::addColumn<OutSource>("source");
+        QTest::addColumn<int>("bit");
+        QTest::newRow("ack panel") << OutAction::Ack << OutSource::Panel << 0x20;
+        QTest::newRow("ack modbus") << OutAction::Ack << OutSource::Modbus << 0x08;
+        QTest::newRow("reset panel") << OutAction::Reset << OutSource::Panel << 0x10;
+        QTest::newRow("reset modbus") << OutAction::Reset << OutSource::Modbus << 0x04;
+    }
+
+    // A source flag of output 8 is one bit of image byte 148 and nothing else.
+    void outSourceBit()
+    {
+        QFETCH(OutAction, action);
+        QFETCH(OutSource, source);
+        QFETCH(int, bit);
+        QCOMPARE(int(OutModeBit(action, source)), bit);
+        const ConfigImage before = Patterned();
+        ConfigImage image = before;
+        const bool was = before[148] & bit;
+        QCOMPARE(OutputSource(image, 8, action, source), was);
+        SetOutputSource(image, 8, action, source, !was);
+        for (int i = 0; i < ConfigImageSize; ++i)
+            QCOMPARE(int(image[i]), i == 148 ? before[i] ^ bit : int(before[i]));
+        QCOMPARE(OutputSource(image, 8, action, source), !was);
+    }
+
+    void outSetTypeKeepsOtherBits()
+    {
+        ConfigImage image{};
+        image[143] = 0xFF;
+        SetOutputType(image, 3, OutType::Control);
+        QCOMPARE(int(image[143]), 0xFD);
+        SetOutputType(image, 3, OutType::LightSignalling);
+        QCOMPARE(int(image[143]), 0xFC);
+        QCOMPARE(ExternalInputOffsetOf(1, OutAction::Ack), 149);
+        QCOMPARE(ExternalInputOffsetOf(8, OutAction::Reset), 164);
+    }
+
+    void outDefaults_data()
+    {
+        QTest::addColumn<int>("output1");
+        QTest::addColumn<int>("sound");
+        QTest::addColumn<int>("light");
+        QTest::newRow("bits 6-7 clear") << 0x00 << 0x3E << 0x3C;
+        QTest::newRow("bits 6-7 set") << 0xFF << 0xFE << 0xFC;
+        QTest::newRow("bit 6 only") << 0x41 << 0x7E << 0x7C;
+        QTest::newRow("bit 7 only") << 0x83 << 0xBE << 0xBC;
+    }
+
+    void outDefaults()
+    {
+        QFETCH(int, output1);
+        QFETCH(int, sound);
+        QFETCH(int, light);
+        const ConfigImage before = Patterned();
+        ConfigImage image = before;
+        image[141] = uint8_t(output1);
+        DefaultOutDataBaseBytes(image);
+        QCOMPARE(Bytes(image, 141, 8),
+                 (QList<int>{sound, sound, sound, sound, light, light, light, light}));
+        QCOMPARE(Bytes(image, 149, 16), QList<int>(16, 255));
+        QCOMPARE(int(image[140]), int(before[140]));
+        QCOMPARE(int(image[165]), int(before[165]));
+    }
+
+    void outFill_data()
+    {
+        QTest::addColumn<int>("position");
+        QTest::addColumn<int>("fill");
+        QTest::newRow("Световая") << 0 << 0x3C;
+        QTest::newRow("Звуковая") << 1 << 0x3E;
+        QTest::newRow("Управление") << 2 << 0x3D;
+        QTest::newRow("Управление с блок.") << 3 << 0x3F;
+    }
+
+    // A fill clears bits 6..7 and every external input.
+    void outFill()
+    {
+        QFETCH(int, position);
+        QFETCH(int, fill);
+        ConfigImage image;
+        image.fill(0xC7);
+        FillOutDataBase(image, *OutTypeAt(position));
+        QCOMPARE(Bytes(image, 141, 8), QList<int>(8, fill));
+        QCOMPARE(Bytes(image, 149, 16), QList<int>(16, 255));
+        QCOMPARE(int(image[140]), 0xC7);
+        QCOMPARE(int(image[165]), 0xC7);
+    }
+
+    void externalInputText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("code");  // -1: out of range
+        QTest::newRow("empty") << "" << 255;
+        QTest::newRow("1") << "1" << 0;
+        QTest::newRow("64") << "64" << 63;
+        QTest::newRow("leading zero") << "07" << 6;
+        QTest::newRow("0") << "0" << -1;
+        QTest::newRow("00") << "00" << -1;
+        QTest::newRow("65") << "65" << -1;
+        QTest::newRow("99") << "99" << -1;
+        QTest::newRow("wraps past 2^32") << "4294967297" << -1;
+        QTest::newRow("letter") << "1a" << -1;
+        QTest::newRow("sign") << "+5" << -1;
+        QTest::newRow("blank") << " 5" << -1;
+    }
+
+    void externalInputText()
+    {
+        QFETCH(QString, text);
+        QFETCH(int, code);
+        const auto got = ExternalInputCodeFromText(text);
+        QCOMPARE(got ? int(*got) : -1, code);
+    }
+
+    void externalInputNumber()
+    {
+        for (int code = 0; code < 256; ++code) {
+            const auto number = ExternalInputNumber(uint8_t(code));
+            QCOMPARE(number.value_or(0), code < 64 ? code + 1 : 0);
+        }
+    }
+
+    void relayInputs_data()
+    {
+        QTest::addColumn<QList<int>>("assignments");  // input, code, input, code...
+        QTest::addColumn<QList<int>>("ack");          // inputs of relays 1..8, 0 for none
+        QTest::addColumn<QList<int>>("reset");
+        const QList<int> none(8, 0);
+        QTest::newRow("nothing") << QList<int>{} << none << none;
+        QTest::newRow("ack of relay 1")
+            << QList<int>{5, 100} << QList<int>{5, 0, 0, 0, 0, 0, 0, 0} << none;
+        QTest::newRow("reset of relay 8")
+            << QList<int>{64, 123} << none << QList<int>{0, 0, 0, 0, 0, 0, 0, 64};
+        QTest::newRow("later input wins")
+            << QList<int>{3, 107, 10, 107, 1, 116} << QList<int>{0, 0, 0, 0, 0, 0, 0, 10}
+            << QList<int>{1, 0, 0, 0, 0, 0, 0, 0};
+        QTest::newRow("relays 9-16 and other codes")
+            << QList<int>{1, 108, 2, 115, 3, 124, 4, 131, 5, 99, 6, 132, 7, 31, 8, 0} << none
+            << none;
+    }
+
+    void relayInputs()
+    {
+        QFETCH(QList<int>, assignments);
+        QFETCH(QList<int>, ack);
+        QFETCH(QList<int>, reset);
+        ConfigImage image;
+        image.fill(255);
+        for (int i = 0; i + 1 < assignments.size(); i += 2)
+            image[41 + assignments[i] - 1] = uint8_t(assignments[i + 1]);
+        const RelayInputs inputs = AssignedRelayInputs(image);
+        for (int relay = 0; relay < 8; ++relay) {
+            QCOMPARE(inputs.Ack[relay].value_or(0), ack[relay]);
+            QCOMPARE(inputs.Reset[relay].value_or(0), reset[relay]);
+        }
+    }
+};
+
+QTEST_APPLESS_MAIN(TestIoBlockRules)
+#include "tst_io_block_rules.moc"
