@@ -33,8 +33,11 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         QStyleOptionButton box;
         box.palette = opt.palette;
         box.state = m_grid->checkBoxState(col, row) ? QStyle::State_On : QStyle::State_Off;
+        // A box the page locks is drawn disabled.
         if (m_grid->cellEditable(col, row))
             box.state |= QStyle::State_Enabled;
+        else
+            box.palette.setCurrentColorGroup(QPalette::Disabled);
         const QSize size(style->pixelMetric(QStyle::PM_IndicatorWidth, &box, opt.widget),
                          style->pixelMetric(QStyle::PM_IndicatorHeight, &box, opt.widget));
         box.rect = QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size, opt.rect);
@@ -43,6 +46,8 @@ void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
     }
     if (m_grid->isFixedCell(col, row))
         opt.font.setBold(true);
+    // A text wider than its cell is cut at the edge, not shortened.
+    opt.textElideMode = Qt::ElideNone;
     opt.palette.setColor(QPalette::Text, m_grid->cellFontColor(col, row));
     style->drawControl(QStyle::CE_ItemViewItem, &opt, painter, opt.widget);
 }
