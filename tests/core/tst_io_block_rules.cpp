@@ -4,10 +4,7 @@
 
 #include <QTest>
 
-Q_DECLARE_METATYPE(ContactType)
 Q_DECLARE_METATYPE(OutType)
-Q_DECLARE_METATYPE(OutAction)
-Q_DECLARE_METATYPE(OutSource)
 
 namespace {
 QList<int> Bytes(const ConfigImage& image, int offset, int count)
@@ -65,39 +62,6 @@ private slots:
         QVERIFY(image == before);
         SetInputContact(image, input, ContactType::NormallyClosed);
         QCOMPARE(int(image[offset]), before[offset] | mask);
-    }
-
-    void inputFill_data()
-    {
-        QTest::addColumn<ContactType>("type");
-        QTest::addColumn<bool>("master");
-        QTest::addColumn<int>("fill");
-        QTest::addColumn<int>("filledBytes");
-        QTest::newRow("Н.З. slave") << ContactType::NormallyClosed << false << 0xFF << 4;
-        QTest::newRow("Н.З. master") << ContactType::NormallyClosed << true << 0xFF << 8;
-        QTest::newRow("Н.Р. slave") << ContactType::NormallyOpen << false << 0x00 << 4;
-        QTest::newRow("Н.Р. master") << ContactType::NormallyOpen << true << 0x00 << 8;
-    }
-
-    void inputFill()
-    {
-        QFETCH(ContactType, type);
-        QFETCH(bool, master);
-        QFETCH(int, fill);
-        QFETCH(int, filledBytes);
-        const ConfigImage before = Patterned();
-        ConfigImage image = before;
-        QCOMPARE(int(InputTypeFillByte(type)), fill);
-        FillInputTypes(image, type, master);
-        for (int i = 0; i < ConfigImageSize; ++i) {
-            const bool filled = i >= 31 && i < 31 + filledBytes;
-            QCOMPARE(int(image[i]), filled ? fill : int(before[i]));
-        }
-        // New opens every input, the Modbus inputs too.
-        image = before;
-        DefaultInputTypeBytes(image);
-        QCOMPARE(Bytes(image, 31, 8), QList<int>(8, 0));
-        QCOMPARE(int(image[39]), int(before[39]));
     }
 
     void outTypeList_data()
@@ -161,46 +125,6 @@ private slots:
         QCOMPARE(OutActionAllowed(type, OutAction::Reset), reset);
     }
 
-    void outSourceBit_data()
-    {
-        QTest::addColumn<OutAction>("action");
-        QTest::addColumn<OutSource>("source");
-        QTest::addColumn<int>("bit");
-        QTest::newRow("ack panel") << OutAction::Ack << OutSource::Panel << 0x20;
-        QTest::newRow("ack modbus") << OutAction::Ack << OutSource::Modbus << 0x08;
-        QTest::newRow("reset panel") << OutAction::Reset << OutSource::Panel << 0x10;
-        QTest::newRow("reset modbus") << OutAction::Reset << OutSource::Modbus << 0x04;
-    }
-
-    // A source flag of output 8 is one bit of image byte 148 and nothing else.
-    void outSourceBit()
-    {
-        QFETCH(OutAction, action);
-        QFETCH(OutSource, source);
-        QFETCH(int, bit);
-        QCOMPARE(int(OutModeBit(action, source)), bit);
-        const ConfigImage before = Patterned();
-        ConfigImage image = before;
-        const bool was = before[148] & bit;
-        QCOMPARE(OutputSource(image, 8, action, source), was);
-        SetOutputSource(image, 8, action, source, !was);
-        for (int i = 0; i < ConfigImageSize; ++i)
-            QCOMPARE(int(image[i]), i == 148 ? before[i] ^ bit : int(before[i]));
-        QCOMPARE(OutputSource(image, 8, action, source), !was);
-    }
-
-    void outSetTypeKeepsOtherBits()
-    {
-        ConfigImage image{};
-        image[143] = 0xFF;
-        SetOutputType(image, 3, OutType::Control);
-        QCOMPARE(int(image[143]), 0xFD);
-        SetOutputType(image, 3, OutType::LightSignalling);
-        QCOMPARE(int(image[143]), 0xFC);
-        QCOMPARE(ExternalInputOffsetOf(1, OutAction::Ack), 149);
-        QCOMPARE(ExternalInputOffsetOf(8, OutAction::Reset), 164);
-    }
-
     void outDefaults_data()
     {
         QTest::addColumn<int>("output1");
@@ -228,30 +152,6 @@ private slots:
         QCOMPARE(int(image[165]), int(before[165]));
     }
 
-    void outFill_data()
-    {
-        QTest::addColumn<int>("position");
-        QTest::addColumn<int>("fill");
-        QTest::newRow("Световая") << 0 << 0x3C;
-        QTest::newRow("Звуковая") << 1 << 0x3E;
-        QTest::newRow("Управление") << 2 << 0x3D;
-        QTest::newRow("Управление с блок.") << 3 << 0x3F;
-    }
-
-    // A fill clears bits 6..7 and every external input.
-    void outFill()
-    {
-        QFETCH(int, position);
-        QFETCH(int, fill);
-        ConfigImage image;
-        image.fill(0xC7);
-        FillOutDataBase(image, *OutTypeAt(position));
-        QCOMPARE(Bytes(image, 141, 8), QList<int>(8, fill));
-        QCOMPARE(Bytes(image, 149, 16), QList<int>(16, 255));
-        QCOMPARE(int(image[140]), 0xC7);
-        QCOMPARE(int(image[165]), 0xC7);
-    }
-
     void externalInputText_data()
     {
         QTest::addColumn<QString>("text");
@@ -276,14 +176,6 @@ private slots:
         QFETCH(int, code);
         const auto got = ExternalInputCodeFromText(text);
         QCOMPARE(got ? int(*got) : -1, code);
-    }
-
-    void externalInputNumber()
-    {
-        for (int code = 0; code < 256; ++code) {
-            const auto number = ExternalInputNumber(uint8_t(code));
-            QCOMPARE(number.value_or(0), code < 64 ? code + 1 : 0);
-        }
     }
 
     void relayInputs_data()
