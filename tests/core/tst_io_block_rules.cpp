@@ -1,4 +1,3 @@
-#include "model/input_assignment.h"
 #include "model/input_type.h"
 #include "model/out_data_base.h"
 
@@ -25,8 +24,7 @@ ConfigImage Patterned()
 }
 }  // namespace
 
-// The byte rules of blocks 2 (input types), 5 (outputs) and the relay codes
-// of block 3 that the outputs page shows.
+// The byte rules of blocks 2 (input types) and 5 (outputs).
 class TestIoBlockRules : public QObject {
     Q_OBJECT
 private slots:
@@ -176,41 +174,6 @@ private slots:
         QFETCH(int, code);
         const auto got = ExternalInputCodeFromText(text);
         QCOMPARE(got ? int(*got) : -1, code);
-    }
-
-    void relayInputs_data()
-    {
-        QTest::addColumn<QList<int>>("assignments");  // input, code, input, code...
-        QTest::addColumn<QList<int>>("ack");          // inputs of relays 1..8, 0 for none
-        QTest::addColumn<QList<int>>("reset");
-        const QList<int> none(8, 0);
-        QTest::newRow("nothing") << QList<int>{} << none << none;
-        QTest::newRow("ack of relay 1")
-            << QList<int>{5, 100} << QList<int>{5, 0, 0, 0, 0, 0, 0, 0} << none;
-        QTest::newRow("reset of relay 8")
-            << QList<int>{64, 123} << none << QList<int>{0, 0, 0, 0, 0, 0, 0, 64};
-        QTest::newRow("later input wins")
-            << QList<int>{3, 107, 10, 107, 1, 116} << QList<int>{0, 0, 0, 0, 0, 0, 0, 10}
-            << QList<int>{1, 0, 0, 0, 0, 0, 0, 0};
-        QTest::newRow("relays 9-16 and other codes")
-            << QList<int>{1, 108, 2, 115, 3, 124, 4, 131, 5, 99, 6, 132, 7, 31, 8, 0} << none
-            << none;
-    }
-
-    void relayInputs()
-    {
-        QFETCH(QList<int>, assignments);
-        QFETCH(QList<int>, ack);
-        QFETCH(QList<int>, reset);
-        ConfigImage image;
-        image.fill(255);
-        for (int i = 0; i + 1 < assignments.size(); i += 2)
-            image[41 + assignments[i] - 1] = uint8_t(assignments[i + 1]);
-        const RelayInputs inputs = AssignedRelayInputs(image);
-        for (int relay = 0; relay < 8; ++relay) {
-            QCOMPARE(inputs.Ack[relay].value_or(0), ack[relay]);
-            QCOMPARE(inputs.Reset[relay].value_or(0), reset[relay]);
-        }
     }
 };
 

@@ -92,10 +92,9 @@ private slots:
             QCOMPARE(g->columnWidth(col), widths[col]);
         for (int row = 0; row < 10; ++row)
             QCOMPARE(g->rowHeight(row), 22);
-        QCOMPARE(g->rowSpan(0, 0), 2);
-        QCOMPARE(g->rowSpan(0, 1), 2);
-        QCOMPARE(g->columnSpan(0, 2), 3);
-        QCOMPARE(g->columnSpan(0, 5), 3);
+        QCOMPARE((QList<int>{g->rowSpan(0, 0), g->rowSpan(0, 1), g->columnSpan(0, 2),
+                             g->columnSpan(0, 5)}),
+                 (QList<int>{2, 2, 3, 3}));
         QCOMPARE(g->cellText(1, 0), QStringLiteral("Тип выхода"));
         QCOMPARE(g->cellText(2, 0), QStringLiteral("  Квитирование"));
         QCOMPARE(g->cellText(5, 0), QStringLiteral("Сброс"));
@@ -358,8 +357,8 @@ private slots:
         QVERIFY(f.main->State().Image == before);
     }
 
-    // The crossbar's relay inputs replace what columns 4 and 7 show; the
-    // image keeps its external inputs.
+    // The crossbar's relay inputs (the last input naming a relay) replace
+    // what columns 4 and 7 show; the image keeps its external inputs.
     void crossBarExtInputs()
     {
         OutputsFixture f;
@@ -367,7 +366,8 @@ private slots:
             for (int i = 149; i < 165; ++i)
                 image[i] = 20;
             std::fill(image.begin() + 41, image.begin() + 105, 255);
-            image[41 + 4] = 100;   // input 5 acknowledges relay 1
+            image[41 + 1] = 100;   // input 2 acknowledges relay 1,
+            image[41 + 4] = 100;   // and input 5 after it wins
             image[41 + 63] = 123;  // input 64 resets relay 8
             image[41 + 6] = 108;   // relay 9 has no row
         });
