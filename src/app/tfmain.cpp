@@ -87,6 +87,10 @@ TFMain::TFMain(TApplication& app) : m_app(app)
 
 TFMain::~TFMain()
 {
+    // Hide while the window is still whole: an edit in progress on a page
+    // ends with the focus it loses and reaches the image now, not from the
+    // base class's destructor.
+    hide();
     FormDestroy();
 }
 
@@ -164,6 +168,11 @@ void TFMain::N7Click()
 void TFMain::ShowStatus(const QString& text)
 {
     StatusBar->setText(text);
+}
+
+void TFMain::ShowVersionStatus()
+{
+    ShowStatus(UiText::VersionStatus);
 }
 
 QString TFMain::StatusText() const

@@ -17,6 +17,8 @@ class PortRegistry;
 class TApplication;
 class TFMBParam;
 class TDevConfigPage;
+class TInputsPage;
+class TOutputsPage;
 class TMBusSettingsPage;
 class VerticalPager;
 
@@ -36,8 +38,10 @@ public:
     // PageHost
     ConfigState& State() override { return m_state; }
     void ShowStatus(const QString& text) override;
+    void ShowVersionStatus() override;
     void GetDispSettings() override;
     void GetInputType() override;
+    void ShowCrossBarExtInputs() override;
     void InstallAddressHandlers(QLineEdit* field) override;
     void SBShowPopup(QAbstractButton* button) override;
 
@@ -118,8 +122,8 @@ public:
     QWidget* AdvOfficePage1;
     TDevConfigPage* AdvOfficePage2;
     TMBusSettingsPage* AdvOfficePage3;
-    QWidget* AdvOfficePage4;
-    QWidget* AdvOfficePage5;
+    TOutputsPage* AdvOfficePage4;
+    TInputsPage* AdvOfficePage5;
     QWidget* AdvOfficePage6;
     QWidget* AdvOfficePage7;
     QWidget* AdvOfficePage8;

@@ -4,7 +4,9 @@
 #include "app/ui_texts.h"
 #include "pages/dev_config_page.h"
 #include "pages/editor_page.h"
+#include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
+#include "pages/outputs_page.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/vertical_pager.h"
@@ -119,8 +121,8 @@ void TFMain::BuildPages()
 
     AdvOfficePage2 = new TDevConfigPage(*this);
     AdvOfficePage3 = new TMBusSettingsPage(*this);
-    AdvOfficePage5 = new EditorPage(*this, QStringLiteral("AdvOfficePage5"));
-    AdvOfficePage4 = new EditorPage(*this, QStringLiteral("AdvOfficePage4"));
+    AdvOfficePage5 = new TInputsPage(*this);
+    AdvOfficePage4 = new TOutputsPage(*this);
     AdvOfficePage7 = new EditorPage(*this, QStringLiteral("AdvOfficePage7"));
     AdvOfficePage6 = new EditorPage(*this, QStringLiteral("AdvOfficePage6"));
     AdvOfficePage8 = new EditorPage(*this, QStringLiteral("AdvOfficePage8"));

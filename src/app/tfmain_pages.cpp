@@ -3,7 +3,9 @@
 // stay in one place.
 #include "app/tfmain.h"
 #include "pages/dev_config_page.h"
+#include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
+#include "pages/outputs_page.h"
 
 void TFMain::DefaultDevConfig()
 {
@@ -31,16 +33,37 @@ void TFMain::SetMBusSettings()
     AdvOfficePage3->SetMBusSettings();
 }
 
-void TFMain::DefaultInputType() {}
-void TFMain::GetInputType() {}
+void TFMain::DefaultInputType()
+{
+    AdvOfficePage5->DefaultInputType();
+}
+void TFMain::GetInputType()
+{
+    AdvOfficePage5->GetInputType();
+}
+
 void TFMain::DefaultCrossBar() {}
 void TFMain::GetCrossBar() {}
-void TFMain::DefaultOutDataBase() {}
-void TFMain::GetOutDataBase() {}
+void TFMain::DefaultOutDataBase()
+{
+    AdvOfficePage4->DefaultOutDataBase();
+}
+void TFMain::GetOutDataBase()
+{
+    AdvOfficePage4->GetOutDataBase();
+}
+void TFMain::InitOutDataBaseGrid()
+{
+    AdvOfficePage4->InitOutDataBaseGrid();
+}
+void TFMain::ShowCrossBarExtInputs()
+{
+    AdvOfficePage4->ShowCrossBarExtInputs();
+}
+
 void TFMain::DefaultDispSettings() {}
 void TFMain::GetDispSettings() {}
 void TFMain::DefaultExternalNet() {}
 void TFMain::GetExternalNet() {}
-void TFMain::InitOutDataBaseGrid() {}
 void TFMain::SetupCrossBar() {}
 void TFMain::SetupExternalNet() {}

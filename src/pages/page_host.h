@@ -13,8 +13,11 @@ class PageHost {
 public:
     virtual ConfigState& State() = 0;
     virtual void ShowStatus(const QString& text) = 0;
+    // Puts the status bar back to its normal text, the version.
+    virtual void ShowVersionStatus() = 0;
     virtual void GetDispSettings() = 0;
     virtual void GetInputType() = 0;
+    virtual void ShowCrossBarExtInputs() = 0;
     virtual void InstallAddressHandlers(QLineEdit* field) = 0;
     virtual void SBShowPopup(QAbstractButton* button) = 0;
 

@@ -242,10 +242,12 @@ private slots:
                 const bool operable = qobject_cast<QAbstractButton*>(w) ||
                                       qobject_cast<QLineEdit*>(w) || qobject_cast<QComboBox*>(w);
                 // A combo box's own line edit is named by the box.
-                if (!operable || qobject_cast<QComboBox*>(w->parentWidget()))
+                if (!operable || !w->isVisibleTo(holder) ||
+                    qobject_cast<QComboBox*>(w->parentWidget()))
                     continue;
                 if (AccessibleName(w).trimmed().isEmpty())
-                    unnamed << holder->objectName() + "/" + w->objectName();
+                    unnamed << holder->objectName() + "/" + w->objectName() + ":" +
+                                   w->metaObject()->className();
             }
         }
         QVERIFY2(unnamed.isEmpty(), qPrintable(unnamed.join(", ")));

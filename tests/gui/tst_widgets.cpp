@@ -2,8 +2,11 @@
 #include "widgets/picture_button.h"
 #include "widgets/popup_menu.h"
 #include "widgets/rounded_group_box.h"
+#include "widgets/string_grid.h"
 #include "widgets/vertical_pager.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
@@ -641,6 +644,71 @@ private slots:
         QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(12, 8));
         QCOMPARE(clicked.count(), 1);
         QCOMPARE(right.count(), 1);
+    }
+
+    // ---- StringGrid ----
+
+    // What the cells are drawn with: own colours, the bands, and no
+    // highlight on the cell the user clicked.
+    void gridDrawsCellColours()
+    {
+        StringGrid grid(3, 4);
+        grid.setFixedCells(1, 1);
+        grid.setColumnWidths({30, 60, 60});
+        grid.setRowHeights(22);
+        grid.resize(160, 100);
+        grid.setCellColor(2, 2, QColor(255, 255, 0));
+        grid.setCellText(1, 3, QStringLiteral("7"));
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(1, 1).center());
+        const QImage image = grid.viewport()->grab().toImage();
+        auto colourAt = [&](int col, int row) {
+            return image.pixelColor(grid.cellRect(col, row).topLeft() + QPoint(3, 3));
+        };
+        QCOMPARE(colourAt(2, 2), QColor(255, 255, 0));
+        QCOMPARE(colourAt(1, 1), grid.palette().color(QPalette::ToolTipBase));
+        QCOMPARE(colourAt(1, 2), grid.palette().color(QPalette::Base));
+        QCOMPARE(colourAt(0, 2), grid.palette().color(QPalette::Button));
+        grid.clearCellColor(2, 2);
+        QCOMPARE(grid.cellBackground(2, 2), grid.palette().color(QPalette::Base));
+    }
+
+    // Changes from code raise nothing; a list closed without a pick and a
+    // click on a fixed cell change nothing.
+    void gridRaisesOnlyUserEdits()
+    {
+        StringGrid grid(3, 3);
+        grid.setFixedCells(1, 1);
+        grid.setColumnWidths({30, 60, 60});
+        grid.setRowHeights(22);
+        grid.resize(160, 80);
+        grid.setDropDownItems({QStringLiteral("a"), QStringLiteral("b")});
+        grid.setEditorTypeHandler([](int col, int) {
+            return col == 1 ? StringGrid::EditorKind::DropDownList
+                            : StringGrid::EditorKind::NumberEdit;
+        });
+        grid.addCheckBox(2, 1, false);
+        grid.setCellText(1, 1, QStringLiteral("b"));
+        grid.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&grid));
+        QSignalSpy combo(&grid, &StringGrid::comboChange);
+        QSignalSpy box(&grid, &StringGrid::checkBoxClick);
+        QSignalSpy validate(&grid, &StringGrid::cellValidate);
+
+        grid.setCheckBoxState(2, 1, true);
+        grid.setCellText(1, 2, QStringLiteral("a"));
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(0, 1).center());
+        QVERIFY(!grid.isEditing());
+
+        QTest::mouseClick(grid.viewport(), Qt::LeftButton, {}, grid.cellRect(1, 1).center());
+        QComboBox* list = nullptr;
+        QTRY_VERIFY((list = grid.findChild<QComboBox*>()) && list->view()->isVisible());
+        QCOMPARE(list->currentText(), QStringLiteral("b"));
+        QTest::keyClick(list->view(), Qt::Key_Escape);
+        QTRY_VERIFY(!list->view()->isVisible());
+        QCOMPARE(grid.cellText(1, 1), QStringLiteral("b"));
+        QCOMPARE(combo.count() + box.count() + validate.count(), 0);
     }
 
 private:

@@ -1,0 +1,235 @@
+#include "widgets/string_grid.h"
+
+#include "widgets/grid_cell_delegate.h"
+
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+
+StringGrid::StringGrid(int columns, int rows, QWidget* parent) : QTableWidget(rows, columns, parent)
+{
+    for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+        header->hide();
+        header->setMinimumSectionSize(1);
+        header->setSectionResizeMode(QHeaderView::Fixed);
+    }
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Clicks open the editors themselves (see mousePressEvent); typing into
+    // a cell or F2 does too.
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
+    setSelectionMode(QAbstractItemView::NoSelection);
+    setAutoScroll(false);
+    setWordWrap(false);
+    setItemDelegate(new GridCellDelegate(this));
+}
+
+void StringGrid::setFixedCells(int fixedRows, int fixedColumns)
+{
+    m_fixedRows = fixedRows;
+    m_fixedColumns = fixedColumns;
+    for (int row = 0; row < rowCount(); ++row)
+        for (int col = 0; col < columnCount(); ++col)
+            if (QTableWidgetItem* it = item(row, col))
+                it->setFlags(isFixedCell(col, row) ? Qt::ItemIsEnabled
+                                                   : Qt::ItemIsEnabled | Qt::ItemIsEditable);
+}
+
+bool StringGrid::isFixedCell(int col, int row) const
+{
+    return row < m_fixedRows || col < m_fixedColumns;
+}
+
+void StringGrid::setColumnWidths(const QList<int>& widths)
+{
+    for (int col = 0; col < widths.size() && col < columnCount(); ++col)
+        horizontalHeader()->resizeSection(col, widths[col]);
+}
+
+void StringGrid::setRowHeights(int height)
+{
+    verticalHeader()->setDefaultSectionSize(height);
+    for (int row = 0; row < rowCount(); ++row)
+        verticalHeader()->resizeSection(row, height);
+}
+
+QTableWidgetItem* StringGrid::cell(int col, int row)
+{
+    QTableWidgetItem* it = item(row, col);
+    if (it == nullptr) {
+        it = new QTableWidgetItem;
+        it->setFlags(isFixedCell(col, row) ? Qt::ItemIsEnabled
+                                           : Qt::ItemIsEnabled | Qt::ItemIsEditable);
+        it->setTextAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        setItem(row, col, it);
+    }
+    return it;
+}
+
+QString StringGrid::cellText(int col, int row) const
+{
+    const QTableWidgetItem* it = item(row, col);
+    return it ? it->text() : QString();
+}
+
+void StringGrid::setCellText(int col, int row, const QString& text)
+{
+    cell(col, row)->setText(text);
+}
+
+void StringGrid::setCellAlignment(int col, int row, Qt::Alignment alignment)
+{
+    cell(col, row)->setTextAlignment(alignment | Qt::AlignVCenter);
+}
+
+void StringGrid::mergeCells(int col, int row, int colSpan, int rowSpan)
+{
+    setSpan(row, col, rowSpan, colSpan);
+}
+
+QColor StringGrid::bandColor(int row) const
+{
+    return (row - m_fixedRows) % 2 == 0 ? palette().color(QPalette::ToolTipBase)
+                                        : palette().color(QPalette::Base);
+}
+
+void StringGrid::setCellColor(int col, int row, const QColor& colour)
+{
+    cell(col, row)->setBackground(colour);
+}
+
+void StringGrid::clearCellColor(int col, int row)
+{
+    cell(col, row)->setData(Qt::BackgroundRole, QVariant());
+}
+
+QColor StringGrid::cellBackground(int col, int row) const
+{
+    if (const QTableWidgetItem* it = item(row, col); it && it->data(Qt::BackgroundRole).isValid())
+        return it->background().color();
+    return isFixedCell(col, row) ? palette().color(QPalette::Button) : bandColor(row);
+}
+
+void StringGrid::setCellFontColor(int col, int row, const QColor& colour)
+{
+    cell(col, row)->setForeground(colour);
+}
+
+QColor StringGrid::cellFontColor(int col, int row) const
+{
+    if (const QTableWidgetItem* it = item(row, col); it && it->data(Qt::ForegroundRole).isValid())
+        return it->foreground().color();
+    return palette().color(QPalette::Text);
+}
+
+void StringGrid::addCheckBox(int col, int row, bool state)
+{
+    setCheckBoxState(col, row, state);
+}
+
+bool StringGrid::hasCheckBox(int col, int row) const
+{
+    const QTableWidgetItem* it = item(row, col);
+    return it && it->data(Qt::CheckStateRole).isValid();
+}
+
+bool StringGrid::checkBoxState(int col, int row) const
+{
+    return hasCheckBox(col, row) && item(row, col)->checkState() == Qt::Checked;
+}
+
+void StringGrid::setCheckBoxState(int col, int row, bool state)
+{
+    cell(col, row)->setCheckState(state ? Qt::Checked : Qt::Unchecked);
+}
+
+StringGrid::EditorKind StringGrid::editorKind(int col, int row) const
+{
+    if (isFixedCell(col, row) || hasCheckBox(col, row) || !m_editorType)
+        return EditorKind::None;
+    return m_editorType(col, row);
+}
+
+bool StringGrid::cellEditable(int col, int row) const
+{
+    if (isFixedCell(col, row))
+        return false;
+    return !m_canEdit || m_canEdit(row, col);
+}
+
+QRect StringGrid::cellRect(int col, int row) const
+{
+    return visualRect(model()->index(row, col));
+}
+
+void StringGrid::repaintCell(int col, int row)
+{
+    viewport()->update(cellRect(col, row));
+}
+
+void StringGrid::dropDownPicked(int col, int row, int position)
+{
+    if (position < 0 || position >= m_dropDownItems.size())
+        return;
+    const QString text = m_dropDownItems[position];
+    setCellText(col, row, text);
+    emit comboChange(col, row, position, text);
+}
+
+void StringGrid::numberEntered(int col, int row, const QString& text)
+{
+    setCellText(col, row, text);
+    emit cellValidate(col, row, text);
+}
+
+bool StringGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
+{
+    if (index.isValid() && (editorKind(index.column(), index.row()) == EditorKind::None ||
+                            !cellEditable(index.column(), index.row())))
+        return false;
+    return QTableWidget::edit(index, trigger, event);
+}
+
+void StringGrid::toggleCheckBox(int col, int row)
+{
+    if (!cellEditable(col, row))
+        return;
+    const bool state = !checkBoxState(col, row);
+    setCheckBoxState(col, row, state);
+    emit checkBoxClick(col, row, state);
+}
+
+void StringGrid::mousePressEvent(QMouseEvent* event)
+{
+    const QModelIndex index = indexAt(event->position().toPoint());
+    if (!index.isValid() || isFixedCell(index.column(), index.row())) {
+        event->accept();
+        return;
+    }
+    // A click elsewhere ends the edit in progress first.
+    if (state() == EditingState && currentIndex() != index) {
+        if (QWidget* editor = indexWidget(currentIndex())) {
+            commitData(editor);
+            closeEditor(editor, QAbstractItemDelegate::NoHint);
+        }
+    }
+    QTableWidget::mousePressEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (hasCheckBox(index.column(), index.row()))
+        toggleCheckBox(index.column(), index.row());
+    else if (state() != EditingState)
+        edit(index);
+}
+
+void StringGrid::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex index = currentIndex();
+    if (event->key() == Qt::Key_Space && index.isValid() &&
+        hasCheckBox(index.column(), index.row())) {
+        toggleCheckBox(index.column(), index.row());
+        event->accept();
+        return;
+    }
+    QTableWidget::keyPressEvent(event);
+}

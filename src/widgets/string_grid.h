@@ -1,0 +1,98 @@
+#pragma once
+
+#include <QColor>
+#include <QStringList>
+#include <QTableWidget>
+
+#include <functional>
+
+// A grid of text cells addressed by column and row, as the editor pages use
+// it: fixed (header) rows and columns drawn bold on the button face, merged
+// cells, banded data rows, per-cell background and text colours, cells that
+// hold a check box, and per-cell editors (a drop-down list that opens on the
+// first click, a digits-only number edit that starts editing on a click).
+// The selected cell is not highlighted.
+//
+// The page decides which editor a cell has and whether it may be edited;
+// the grid tells it what the user did through its signals. Changing cells
+// from code raises nothing.
+class StringGrid : public QTableWidget {
+    Q_OBJECT
+public:
+    enum class EditorKind { None, DropDownList, NumberEdit };
+    using EditorTypeHandler = std::function<EditorKind(int col, int row)>;
+    using CanEditHandler = std::function<bool(int row, int col)>;
+
+    StringGrid(int columns, int rows, QWidget* parent = nullptr);
+
+    void setFixedCells(int fixedRows, int fixedColumns);
+    int fixedRowCount() const { return m_fixedRows; }
+    int fixedColumnCount() const { return m_fixedColumns; }
+    bool isFixedCell(int col, int row) const;
+    void setColumnWidths(const QList<int>& widths);
+    void setRowHeights(int height);
+
+    QString cellText(int col, int row) const;
+    void setCellText(int col, int row, const QString& text);
+    void setCellAlignment(int col, int row, Qt::Alignment alignment);
+    void mergeCells(int col, int row, int colSpan, int rowSpan);
+
+    // Data rows alternate between the tooltip background and the window
+    // colour, starting with the tooltip background.
+    QColor bandColor(int row) const;
+    // A cell's own background, or none to show the band (or the button face
+    // of a fixed cell).
+    void setCellColor(int col, int row, const QColor& colour);
+    void clearCellColor(int col, int row);
+    // The background the cell is drawn with.
+    QColor cellBackground(int col, int row) const;
+    void setCellFontColor(int col, int row, const QColor& colour);
+    QColor cellFontColor(int col, int row) const;
+
+    void addCheckBox(int col, int row, bool state);
+    bool hasCheckBox(int col, int row) const;
+    bool checkBoxState(int col, int row) const;
+    void setCheckBoxState(int col, int row, bool state);
+
+    void setEditorTypeHandler(EditorTypeHandler handler) { m_editorType = std::move(handler); }
+    void setCanEditHandler(CanEditHandler handler) { m_canEdit = std::move(handler); }
+    EditorKind editorKind(int col, int row) const;
+    // Whether the user may edit the cell or toggle its check box.
+    bool cellEditable(int col, int row) const;
+    void setDropDownItems(const QStringList& items) { m_dropDownItems = items; }
+    QStringList dropDownItems() const { return m_dropDownItems; }
+    void setNumberMaxLength(int length) { m_numberMaxLength = length; }
+    int numberMaxLength() const { return m_numberMaxLength; }
+
+    using QTableWidget::edit;
+    // Whether a cell editor is open.
+    bool isEditing() const { return state() == EditingState; }
+
+    QRect cellRect(int col, int row) const;
+    void repaintCell(int col, int row);
+
+    // Called by the cell editors when the user is done with them.
+    void dropDownPicked(int col, int row, int position);
+    void numberEntered(int col, int row, const QString& text);
+
+signals:
+    void comboChange(int col, int row, int position, const QString& text);
+    void checkBoxClick(int col, int row, bool state);
+    void cellValidate(int col, int row, const QString& text);
+
+protected:
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    QTableWidgetItem* cell(int col, int row);
+    void toggleCheckBox(int col, int row);
+
+    int m_fixedRows = 0;
+    int m_fixedColumns = 0;
+    EditorTypeHandler m_editorType;
+    CanEditHandler m_canEdit;
+    QStringList m_dropDownItems;
+    int m_numberMaxLength = 2;
+};
