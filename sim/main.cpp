@@ -4,6 +4,7 @@
 #include "hex_text.h"
 #include "link/block_crc.h"
 #include "link/port_registry.h"
+#include "model/address_rule.h"
 #include "model/command_error.h"
 #include "simulated_panel.h"
 
@@ -80,9 +81,12 @@ int main(int argc, char** argv)
                                       QStringLiteral("Folder of the virtual ports (default %1).")
                                           .arg(PortRegistry::DefaultVirtualPortsDir()),
                                       QStringLiteral("dir"));
-    const QCommandLineOption address(QStringLiteral("address"),
-                                     QStringLiteral("Modbus address 1..255 (default 1)."),
-                                     QStringLiteral("n"), QStringLiteral("1"));
+    const QCommandLineOption address(
+        QStringLiteral("address"),
+        QStringLiteral("Modbus address 1..255 (default 1); a list such "
+                       "as 1,2,5-7 puts several panels on the line, "
+                       "each with its own memory."),
+        QStringLiteral("list"), QStringLiteral("1"));
     const QCommandLineOption family(QStringLiteral("family"),
                                     QStringLiteral("Panel family 07 or 09 (default 07, or the "
                                                    "family of the --load file)."),
@@ -143,9 +147,10 @@ int main(int argc, char** argv)
         panel.SetIdentBytes(
             {uint8_t(bytes[0]), uint8_t(bytes[1]), uint8_t(bytes[2]), uint8_t(bytes[3])});
     }
-    uint8_t addressValue = 0;
-    if (!ParseByte(parser.value(address), addressValue) || addressValue == 0)
-        return Fail(QStringLiteral("--address takes 1..255"));
+    const auto addresses = ParseAddressList(parser.value(address));
+    if (!addresses)
+        return Fail(QStringLiteral("--address takes 1..255 or a list such as 1,2,5-7"));
+    const uint8_t addressValue = addresses->first();
     panel.SetAddress(addressValue);
     uint8_t major = 0;
     uint8_t minor = 0;
@@ -164,6 +169,13 @@ int main(int argc, char** argv)
         panel.AddFault(*parsed);
         std::printf("fault: %s\n", qPrintable(parsed->Describe()));
     }
+    // The other panels of the line: the same identity, configuration and faults.
+    for (const uint8_t other : addresses->mid(1)) {
+        panel.AddPanel(other);
+        panel.SetImageAt(other, panel.Image());
+        for (const QString& script : parser.values(fault))
+            panel.AddFaultAt(other, *PanelFault::Parse(script));
+    }
 
     panel.SetFrameLogger(PrintFrame);
     QString error;
@@ -175,9 +187,9 @@ int main(int argc, char** argv)
     const QString device = panel.DevicePath();
     if (!PortRegistry::RegisterVirtualPort(dir, name, device, &error))
         return Fail(error);
-    std::printf("Simulated panel %s, address %d, firmware %d.%d: port %s -> %s\n",
-                familyCode == 1 ? "ОРЛ-09" : "ОРЛ-07", addressValue, major, minor, qPrintable(name),
-                qPrintable(device));
+    std::printf("Simulated panel %s, address %s, firmware %d.%d: port %s -> %s\n",
+                familyCode == 1 ? "ОРЛ-09" : "ОРЛ-07", qPrintable(parser.value(address)), major,
+                minor, qPrintable(name), qPrintable(device));
     std::printf("Registered in %s. Stop with Ctrl+C.\n", qPrintable(QDir::toNativeSeparators(dir)));
     std::fflush(stdout);
 

@@ -115,7 +115,11 @@ void SimulatedPanel::HandleInput(qint64 nowMs, RequestFramer& framer, QList<Sche
             std::lock_guard lock(m_mutex);
             m_requests << *frame;
             m_timeline << TimedFrame{Direction::Request, *frame, NowUs()};
-            answer = m_responder.Respond(*frame);
+            for (PanelResponder& responder : m_panels) {
+                answer = responder.Respond(*frame);
+                if (answer.Send)
+                    break;
+            }
         }
         m_changed.notify_all();
         Log(Direction::Request, *frame);
@@ -178,79 +182,79 @@ void SimulatedPanel::Log(Direction direction, const QByteArray& frame) const
 void SimulatedPanel::SetAddress(uint8_t address)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.Identity().Address = address;
+    m_panels[0].Identity().Address = address;
 }
 
 void SimulatedPanel::SetFamily(int family)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.Identity().Ident = PanelResponder::FamilyIdent(family);
+    m_panels[0].Identity().Ident = PanelResponder::FamilyIdent(family);
 }
 
 void SimulatedPanel::SetIdentBytes(const std::array<uint8_t, 4>& ident)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.Identity().Ident = ident;
+    m_panels[0].Identity().Ident = ident;
 }
 
 void SimulatedPanel::SetFirmware(uint8_t major, uint8_t minor)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.Identity().FirmwareMajor = major;
-    m_responder.Identity().FirmwareMinor = minor;
+    m_panels[0].Identity().FirmwareMajor = major;
+    m_panels[0].Identity().FirmwareMinor = minor;
 }
 
 void SimulatedPanel::SetHardwareRevision(uint8_t revision)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.Identity().HardwareRevision = revision;
+    m_panels[0].Identity().HardwareRevision = revision;
 }
 
 PanelIdentity SimulatedPanel::Identity() const
 {
     std::lock_guard lock(m_mutex);
-    return m_responder.Identity();
+    return m_panels[0].Identity();
 }
 
 ConfigImage SimulatedPanel::Image() const
 {
     std::lock_guard lock(m_mutex);
-    return m_responder.Image();
+    return m_panels[0].Image();
 }
 
 void SimulatedPanel::SetImage(const ConfigImage& image)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.Image() = image;
+    m_panels[0].Image() = image;
 }
 
 QByteArray SimulatedPanel::BlockData(int block) const
 {
     std::lock_guard lock(m_mutex);
-    const auto payload = BlockPayload(m_responder.Image(), block);
+    const auto payload = BlockPayload(m_panels[0].Image(), block);
     return QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size()));
 }
 
 void SimulatedPanel::SetBlockData(int block, const QByteArray& payload)
 {
     std::lock_guard lock(m_mutex);
-    const auto target = BlockPayload(m_responder.Image(), block);
+    const auto target = BlockPayload(m_panels[0].Image(), block);
     std::fill(target.begin(), target.end(), uint8_t(0));
     std::memcpy(target.data(), payload.constData(),
                 std::min(target.size(), size_t(payload.size())));
-    StampBlockCrcs(m_responder.Image());
+    StampBlockCrcs(m_panels[0].Image());
 }
 
 void SimulatedPanel::AddFault(const PanelFault& fault)
 {
     std::lock_guard lock(m_mutex);
-    m_responder.AddFault(fault);
+    m_panels[0].AddFault(fault);
 }
 
 void SimulatedPanel::ClearFaults()
 {
     std::lock_guard lock(m_mutex);
-    m_responder.ClearFaults();
+    m_panels[0].ClearFaults();
 }
 
 QList<QByteArray> SimulatedPanel::Requests() const
@@ -281,7 +285,7 @@ int SimulatedPanel::AnswersSent() const
 int SimulatedPanel::ApplyCount() const
 {
     std::lock_guard lock(m_mutex);
-    return m_responder.ApplyCount();
+    return m_panels[0].ApplyCount();
 }
 
 bool SimulatedPanel::WaitForAnswersSent(int count, int timeoutMs) const
@@ -296,4 +300,67 @@ bool SimulatedPanel::WaitForRequests(int count, int timeoutMs) const
     std::unique_lock lock(m_mutex);
     return m_changed.wait_for(lock, std::chrono::milliseconds(timeoutMs),
                               [&] { return m_requests.size() >= count; });
+}
+
+PanelResponder* SimulatedPanel::PanelAt(uint8_t address)
+{
+    for (PanelResponder& responder : m_panels) {
+        if (responder.Identity().Address == address)
+            return &responder;
+    }
+    return nullptr;
+}
+
+const PanelResponder* SimulatedPanel::PanelAt(uint8_t address) const
+{
+    return const_cast<SimulatedPanel*>(this)->PanelAt(address);
+}
+
+bool SimulatedPanel::AddPanel(uint8_t address)
+{
+    std::lock_guard lock(m_mutex);
+    if (PanelAt(address))
+        return false;
+    PanelResponder responder;
+    responder.Identity() = m_panels[0].Identity();
+    responder.Identity().Address = address;
+    m_panels << responder;
+    return true;
+}
+
+QList<uint8_t> SimulatedPanel::Addresses() const
+{
+    std::lock_guard lock(m_mutex);
+    QList<uint8_t> out;
+    for (const PanelResponder& responder : m_panels)
+        out << responder.Identity().Address;
+    return out;
+}
+
+ConfigImage SimulatedPanel::ImageAt(uint8_t address) const
+{
+    std::lock_guard lock(m_mutex);
+    const PanelResponder* p = PanelAt(address);
+    return p ? p->Image() : ConfigImage{};
+}
+
+void SimulatedPanel::SetImageAt(uint8_t address, const ConfigImage& image)
+{
+    std::lock_guard lock(m_mutex);
+    if (PanelResponder* p = PanelAt(address))
+        p->Image() = image;
+}
+
+int SimulatedPanel::ApplyCountAt(uint8_t address) const
+{
+    std::lock_guard lock(m_mutex);
+    const PanelResponder* p = PanelAt(address);
+    return p ? p->ApplyCount() : 0;
+}
+
+void SimulatedPanel::AddFaultAt(uint8_t address, const PanelFault& fault)
+{
+    std::lock_guard lock(m_mutex);
+    if (PanelResponder* p = PanelAt(address))
+        p->AddFault(fault);
 }

@@ -54,6 +54,16 @@ public:
     void AddFault(const PanelFault& fault);
     void ClearFaults();
 
+    // Further panels on the same line, as panels share an RS-485 bus: each
+    // at its own address with its own memory and faults, the identity
+    // copied from the first panel. The calls above concern the first panel.
+    bool AddPanel(uint8_t address);
+    QList<uint8_t> Addresses() const;
+    ConfigImage ImageAt(uint8_t address) const;
+    void SetImageAt(uint8_t address, const ConfigImage& image);
+    int ApplyCountAt(uint8_t address) const;
+    void AddFaultAt(uint8_t address, const PanelFault& fault);
+
     // Every request frame received, in order (also those for other addresses).
     QList<QByteArray> Requests() const;
     // Every frame in and out with its time on the steady clock (µs): a
@@ -87,7 +97,10 @@ private:
 
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
-    PanelResponder m_responder;
+    PanelResponder* PanelAt(uint8_t address);
+    const PanelResponder* PanelAt(uint8_t address) const;
+
+    QList<PanelResponder> m_panels{PanelResponder()};  // the first one always there
     QList<QByteArray> m_requests;
     QList<TimedFrame> m_timeline;
     int m_answersSent = 0;

@@ -14,13 +14,6 @@ bool PlatformSupportsSerialIo()
 #endif
 }
 
-QString ErrorBoxText(const QString& message)
-{
-    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
-        return message + QLatin1Char('.');
-    return message;
-}
-
 TApplication::TApplication(Prompts& prompts) : Title(UiText::AppTitle), m_prompts(prompts) {}
 
 TApplication::~TApplication() = default;

@@ -46,5 +46,6 @@ private:
     std::unique_ptr<TFMain> m_main;
 };
 
-// The text of the error box for a message.
-QString ErrorBoxText(const QString& message);
+// ErrorBoxText, the text of the error box for a message, is the model's:
+// the command-line front end words its messages the same way.
+#include "model/command_error.h"

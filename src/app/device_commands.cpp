@@ -37,10 +37,6 @@ void ShowWaitCursor()
     QCoreApplication::processEvents();
 }
 
-QString ModelName(int family)
-{
-    return family == 1 ? QStringLiteral("ОРЛ-09") : QStringLiteral("ОРЛ-07");
-}
 }  // namespace
 
 void TFMain::SBMBusParametersClick()
@@ -121,10 +117,10 @@ void TFMain::N20Click()
                             QString::number(address) + QStringLiteral("  (") +
                             FMBParam->ConnectedSettings().PortName + QStringLiteral(")");
     const QString text =
-        QStringLiteral("—  Тип прибора:            ") + ModelName(family) + QLatin1Char('\n') +
-        QStringLiteral("—  Firmware version:     ") + QString::number(firmware.Major) +
-        QLatin1Char('.') + QString::number(firmware.Minor) + QLatin1Char('\n') +
-        QStringLiteral("—  Hardware revision:    0x") +
+        QStringLiteral("—  Тип прибора:            ") + PanelText::FamilyName(family) +
+        QLatin1Char('\n') + QStringLiteral("—  Firmware version:     ") +
+        QString::number(firmware.Major) + QLatin1Char('.') + QString::number(firmware.Minor) +
+        QLatin1Char('\n') + QStringLiteral("—  Hardware revision:    0x") +
         QStringLiteral("%1").arg(firmware.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper();
     // The port stays held until the box is closed.
     m_app.prompts().Message(this, caption, text, Prompts::Icon::Information);

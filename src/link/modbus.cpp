@@ -125,6 +125,8 @@ bool TModbus::SendFrame(const uint8_t* data, int count)
             m_line->SetRts(false);
         if (!complete)
             m_line->Purge();  // what is stuck must not leave later
+        if (m_trace && written > 0)
+            m_trace(true, data, int(written));
     }
     ShowStatus(QString::number(written));
     return complete;
@@ -151,6 +153,8 @@ bool TModbus::ReceiveFrame(uint8_t* data, int count, int& received, uint32_t wai
             if (deadline.hasExpired() || !m_line->WaitReadable(deadline))
                 break;
         }
+        if (m_trace && received > 0)
+            m_trace(false, data, received);
     }
     ShowStatus(QString::number(received));
     return complete;

@@ -17,6 +17,8 @@ public:
     static constexpr int ClosedMarker = -1;
     using StatusSink = std::function<void(const QString&)>;
     using AlertSink = std::function<void()>;
+    // Sees every frame: `sent` for the bytes written, else the bytes read.
+    using TraceSink = std::function<void(bool sent, const uint8_t* data, int count)>;
 
     // The frame buffer: allocated by OpenPort, released by ClosePort, null
     // while the port is closed. Requests are built and answers received
@@ -37,6 +39,7 @@ public:
 
     void SetStatusSink(StatusSink sink) { m_status = std::move(sink); }
     void SetAlertSink(AlertSink sink) { m_alert = std::move(sink); }
+    void SetTraceSink(TraceSink sink) { m_trace = std::move(sink); }
     // What OpenPort opens the device with; by default a SerialPortLine.
     void SetLineFactory(PortLineFactory factory);
 
@@ -108,4 +111,5 @@ private:
     bool m_lastOpenPermissionDenied = false;
     StatusSink m_status;
     AlertSink m_alert;
+    TraceSink m_trace;
 };

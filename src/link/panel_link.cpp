@@ -45,6 +45,10 @@ QString VersionConflict(int major, int minor)
 {
     return QString::asprintf("Конфликт версий ПО - требуется программатор v%d.%d0", major, minor);
 }
+QString FamilyName(int family)
+{
+    return family == 1 ? QStringLiteral("ОРЛ-09") : QStringLiteral("ОРЛ-07");
+}
 QString IoError()
 {
     return QStringLiteral("Ошибка I/O");

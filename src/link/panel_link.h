@@ -71,5 +71,7 @@ QString NoAnswer(const QString& addressText, const QString& portName);
 QString WrongDevice(const QString& addressText, const QString& portName);
 QString VersionConflict(int major, int minor);
 QString IoError();
+// "ОРЛ-07" for family 0, "ОРЛ-09" for family 1.
+QString FamilyName(int family);
 QString ApplyNotStarted();
 }  // namespace PanelText

@@ -37,3 +37,10 @@ int StrToInt(const QString& text)
         throw fail();
     return int(value);
 }
+
+QString ErrorBoxText(const QString& message)
+{
+    if (!message.isEmpty() && message.back() > QLatin1Char('.'))
+        return message + QLatin1Char('.');
+    return message;
+}

@@ -21,6 +21,10 @@ private:
     std::string m_utf8;
 };
 
+// A message as the error box shows it: "." appended when its last character
+// has a greater code than "." (so a message ending in a blank gets none).
+QString ErrorBoxText(const QString& message);
+
 // Ends a command silently (a declined import): nothing is shown.
 class CommandAbort : public std::exception {
 public:

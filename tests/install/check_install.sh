@@ -14,7 +14,7 @@ fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 pass() { echo "PASS: $*"; }
 have() { command -v "$1" >/dev/null 2>&1; }
 
-for exe in orlix-config orlix-panel-sim; do
+for exe in orlix-config orlix-cli orlix-panel-sim; do
     if [ -x "$prefix/bin/$exe" ]; then pass "bin/$exe"; else fail "bin/$exe missing"; fi
 done
 "$prefix/bin/orlix-config" --version | grep -q "orlix-config 1.70" && pass "orlix-config --version" \

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+// What orlix-cli was asked to do.
+struct CliOptions {
+    QString Command;  // ports, info, read, write, apply, show, diff, check
+    QStringList Files;
+    // The line, as the port settings panel sets it.
+    QString Port;
+    QList<uint8_t> Addresses{1};
+    int BaudRate = 9600;
+    int StopBits = 2;  // 0 one, 2 two
+    int Parity = 0;    // 0 none, 1 odd, 2 even
+    bool Trace = false;
+    bool StopOnError = false;
+    // read
+    QString Output;
+    QString Base;
+    // write
+    bool Apply = false;
+    // show, diff
+    bool Json = false;
+};
+
+// The exit statuses of orlix-cli.
+namespace CliExit {
+constexpr int Ok = 0;
+constexpr int Failed = 1;  // a panel or a file failed, or diff found differences
+constexpr int Usage = 2;   // the command line is not understood
+}  // namespace CliExit
+
+struct CliParse {
+    CliOptions Options;
+    bool Help = false;
+    bool Version = false;
+    QString Error;  // set when the command line is not understood
+};
+
+CliParse ParseCliArguments(const QStringList& arguments);
+QString CliUsage();

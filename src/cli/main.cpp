@@ -1,0 +1,39 @@
+// orlix-cli: the tool's panel commands and file inspection from the command
+// line, over the same core as the window (no widgets).
+#include "cli/cli_device.h"
+#include "cli/cli_files.h"
+#include "cli/cli_options.h"
+
+#include <QCoreApplication>
+#include <QTextStream>
+
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("orlix-cli"));
+    app.setApplicationVersion(QStringLiteral("1.70"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+
+    const CliParse parsed = ParseCliArguments(app.arguments());
+    if (!parsed.Error.isEmpty()) {
+        err << "orlix-cli: " << parsed.Error << "\n(orlix-cli --help: справка)\n";
+        return CliExit::Usage;
+    }
+    if (parsed.Help) {
+        out << CliUsage();
+        return CliExit::Ok;
+    }
+    if (parsed.Version) {
+        out << "orlix-cli 1.70\n";
+        return CliExit::Ok;
+    }
+    const CliOptions& o = parsed.Options;
+    if (o.Command == QLatin1String("ports"))
+        return RunPorts(out);
+    if (o.Command == QLatin1String("check"))
+        return RunCheck(o, out);
+    return RunDeviceCommand(o, out, err);
+}

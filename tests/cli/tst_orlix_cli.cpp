@@ -1,0 +1,288 @@
+// The real orlix-cli program against the simulated panel on a
+// pseudo-terminal, registered as a virtual port in a private ports folder.
+#include "files/config_file.h"
+#include "link/block_crc.h"
+#include "link/modbus.h"
+#include "link/port_registry.h"
+#include "simulated_panel.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+namespace {
+struct Result {
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+ConfigImage Sample(uint8_t seed)
+{
+    ConfigImage image{};
+    for (int i = 0; i < ConfigImageSize; ++i)
+        image[i] = uint8_t(seed + i * 5);
+    image[0] = 2;
+    image[1] = 1;
+    image[2] = 32;
+    return image;
+}
+
+bool SameBlocks(const ConfigImage& a, const ConfigImage& b, int first, int last)
+{
+    for (int n = first; n <= last; ++n) {
+        const ConfigBlock& blk = BlockDirectory[n];
+        if (!std::equal(a.begin() + blk.Offset, a.begin() + blk.CrcOffset(),
+                        b.begin() + blk.Offset))
+            return false;
+    }
+    return true;
+}
+
+QString Lines(const QStringList& lines)
+{
+    return lines.join(QLatin1Char('\n')) + QLatin1Char('\n');
+}
+}  // namespace
+
+class TestOrlixCli : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_ports;
+    QTemporaryDir m_files;
+    std::unique_ptr<SimulatedPanel> m_panel;
+
+    Result Run(const QStringList& arguments, int timeoutMs = 30000)
+    {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("ORLIX_PORTS_DIR", m_ports.path());
+        p.setProcessEnvironment(env);
+        p.start(QStringLiteral(ORLIX_CLI_PATH), arguments);
+        if (!p.waitForFinished(timeoutMs))
+            p.kill();
+        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
+                QString::fromUtf8(p.readAllStandardOutput()),
+                QString::fromUtf8(p.readAllStandardError())};
+    }
+
+    QString WriteFile(const QString& name, const ConfigImage& image, int family = 0,
+                      int version = 170)
+    {
+        ConfigImage stamped = image;
+        StampBlockCrcs(stamped);
+        QByteArray bytes = EncodeConfigFile(stamped, family, QDateTime::currentDateTime());
+        qToLittleEndian<qint32>(version, bytes.data());
+        const QString path = m_files.filePath(name);
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(path));
+        return path;
+    }
+
+private slots:
+    void init()
+    {
+        m_panel = std::make_unique<SimulatedPanel>();
+        QString error;
+        QVERIFY2(m_panel->Start(&error), qPrintable(error));
+        QVERIFY2(PortRegistry::RegisterVirtualPort(m_ports.path(), "ORL-SIM1",
+                                                   m_panel->DevicePath(), &error),
+                 qPrintable(error));
+    }
+    void cleanup()
+    {
+        PortRegistry::UnregisterVirtualPort(m_ports.path(), "ORL-SIM1");
+        m_panel.reset();
+    }
+
+    void portsListsTheVirtualPort()
+    {
+        const Result r = Run({"ports"});
+        QCOMPARE(r.exitCode, 0);
+        QVERIFY2(r.out.split('\n').contains("ORL-SIM1"), qPrintable(r.out));
+    }
+
+    // A read makes a 1.70 file that check passes, with blocks 0..6 of the
+    // panel, its family, and blocks 7..9 of the base file.
+    void readThenCheck()
+    {
+        m_panel->SetFamily(1);
+        const ConfigImage held = Sample(3);
+        m_panel->SetImage(held);
+        const ConfigImage baseImage = Sample(77);
+        const QString base = WriteFile("base.cfg", baseImage);
+        const QString out = m_files.filePath("read.cfg");
+        const Result r = Run({"read", "--port", "ORL-SIM1", "-o", out, "--base", base});
+        QCOMPARE(r.out, Lines({"№1: ОРЛ-09 считана в " + out}));
+        QCOMPARE(r.exitCode, 0);
+        const LoadedConfig loaded = LoadConfigFile(out, nullptr);
+        QCOMPARE(loaded.FamilyCode, 1);
+        QVERIFY(SameBlocks(loaded.Image, held, 0, 6));
+        QVERIFY(SameBlocks(loaded.Image, baseImage, 7, 9));
+
+        const Result check = Run({"check", out});
+        QCOMPARE(check.exitCode, 0);
+        QCOMPARE(check.out, Lines({out + ": v1.70, семейство 1, CRC блоков 0-9 верны"}));
+    }
+
+    // A write leaves the panel holding exactly blocks 0..6 of the file.
+    void writeFile()
+    {
+        ConfigImage before{};
+        before.fill(0xEE);
+        m_panel->SetImage(before);
+        const ConfigImage image = Sample(9);
+        const QString file = WriteFile("w.cfg", image);
+        const Result r = Run({"write", file, "--port", "ORL-SIM1", "--trace"});
+        QCOMPARE(r.out, Lines({"№1: записано"}));
+        QCOMPARE(r.exitCode, 0);
+        const ConfigImage held = m_panel->Image();
+        QVERIFY(SameBlocks(held, image, 0, 6));
+        QVERIFY(SameBlocks(held, before, 7, 9));
+        QCOMPARE(m_panel->ApplyCount(), 0);
+        // The trace shows every frame both ways with a time stamp.
+        QVERIFY2(r.err.contains(QRegularExpression(R"(\d+ ms -> 01 11 C0 2C)")), qPrintable(r.err));
+        QVERIFY(r.err.contains(QRegularExpression(R"(\d+ ms <- 01 11 03 20 07 32)")));
+        QCOMPARE(int(r.err.count(" -> 01 46 00 16 02 00")), 1);  // block 0, written once
+    }
+
+    void writeAndApplyRefused()
+    {
+        const auto fault = PanelFault::Parse("apply-not-started");
+        m_panel->AddFault(*fault);
+        const Result r =
+            Run({"write", WriteFile("a.cfg", Sample(1)), "--apply", "--port", "ORL-SIM1"});
+        QCOMPARE(r.out, Lines({"№1: ошибка: Программирование не запускалось."}));
+        QCOMPARE(r.exitCode, 1);
+        const QByteArray last = m_panel->Requests().last();
+        QCOMPARE(last.toHex(' ').toUpper(), QByteArray("01 46 00 01 03 4D 19"));
+    }
+
+    // Three panels share the line; nobody answers at 9. Each gets its own
+    // summary, the failing one does not stop the others, and the status
+    // tells that one failed.
+    void batchOverAddresses()
+    {
+        for (uint8_t a : {2, 3})
+            QVERIFY(m_panel->AddPanel(a));
+        const ConfigImage image = Sample(21);
+        const Result r =
+            Run({"write", WriteFile("b.cfg", image), "--port", "ORL-SIM1", "--address", "1-3,9"});
+        QCOMPARE(r.out, Lines({"№1: записано", "№2: записано", "№3: записано",
+                               "№9: ошибка: Устройство № 9  (ORL-SIM1)  не отвечает на "
+                               "запросы."}));
+        QCOMPARE(r.exitCode, 1);
+        for (uint8_t a : {1, 2, 3})
+            QVERIFY(SameBlocks(m_panel->ImageAt(a), image, 0, 6));
+        QVERIFY(r.err.contains("[4/4] №9"));
+
+        // With --stop-on-error nothing after the failing panel runs.
+        const Result stop =
+            Run({"apply", "--port", "ORL-SIM1", "--address", "9,1", "--stop-on-error"});
+        QCOMPARE(stop.exitCode, 1);
+        QCOMPARE(stop.out.count('\n'), 1);
+        QCOMPARE(m_panel->ApplyCountAt(1), 0);
+    }
+
+    void info()
+    {
+        m_panel->SetFirmware(1, 6);  // read, write and apply would refuse it
+        m_panel->SetHardwareRevision(0x0A);
+        const Result r = Run({"info", "--port", "ORL-SIM1"});
+        QCOMPARE(r.out, Lines({"№1: ОРЛ-07, ПО 1.6, ревизия аппаратуры 0x0A"}));
+        QCOMPARE(r.exitCode, 0);
+        const Result apply = Run({"apply", "--port", "ORL-SIM1"});
+        QCOMPARE(apply.out,
+                 Lines({"№1: ошибка: Конфликт версий ПО - требуется программатор v1.60."}));
+    }
+
+    // Bad input: a clear message, a non-zero status, no crash, nothing sent.
+    void badInput_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");  // in standard output or error
+        QTest::newRow("no command") << QStringList{} << 2 << "Не указана команда";
+        QTest::newRow("unknown command") << QStringList{"erase"} << 2 << "Неизвестная команда";
+        QTest::newRow("unknown option")
+            << QStringList{"info", "--port", "ORL-SIM1", "--speed=1"} << 2 << "speed";
+        QTest::newRow("address 0") << QStringList{"info", "--port", "ORL-SIM1", "--address", "0"}
+                                   << 2 << "Неверный адрес '0'";
+        QTest::newRow("address 256")
+            << QStringList{"info", "--port", "ORL-SIM1", "--address", "1,256"} << 2
+            << "Неверный адрес '256'";
+        QTest::newRow("address range backwards")
+            << QStringList{"info", "--port", "ORL-SIM1", "--address", "9-5"} << 2
+            << "Неверный адрес '9-5'";
+        QTest::newRow("no port") << QStringList{"apply"} << 2 << "Не указан порт";
+        QTest::newRow("baud") << QStringList{"info", "--port", "ORL-SIM1", "--baud", "1234"} << 2
+                              << "Неверная скорость '1234'";
+        QTest::newRow("parity") << QStringList{"info", "--port", "ORL-SIM1", "--parity", "mark"}
+                                << 2 << "--parity";
+        QTest::newRow("option of another command")
+            << QStringList{"apply", "--port", "ORL-SIM1", "--json"} << 2 << "--json";
+        QTest::newRow("missing port") << QStringList{"apply", "--port", "ttyNOPE9"} << 1
+                                      << "№1: ошибка: Невозможно открыть порт ttyNOPE9.";
+        QTest::newRow("missing file")
+            << QStringList{"write", "/nonexistent/x.cfg", "--port", "ORL-SIM1"} << 1
+            << "/nonexistent/x.cfg";
+        QTest::newRow("read without -o")
+            << QStringList{"read", "--port", "ORL-SIM1"} << 2 << "-o FILE.cfg";
+    }
+    void badInput()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const Result r = Run(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2((r.out + r.err).contains(message), qPrintable(r.out + r.err));
+        QVERIFY(m_panel->Requests().isEmpty());
+    }
+
+    // Failures of the line and of the files, in the tool's words.
+    void failures_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("port held") << "held"
+                                   << "№1: ошибка: Невозможно открыть порт ORL-SIM1.";
+        QTest::newRow("no answer") << "silent"
+                                   << "№1: ошибка: Устройство № 1  (ORL-SIM1)  не отвечает на "
+                                      "запросы.";
+        QTest::newRow("file of version 1.50")
+            << "v150"
+            << "Несоответствие версии файла и программатора, файл v1.50.";
+        QTest::newRow("corrupt file") << "corrupt"
+                                      << "Файл конфигурации поврежден.";
+    }
+    void failures()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, expected);
+        TModbus holder;
+        QString file = WriteFile("f.cfg", Sample(4));
+        if (kind == "held")
+            QVERIFY(holder.OpenPort(m_panel->DevicePath(), 9600, 2, 0, true, 256) >= 0);
+        else if (kind == "silent")
+            m_panel->SetAddress(7);
+        else if (kind == "v150")
+            file = WriteFile("f.cfg", Sample(4), 0, 150);
+        else if (kind == "corrupt") {
+            QFile f(file);
+            QVERIFY(f.open(QIODevice::ReadWrite));
+            f.seek(200);
+            f.write("\x55", 1);
+        }
+        const Result r = Run({"write", file, "--port", "ORL-SIM1"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2((r.out + r.err).contains(expected), qPrintable(r.out + r.err));
+        const Result check = Run({"check", file});
+        QCOMPARE(check.exitCode, kind == "v150" || kind == "corrupt" ? 1 : 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestOrlixCli)
+#include "tst_orlix_cli.moc"
