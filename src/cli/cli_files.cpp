@@ -1,7 +1,30 @@
 #include "cli/cli_files.h"
 
+#include "cli/config_listing.h"
 #include "files/config_file.h"
 #include "model/command_error.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <optional>
+
+namespace {
+std::optional<LoadedConfig> Load(const QString& path, QTextStream& err)
+{
+    try {
+        return LoadConfigFile(path, [] { return true; });
+    } catch (const CommandError& e) {
+        err << ErrorBoxText(e.Message()) << '\n';
+        return std::nullopt;
+    }
+}
+
+QString VersionOf(const LoadedConfig& c)
+{
+    return c.IsImport ? QStringLiteral("1.60") : QStringLiteral("1.70");
+}
+}  // namespace
 
 int RunCheck(const CliOptions& options, QTextStream& out)
 {
@@ -18,4 +41,47 @@ int RunCheck(const CliOptions& options, QTextStream& out)
         }
     }
     return failed == 0 ? CliExit::Ok : CliExit::Failed;
+}
+
+int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
+{
+    const QString& path = options.Files.first();
+    const auto loaded = Load(path, err);
+    if (!loaded)
+        return CliExit::Failed;
+    const Listing listing = ListConfiguration(loaded->Image, loaded->FamilyCode);
+    if (options.Json) {
+        QJsonObject root = ListingJson(listing, loaded->Image);
+        root.insert("file", path);
+        root.insert("version", VersionOf(*loaded));
+        out << QJsonDocument(root).toJson(QJsonDocument::Indented);
+    } else {
+        out << QStringLiteral("Файл: %1 (v%2)\n").arg(path, VersionOf(*loaded))
+            << ListingText(listing);
+    }
+    return CliExit::Ok;
+}
+
+int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err)
+{
+    const auto a = Load(options.Files[0], err);
+    const auto b = Load(options.Files[1], err);
+    if (!a || !b)
+        return CliExit::Usage;
+    const QList<ListingDifference> differences = DiffListings(
+        ListConfiguration(a->Image, a->FamilyCode), ListConfiguration(b->Image, b->FamilyCode));
+    if (options.Json) {
+        QJsonArray list;
+        for (const ListingDifference& d : differences)
+            list << QJsonObject{{"key", d.Key}, {"label", d.Label}, {"a", d.A}, {"b", d.B}};
+        const QJsonObject root{{"a", options.Files[0]},
+                               {"b", options.Files[1]},
+                               {"equal", differences.isEmpty()},
+                               {"differences", list}};
+        out << QJsonDocument(root).toJson(QJsonDocument::Indented);
+    } else {
+        for (const ListingDifference& d : differences)
+            out << QStringLiteral("%1: %2 -> %3\n").arg(d.Label, d.A, d.B);
+    }
+    return differences.isEmpty() ? CliExit::Ok : CliExit::Failed;
 }

@@ -6,3 +6,8 @@
 
 // check: size, version and block CRCs of each file, one line each.
 int RunCheck(const CliOptions& options, QTextStream& out);
+// show: a file in the terms of the pages, as text or JSON.
+int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err);
+// diff: the fields in which two files differ; 0 equal, 1 different, 2 a
+// file could not be taken.
+int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err);

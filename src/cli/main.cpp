@@ -35,5 +35,9 @@ int main(int argc, char** argv)
         return RunPorts(out);
     if (o.Command == QLatin1String("check"))
         return RunCheck(o, out);
+    if (o.Command == QLatin1String("show"))
+        return RunShow(o, out, err);
+    if (o.Command == QLatin1String("diff"))
+        return RunDiff(o, out, err);
     return RunDeviceCommand(o, out, err);
 }

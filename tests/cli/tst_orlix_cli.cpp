@@ -4,15 +4,25 @@
 #include "link/block_crc.h"
 #include "link/modbus.h"
 #include "link/port_registry.h"
+#include "model/dev_config.h"
+#include "model/input_type.h"
+#include "model/mbus_settings.h"
+#include "model/out_data_base.h"
 #include "simulated_panel.h"
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
 namespace {
+// The key under which the crossbar lists input 7.
+const QString CrossbarKey7 = QStringLiteral("crossbar.bytes");
+
 struct Result {
     int exitCode = -1;
     QString out;
@@ -39,6 +49,22 @@ bool SameBlocks(const ConfigImage& a, const ConfigImage& b, int first, int last)
             return false;
     }
     return true;
+}
+
+// A configuration as the pages would make it, with a few settings away
+// from the new configuration.
+ConfigImage PageImage()
+{
+    ConfigState state;
+    DefaultDevConfigBytes(state);
+    DefaultMBSettingsBytes(state.Image);
+    DefaultInputTypeBytes(state.Image);
+    DefaultOutDataBaseBytes(state.Image);
+    state.Image[DevConfig::LineTimeout] = 5;
+    StoreMBusSettings(state.Image, 17, 2, false, Parity::Even);
+    SetInputContact(state.Image, 12, ContactType::NormallyClosed);
+    SetOutputType(state.Image, 3, OutType::Control);
+    return state.Image;
 }
 
 QString Lines(const QStringList& lines)
@@ -125,6 +151,10 @@ private slots:
         const Result check = Run({"check", out});
         QCOMPARE(check.exitCode, 0);
         QCOMPARE(check.out, Lines({out + ": v1.70, семейство 1, CRC блоков 0-9 верны"}));
+
+        const Result show = Run({"show", out});
+        QCOMPARE(show.exitCode, 0);
+        QVERIFY2(show.out.contains("\nСемейство: ОРЛ-09\n"), qPrintable(show.out));
     }
 
     // A write leaves the panel holding exactly blocks 0..6 of the file.
@@ -196,6 +226,80 @@ private slots:
         const Result apply = Run({"apply", "--port", "ORL-SIM1"});
         QCOMPARE(apply.out,
                  Lines({"№1: ошибка: Конфликт версий ПО - требуется программатор v1.60."}));
+    }
+
+    void showText()
+    {
+        const Result r = Run({"show", WriteFile("s.cfg", PageImage())});
+        QCOMPARE(r.exitCode, 0);
+        const QStringList lines = r.out.split('\n');
+        for (const char* expected :
+             {"[Конфигурация]", "Семейство: ОРЛ-07", "Зафиксировать конфигурацию: да",
+              "Контроль линии связи: да, таймаут 5 с", "Сетевой адрес: 17", "Скорость: 19200 бод",
+              "Стоп-биты: один", "Паритет: четный", "Вход 12: Н.З.", "Вход 13: Н.Р.",
+              "Выход 3: тип: Управление (квитирование и сброс заблокированы)",
+              "Выход 1: тип: Звуковая сигнализация", "Выход 1: квитирование: Панель, ModBus"})
+            QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
+        QVERIFY(lines.first().startsWith("Файл: "));
+        QVERIFY(r.out.contains(QRegularExpression("\nМодель: ОРЛ-07 \\(")));
+    }
+
+    // The JSON form parses back and agrees with the image, byte for byte.
+    void showJson()
+    {
+        const ConfigImage image = PageImage();
+        const Result r = Run({"show", "--json", WriteFile("j.cfg", image)});
+        QCOMPARE(r.exitCode, 0);
+        QJsonParseError error;
+        const QJsonObject root = QJsonDocument::fromJson(r.out.toUtf8(), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        for (int b = 0; b < ConfigBlockCount; ++b) {
+            const auto payload = BlockPayload(image, b);
+            const QByteArray hex =
+                QByteArray(reinterpret_cast<const char*>(payload.data()), payload.size()).toHex();
+            QCOMPARE(root["blocks"][QString::number(b)].toString().toLatin1(), hex);
+        }
+        QCOMPARE(root["modbus"]["address"].toInt(), 17);
+        QCOMPARE(root["modbus"]["baud"].toInt(), 19200);
+        QCOMPARE(root["modbus"]["parity"].toString(), QStringLiteral("even"));
+        QCOMPARE(root["device"]["line_control"].toInt(), 5);
+        for (int n = 1; n <= 64; ++n)
+            QCOMPARE(root["inputs"][QString::number(n)].toString(),
+                     n == 12 ? QStringLiteral("closed") : QStringLiteral("open"));
+        QCOMPARE(root["outputs"]["3.type"]["code"].toInt(), 1);
+        QCOMPARE(root["outputs"]["3.type"]["ack_locked"].toBool(), true);
+        QCOMPARE(root["version"].toString(), QStringLiteral("1.70"));
+    }
+
+    // diff names exactly the fields that differ.
+    void diffFiles()
+    {
+        const ConfigImage a = PageImage();
+        ConfigImage b = a;
+        SetInputContact(b, 5, ContactType::NormallyClosed);
+        SetOutputType(b, 2, OutType::ControlWithBlocking);
+        b[BlockDirectory[3].Offset + 6] = 40;  // input 7's assignment
+        const QString fa = WriteFile("a.cfg", a);
+        const QString fb = WriteFile("b.cfg", b);
+        const Result same = Run({"diff", fa, fa});
+        QCOMPARE(same.exitCode, 0);
+        QCOMPARE(same.out, QString());
+        const Result r = Run({"diff", fb, fa});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.out.contains("Вход 5: Н.З. -> Н.Р.\n"), qPrintable(r.out));
+        QVERIFY(r.out.contains(
+            "Выход 2: тип: Управление с блок. (квитирование заблокировано) -> Звуковая "
+            "сигнализация\n"));
+        const Result j = Run({"diff", "--json", fa, fb});
+        QCOMPARE(j.exitCode, 1);
+        const QJsonObject root = QJsonDocument::fromJson(j.out.toUtf8()).object();
+        QCOMPARE(root["equal"].toBool(), false);
+        QStringList keys;
+        for (const QJsonValue& d : root["differences"].toArray())
+            keys << d["key"].toString();
+        QCOMPARE(keys, (QStringList{"inputs.5", CrossbarKey7, "outputs.2.type"}));
+        const Result bad = Run({"diff", fa, "/nonexistent.cfg"});
+        QCOMPARE(bad.exitCode, 2);
     }
 
     // Bad input: a clear message, a non-zero status, no crash, nothing sent.

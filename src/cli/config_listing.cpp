@@ -1,0 +1,285 @@
+#include "cli/config_listing.h"
+
+#include "model/bits.h"
+#include "model/dev_config.h"
+#include "model/device_models.h"
+#include "model/input_type.h"
+#include "model/mbus_settings.h"
+#include "model/out_data_base.h"
+
+#include <QHash>
+#include <QJsonArray>
+
+namespace {
+
+QString Hex(std::span<const uint8_t> bytes)
+{
+    return QString::fromLatin1(
+               QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))
+                   .toHex(' '))
+        .toUpper();
+}
+
+QString Byte(uint8_t value)
+{
+    return QStringLiteral("0x") +
+           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
+}
+
+QString YesNo(bool on)
+{
+    return on ? QStringLiteral("да") : QStringLiteral("нет");
+}
+
+// A field whose JSON value is its text, or a given value.
+ListingField Field(const QString& key, const QString& label, const QString& text,
+                   const QJsonValue& json = QJsonValue::Undefined)
+{
+    return {key, label, text, json.isUndefined() ? QJsonValue(text) : json};
+}
+
+ListingSection DeviceSection(const ConfigImage& image, int32_t family)
+{
+    ListingSection s{QStringLiteral("device"), QStringLiteral("Конфигурация"), {}};
+    const ConfigState state{image, family, {}, false};
+    const uint8_t inputs = image[DevConfig::InputModules];
+    const uint8_t relays = image[DevConfig::RelayModules];
+    const uint8_t windows = image[DevConfig::WindowCount];
+    if (const auto row = FindDeviceModel(state)) {
+        const DeviceModel& m = DeviceModels[*row];
+        s.Fields << Field("device.model", "Модель",
+                          QStringLiteral("%1 (%2)").arg(QString::fromUtf8(m.Name),
+                                                        QString::fromUtf8(m.Composition)),
+                          QString::fromUtf8(m.Name));
+    } else {
+        s.Fields << Field("device.model", "Модель",
+                          QStringLiteral("нет такой модели (модулей входов %1, реле %2, окон %3, "
+                                         "семейство %4)")
+                              .arg(inputs)
+                              .arg(relays)
+                              .arg(windows)
+                              .arg(family),
+                          QJsonValue::Null);
+    }
+    s.Fields << Field("device.family", "Семейство",
+                      family == 1   ? QStringLiteral("ОРЛ-09")
+                      : family == 0 ? QStringLiteral("ОРЛ-07")
+                                    : QString::number(family),
+                      family);
+    s.Fields << Field("device.input_modules", "Модулей БВХ-7", QString::number(inputs), inputs);
+    s.Fields << Field("device.relay_modules", "Модулей БРК-54", QString::number(relays), relays);
+    s.Fields << Field("device.windows", "Окон", QString::number(windows), windows);
+    const bool fixed = DevFlag(image, DevConfig::FixConfigBit);
+    s.Fields << Field("device.fixed_configuration", "Зафиксировать конфигурацию", YesNo(fixed),
+                      fixed);
+    const uint8_t timeout = image[DevConfig::LineTimeout];
+    if (timeout == 0) {
+        s.Fields << Field("device.line_control", "Контроль линии связи", YesNo(false), false);
+    } else if (TimeoutIndexFor(timeout)) {
+        s.Fields << Field("device.line_control", "Контроль линии связи",
+                          QStringLiteral("да, таймаут %1 с").arg(timeout), int(timeout));
+    } else {
+        s.Fields << Field("device.line_control", "Контроль линии связи",
+                          QStringLiteral("таймаут не из списка: байт %1").arg(Byte(timeout)),
+                          int(timeout));
+    }
+    const bool master = DevFlag(image, DevConfig::MBusMasterBit);
+    s.Fields << Field("device.modbus_master", "Режим Modbus Master", YesNo(master), master);
+    // What no control shows: the other bits of the flags, byte 4, bytes 6..19.
+    QList<uint8_t> rest{uint8_t(image[DevConfig::DevFlags] & ~uint8_t(0x03)), image[4]};
+    for (int i = DevConfig::ClearedByNewFrom; i < DevConfig::Length; ++i)
+        rest << image[i];
+    s.Fields << Field("device.other_bytes", "Прочие байты (флаги 2-7, 4, 6-19)",
+                      Hex(std::span<const uint8_t>(rest.data(), size_t(rest.size()))));
+    return s;
+}
+
+ListingSection ModbusSection(const ConfigImage& image)
+{
+    ListingSection s{QStringLiteral("modbus"), QStringLiteral("ModBus"), {}};
+    const uint8_t address = image[MBusSettings::NetAddress];
+    s.Fields << Field(
+        "modbus.address", "Сетевой адрес",
+        address == 0 ? QStringLiteral("0 (не показывается)") : QString::number(address), address);
+    const uint8_t divisor = image[MBusSettings::BaudDivisor];
+    if (const auto row = BaudRowForDivisor(divisor)) {
+        const int bps = BaudRateTable[*row].BitsPerSecond;
+        s.Fields << Field("modbus.baud", "Скорость", QStringLiteral("%1 бод").arg(bps), bps);
+    } else {
+        s.Fields << Field("modbus.baud", "Скорость",
+                          QStringLiteral("делитель не из списка: байт %1").arg(Byte(divisor)),
+                          QJsonValue::Null);
+    }
+    const uint8_t flags = image[MBusSettings::LineFlags];
+    const bool two = flags & MBusSettings::TwoStopBits;
+    s.Fields << Field("modbus.stop_bits", "Стоп-биты", two ? "два" : "один", two ? 2 : 1);
+    const auto parity = ParityFromLineFlags(flags);
+    const QString parityText = !parity ? QStringLiteral("биты 01 (не показывается)")
+                               : *parity == Parity::Even ? QStringLiteral("четный")
+                               : *parity == Parity::Odd  ? QStringLiteral("нечетный")
+                                                         : QStringLiteral("отсутствует");
+    const QJsonValue parityJson = !parity                   ? QJsonValue(QJsonValue::Null)
+                                  : *parity == Parity::Even ? QJsonValue("even")
+                                  : *parity == Parity::Odd  ? QJsonValue("odd")
+                                                            : QJsonValue("none");
+    s.Fields << Field("modbus.parity", "Паритет", parityText, parityJson);
+    const uint8_t rest[] = {uint8_t(flags & ~uint8_t(0x38)), image[MBusSettings::RateByte2],
+                            image[MBusSettings::RateByte3], image[MBusSettings::Reserved5],
+                            image[MBusSettings::Reserved6]};
+    s.Fields << Field("modbus.other_bytes", "Прочие байты (флаги, 3-6)", Hex(rest));
+    return s;
+}
+
+ListingSection InputsSection(const ConfigImage& image)
+{
+    ListingSection s{QStringLiteral("inputs"), QStringLiteral("Входы"), {}};
+    for (int n = 1; n <= InputType::InputCount; ++n) {
+        const ContactType t = InputContact(image, n);
+        s.Fields << Field(QStringLiteral("inputs.%1").arg(n), QStringLiteral("Вход %1").arg(n),
+                          QString::fromUtf8(ContactTypeName(t)),
+                          t == ContactType::NormallyClosed ? "closed" : "open");
+    }
+    return s;
+}
+
+QString SourcesText(const ConfigImage& image, int output, OutAction action, QJsonObject& json)
+{
+    QStringList parts;
+    QJsonArray sources;
+    for (OutSource source : {OutSource::Panel, OutSource::Modbus}) {
+        if (OutputSource(image, output, action, source)) {
+            parts << QString::fromUtf8(OutSourceName(source));
+            sources << (source == OutSource::Panel ? "panel" : "modbus");
+        }
+    }
+    const uint8_t code = image[ExternalInputOffsetOf(output, action)];
+    if (const auto input = ExternalInputNumber(code)) {
+        parts << QStringLiteral("вход %1").arg(*input);
+        json.insert("input", *input);
+    } else {
+        json.insert("input", QJsonValue::Null);
+        if (code != OutDataBase::NoInput)
+            parts << QStringLiteral("вход не показывается: байт %1").arg(Byte(code));
+    }
+    json.insert("sources", sources);
+    json.insert("input_byte", code);
+    return parts.isEmpty() ? QStringLiteral("—") : parts.join(QStringLiteral(", "));
+}
+
+ListingSection OutputsSection(const ConfigImage& image)
+{
+    ListingSection s{QStringLiteral("outputs"), QStringLiteral("Выходы"), {}};
+    for (int o = 1; o <= OutDataBase::OutputCount; ++o) {
+        const uint8_t mode = image[OutModeOffsetOf(o)];
+        const OutType type = OutTypeOf(mode);
+        const QString key = QStringLiteral("outputs.%1").arg(o);
+        const QString label = QStringLiteral("Выход %1").arg(o);
+        // The type decides which settings are locked (kept, but not in force).
+        QString typeText = QString::fromUtf8(OutTypeText(type)).trimmed();
+        const bool ackLocked = !OutActionAllowed(type, OutAction::Ack);
+        const bool resetLocked = !OutActionAllowed(type, OutAction::Reset);
+        if (ackLocked && resetLocked)
+            typeText += QStringLiteral(" (квитирование и сброс заблокированы)");
+        else if (ackLocked)
+            typeText += QStringLiteral(" (квитирование заблокировано)");
+        s.Fields << Field(
+            key + ".type", label + ": тип", typeText,
+            QJsonObject{
+                {"code", int(type)}, {"ack_locked", ackLocked}, {"reset_locked", resetLocked}});
+        for (OutAction action : {OutAction::Ack, OutAction::Reset}) {
+            QJsonObject json;
+            const QString text = SourcesText(image, o, action, json);
+            const bool ack = action == OutAction::Ack;
+            s.Fields << Field(key + (ack ? ".ack" : ".reset"),
+                              label + ": " + QString::fromUtf8(OutActionName(action)).toLower(),
+                              text, json);
+        }
+        if (mode & OutDataBase::KeptBits)
+            s.Fields << Field(key + ".other_bits", label + ": биты 6-7",
+                              Byte(mode & OutDataBase::KeptBits));
+    }
+    return s;
+}
+
+// A block no page names field by field yet: its bytes as they stand.
+ListingSection RawSection(const ConfigImage& image, const QString& key, const QString& title,
+                          int block)
+{
+    ListingSection s{key, title, {}};
+    s.Fields << Field(key + ".bytes", QStringLiteral("Блок %1").arg(block),
+                      Hex(BlockPayload(image, block)));
+    return s;
+}
+
+}  // namespace
+
+Listing ListConfiguration(const ConfigImage& image, int32_t familyCode)
+{
+    return {
+        DeviceSection(image, familyCode),
+        ModbusSection(image),
+        InputsSection(image),
+        RawSection(image, QStringLiteral("crossbar"), QStringLiteral("Структура"), 3),
+        RawSection(image, QStringLiteral("activation"), QStringLiteral("Активация выходов"), 6),
+        OutputsSection(image),
+        RawSection(image, QStringLiteral("windows"), QStringLiteral("Сигнализация"), 4),
+        RawSection(image, QStringLiteral("requests"), QStringLiteral("Внешняя сеть: запросы"), 7),
+        RawSection(image, QStringLiteral("acks"), QStringLiteral("Внешняя сеть: квитирование"), 8),
+        RawSection(image, QStringLiteral("resets"), QStringLiteral("Внешняя сеть: сброс"), 9)};
+}
+
+QString ListingText(const Listing& listing)
+{
+    QString text;
+    for (const ListingSection& s : listing) {
+        text += QStringLiteral("[%1]\n").arg(s.Title);
+        for (const ListingField& f : s.Fields)
+            text += QStringLiteral("%1: %2\n").arg(f.Label, f.Text);
+    }
+    return text;
+}
+
+QJsonObject ListingJson(const Listing& listing, const ConfigImage& image)
+{
+    QJsonObject root;
+    for (const ListingSection& s : listing) {
+        QJsonObject section;
+        for (const ListingField& f : s.Fields)
+            section.insert(f.Key.mid(s.Key.size() + 1), f.Json);
+        root.insert(s.Key, section);
+    }
+    QJsonObject blocks;
+    for (int b = 0; b < ConfigBlockCount; ++b) {
+        const auto payload = BlockPayload(image, b);
+        blocks.insert(QString::number(b),
+                      QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(payload.data()),
+                                                     qsizetype(payload.size()))
+                                              .toHex()));
+    }
+    root.insert("blocks", blocks);
+    return root;
+}
+
+QList<ListingDifference> DiffListings(const Listing& a, const Listing& b)
+{
+    QHash<QString, const ListingField*> other;
+    for (const ListingSection& s : b)
+        for (const ListingField& f : s.Fields)
+            other.insert(f.Key, &f);
+    QList<ListingDifference> out;
+    for (const ListingSection& s : a) {
+        for (const ListingField& f : s.Fields) {
+            const ListingField* g = other.value(f.Key);
+            if (!g)
+                out << ListingDifference{f.Key, f.Label, f.Text, QString()};
+            else if (g->Text != f.Text || g->Json != f.Json)
+                out << ListingDifference{f.Key, f.Label, f.Text, g->Text};
+            other.remove(f.Key);
+        }
+    }
+    for (const ListingSection& s : b)
+        for (const ListingField& f : s.Fields)
+            if (other.contains(f.Key))
+                out << ListingDifference{f.Key, f.Label, QString(), f.Text};
+    return out;
+}
