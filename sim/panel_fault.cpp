@@ -49,6 +49,8 @@ bool ApplyKind(const QString& kind, PanelFault& fault)
         fault.ShortBy = 1;
     } else if (kind == QLatin1String("extra")) {
         fault.ExtraBytes = 1;
+    } else if (kind == QLatin1String("vanish")) {
+        fault.Kind = PanelFault::Action::Vanish;
     } else {
         return false;
     }
@@ -115,6 +117,8 @@ std::optional<PanelFault> PanelFault::Parse(const QString& text, QString* error)
             fault.Block = number;
         } else if (key == QLatin1String("count")) {
             fault.Count = number;
+        } else if (key == QLatin1String("after") && number >= 0) {
+            fault.Skip = number;
         } else if (key == QLatin1String("code") && number >= 0 && number <= 255) {
             fault.ExceptionCode = uint8_t(number);
         } else if (key == QLatin1String("delay") && number >= 0) {
@@ -140,6 +144,7 @@ QString PanelFault::Describe() const
             what << QStringLiteral("exception 0x%1").arg(ExceptionCode, 2, 16, QLatin1Char('0'));
             break;
         case Action::ApplyNotStarted: what << QStringLiteral("apply answers 1"); break;
+        case Action::Vanish: what << QStringLiteral("the line goes dead"); break;
     }
     if (CorruptCrc)
         what << QStringLiteral("corrupt CRC");
@@ -152,7 +157,8 @@ QString PanelFault::Describe() const
     QString target = PanelRequestName(Request);
     if (Block >= 0)
         target += QStringLiteral(" of block %1").arg(Block);
-    const QString times =
-        Count < 0 ? QStringLiteral("always") : QStringLiteral("%1 time(s)").arg(Count);
+    QString times = Count < 0 ? QStringLiteral("always") : QStringLiteral("%1 time(s)").arg(Count);
+    if (Skip > 0)
+        times += QStringLiteral(" after %1 passed").arg(Skip);
     return QStringLiteral("%1 to %2, %3").arg(what.join(QStringLiteral(", ")), target, times);
 }

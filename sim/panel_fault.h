@@ -28,12 +28,14 @@ struct PanelFault {
         NoAnswer,         // stay silent
         Exception,        // function | 0x80, ExceptionCode
         ApplyNotStarted,  // apply answers 1 at position 2
+        Vanish,           // the line goes dead: the panel closes its end for good
     };
 
     Action Kind = Action::Answer;
     PanelRequest Request = PanelRequest::Any;
     int Block = -1;                // -1: any block
     int Count = -1;                // -1: forever
+    int Skip = 0;                  // matching requests let pass before it applies
     uint8_t ExceptionCode = 0x06;  // slave device busy
     bool CorruptCrc = false;
     int ShortBy = 0;     // bytes left off the end of the answer
@@ -46,9 +48,10 @@ struct PanelFault {
     bool Matches(PanelRequest request, int block) const;
 
     // "kind[,kind...][,key=value...]": kinds no-answer, crc, exception, busy (an
-    // exception to polls), apply-not-started, delay, late, short, extra;
-    // keys request (any, ident, poll, version, read-block, write-block,
-    // apply), block, count, code, delay, by (short), bytes (extra).
+    // exception to polls), apply-not-started, delay, late, short, extra,
+    // vanish; keys request (any, ident, poll, version, read-block,
+    // write-block, apply), block, count, after (matching requests let pass
+    // first), code, delay, by (short), bytes (extra).
     static std::optional<PanelFault> Parse(const QString& text, QString* error = nullptr);
     QString Describe() const;
 };

@@ -68,6 +68,10 @@ PanelFault PanelResponder::TakeFault(PanelRequest request, int block)
 {
     for (PanelFault& fault : m_faults) {
         if (fault.Matches(request, block)) {
+            if (fault.Skip > 0) {
+                --fault.Skip;
+                continue;
+            }
             if (fault.Count > 0)
                 --fault.Count;
             return fault;
@@ -90,6 +94,10 @@ PanelAnswer PanelResponder::Respond(const QByteArray& request)
     const PanelFault fault = TakeFault(kind, block);
     if (fault.Kind == PanelFault::Action::NoAnswer)
         return answer;
+    if (fault.Kind == PanelFault::Action::Vanish) {
+        answer.Vanish = true;
+        return answer;
+    }
 
     QByteArray frame =
         fault.Kind == PanelFault::Action::Exception

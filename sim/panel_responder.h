@@ -24,6 +24,7 @@ struct PanelAnswer {
     bool Send = false;
     QByteArray Bytes;
     int DelayMs = 0;
+    bool Vanish = false;  // the line goes dead after this request
 };
 
 // The panel's side of the protocol, without any I/O: it keeps the stored

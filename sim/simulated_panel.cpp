@@ -123,6 +123,12 @@ void SimulatedPanel::HandleInput(qint64 nowMs, RequestFramer& framer, QList<Sche
         }
         m_changed.notify_all();
         Log(Direction::Request, *frame);
+        if (answer.Vanish) {
+            // Both ends the panel holds go: the tool's side of the line is dead.
+            m_pty.Close();
+            scheduled.clear();
+            return;
+        }
         if (!answer.Send)
             continue;
         const Scheduled item{nowMs + answer.DelayMs, answer.Bytes};
