@@ -4,22 +4,19 @@ ParityMarkDecoder::Result ParityMarkDecoder::Decode(const uint8_t* raw, int64_t 
                                                     uint8_t* out, int64_t room)
 {
     Result r;
-    while (r.Consumed < rawCount) {
+    // Nothing past the room is taken, not even the start of a mark: what
+    // follows a complete answer is not its concern.
+    while (r.Consumed < rawCount && r.Produced < room) {
         const uint8_t b = raw[r.Consumed];
         switch (m_state) {
             case State::Plain:
-                if (b == 0xFF) {
+                if (b == 0xFF)
                     m_state = State::AfterFF;
-                } else {
-                    if (r.Produced == room)
-                        return r;
+                else
                     out[r.Produced++] = b;
-                }
                 break;
             case State::AfterFF:
                 if (b == 0xFF) {
-                    if (r.Produced == room)
-                        return r;
                     out[r.Produced++] = 0xFF;
                     m_state = State::Plain;
                 } else if (b == 0x00) {

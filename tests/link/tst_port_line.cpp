@@ -220,6 +220,17 @@ private slots:
             decoder.Decode(p + first.Consumed, raw.size() - first.Consumed, out + 2, 2);
         QCOMPARE(second.Produced, int64_t(2));
         QCOMPARE(Bytes(out, 4), QByteArray::fromHex("FF01FF02"));
+
+        // A mark after the last byte that has room is left for later: an
+        // error in what follows an answer does not spoil the answer.
+        ParityMarkDecoder tail;
+        const QByteArray raw2 = QByteArray::fromHex("0102FF0041");
+        const auto r =
+            tail.Decode(reinterpret_cast<const uint8_t*>(raw2.constData()), raw2.size(), out, 2);
+        QCOMPARE(r.Produced, int64_t(2));
+        QCOMPARE(r.Consumed, int64_t(2));
+        QVERIFY(!r.Error);
+        QVERIFY(!tail.InMark());
     }
 
     // A byte with a parity error makes its answer fail, wherever it stands;
