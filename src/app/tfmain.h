@@ -20,6 +20,7 @@ class TDevConfigPage;
 class TInputsPage;
 class TOutputsPage;
 class TMBusSettingsPage;
+class TSignallingPage;
 class VerticalPager;
 
 // The main window: it owns the configuration image with its companion
@@ -124,7 +125,7 @@ public:
     TMBusSettingsPage* AdvOfficePage3;
     TOutputsPage* AdvOfficePage4;
     TInputsPage* AdvOfficePage5;
-    QWidget* AdvOfficePage6;
+    TSignallingPage* AdvOfficePage6;
     QWidget* AdvOfficePage7;
     QWidget* AdvOfficePage8;
     QLabel* L4;

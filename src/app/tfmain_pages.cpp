@@ -6,6 +6,7 @@
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
+#include "pages/signalling_page.h"
 
 void TFMain::DefaultDevConfig()
 {
@@ -61,8 +62,14 @@ void TFMain::ShowCrossBarExtInputs()
     AdvOfficePage4->ShowCrossBarExtInputs();
 }
 
-void TFMain::DefaultDispSettings() {}
-void TFMain::GetDispSettings() {}
+void TFMain::DefaultDispSettings()
+{
+    AdvOfficePage6->DefaultDispSettings();
+}
+void TFMain::GetDispSettings()
+{
+    AdvOfficePage6->GetDispSettings();
+}
 void TFMain::DefaultExternalNet() {}
 void TFMain::GetExternalNet() {}
 void TFMain::SetupCrossBar() {}
