@@ -17,6 +17,7 @@ class PortRegistry;
 class TApplication;
 class TFMBParam;
 class TDevConfigPage;
+class TExternalNetPage;
 class TInputsPage;
 class TOutputsPage;
 class TMBusSettingsPage;
@@ -127,7 +128,7 @@ public:
     TInputsPage* AdvOfficePage5;
     TSignallingPage* AdvOfficePage6;
     QWidget* AdvOfficePage7;
-    QWidget* AdvOfficePage8;
+    TExternalNetPage* AdvOfficePage8;
     QLabel* L4;
     QLabel* StatusBar;
     // Menu items.

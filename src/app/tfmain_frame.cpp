@@ -4,6 +4,7 @@
 #include "app/ui_texts.h"
 #include "pages/dev_config_page.h"
 #include "pages/editor_page.h"
+#include "pages/external_net_page.h"
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
@@ -126,7 +127,7 @@ void TFMain::BuildPages()
     AdvOfficePage4 = new TOutputsPage(*this);
     AdvOfficePage7 = new EditorPage(*this, QStringLiteral("AdvOfficePage7"));
     AdvOfficePage6 = new TSignallingPage(*this);
-    AdvOfficePage8 = new EditorPage(*this, QStringLiteral("AdvOfficePage8"));
+    AdvOfficePage8 = new TExternalNetPage(*this);
 
     const int tests =
         AdvOfficePager->addPage(AdvOfficePage1, QStringLiteral("ТЕСТЫ"), Icons::PageTests());

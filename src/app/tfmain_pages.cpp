@@ -3,6 +3,7 @@
 // stay in one place.
 #include "app/tfmain.h"
 #include "pages/dev_config_page.h"
+#include "pages/external_net_page.h"
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
@@ -70,7 +71,16 @@ void TFMain::GetDispSettings()
 {
     AdvOfficePage6->GetDispSettings();
 }
-void TFMain::DefaultExternalNet() {}
-void TFMain::GetExternalNet() {}
+void TFMain::DefaultExternalNet()
+{
+    AdvOfficePage8->DefaultExternalNet();
+}
+void TFMain::GetExternalNet()
+{
+    AdvOfficePage8->GetExternalNet();
+}
 void TFMain::SetupCrossBar() {}
-void TFMain::SetupExternalNet() {}
+void TFMain::SetupExternalNet()
+{
+    AdvOfficePage8->SetupExternalNet();
+}
