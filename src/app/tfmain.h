@@ -17,9 +17,11 @@ class PortRegistry;
 class TApplication;
 class TFMBParam;
 class TDevConfigPage;
+class TExternalNetPage;
 class TInputsPage;
 class TOutputsPage;
 class TMBusSettingsPage;
+class TSignallingPage;
 class VerticalPager;
 
 // The main window: it owns the configuration image with its companion
@@ -124,9 +126,9 @@ public:
     TMBusSettingsPage* AdvOfficePage3;
     TOutputsPage* AdvOfficePage4;
     TInputsPage* AdvOfficePage5;
-    QWidget* AdvOfficePage6;
+    TSignallingPage* AdvOfficePage6;
     QWidget* AdvOfficePage7;
-    QWidget* AdvOfficePage8;
+    TExternalNetPage* AdvOfficePage8;
     QLabel* L4;
     QLabel* StatusBar;
     // Menu items.

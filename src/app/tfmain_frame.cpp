@@ -4,9 +4,11 @@
 #include "app/ui_texts.h"
 #include "pages/dev_config_page.h"
 #include "pages/editor_page.h"
+#include "pages/external_net_page.h"
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
+#include "pages/signalling_page.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/vertical_pager.h"
@@ -124,8 +126,8 @@ void TFMain::BuildPages()
     AdvOfficePage5 = new TInputsPage(*this);
     AdvOfficePage4 = new TOutputsPage(*this);
     AdvOfficePage7 = new EditorPage(*this, QStringLiteral("AdvOfficePage7"));
-    AdvOfficePage6 = new EditorPage(*this, QStringLiteral("AdvOfficePage6"));
-    AdvOfficePage8 = new EditorPage(*this, QStringLiteral("AdvOfficePage8"));
+    AdvOfficePage6 = new TSignallingPage(*this);
+    AdvOfficePage8 = new TExternalNetPage(*this);
 
     const int tests =
         AdvOfficePager->addPage(AdvOfficePage1, QStringLiteral("ТЕСТЫ"), Icons::PageTests());

@@ -3,9 +3,11 @@
 // stay in one place.
 #include "app/tfmain.h"
 #include "pages/dev_config_page.h"
+#include "pages/external_net_page.h"
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
+#include "pages/signalling_page.h"
 
 void TFMain::DefaultDevConfig()
 {
@@ -61,9 +63,24 @@ void TFMain::ShowCrossBarExtInputs()
     AdvOfficePage4->ShowCrossBarExtInputs();
 }
 
-void TFMain::DefaultDispSettings() {}
-void TFMain::GetDispSettings() {}
-void TFMain::DefaultExternalNet() {}
-void TFMain::GetExternalNet() {}
+void TFMain::DefaultDispSettings()
+{
+    AdvOfficePage6->DefaultDispSettings();
+}
+void TFMain::GetDispSettings()
+{
+    AdvOfficePage6->GetDispSettings();
+}
+void TFMain::DefaultExternalNet()
+{
+    AdvOfficePage8->DefaultExternalNet();
+}
+void TFMain::GetExternalNet()
+{
+    AdvOfficePage8->GetExternalNet();
+}
 void TFMain::SetupCrossBar() {}
-void TFMain::SetupExternalNet() {}
+void TFMain::SetupExternalNet()
+{
+    AdvOfficePage8->SetupExternalNet();
+}

@@ -6,6 +6,7 @@
 #include "model/command_error.h"
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
+#include "pages/signalling_page.h"
 #include "widgets/vertical_pager.h"
 
 #include <QAction>
