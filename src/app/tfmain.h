@@ -19,6 +19,7 @@ class TFMBParam;
 class TDevConfigPage;
 class TInputsPage;
 class TOutputsPage;
+class TStructurePage;
 class TMBusSettingsPage;
 class VerticalPager;
 
@@ -125,7 +126,7 @@ public:
     TOutputsPage* AdvOfficePage4;
     TInputsPage* AdvOfficePage5;
     QWidget* AdvOfficePage6;
-    QWidget* AdvOfficePage7;
+    TStructurePage* AdvOfficePage7;
     QWidget* AdvOfficePage8;
     QLabel* L4;
     QLabel* StatusBar;

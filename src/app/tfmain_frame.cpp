@@ -7,6 +7,7 @@
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
+#include "pages/structure_page.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/vertical_pager.h"
@@ -123,7 +124,7 @@ void TFMain::BuildPages()
     AdvOfficePage3 = new TMBusSettingsPage(*this);
     AdvOfficePage5 = new TInputsPage(*this);
     AdvOfficePage4 = new TOutputsPage(*this);
-    AdvOfficePage7 = new EditorPage(*this, QStringLiteral("AdvOfficePage7"));
+    AdvOfficePage7 = new TStructurePage(*this);
     AdvOfficePage6 = new EditorPage(*this, QStringLiteral("AdvOfficePage6"));
     AdvOfficePage8 = new EditorPage(*this, QStringLiteral("AdvOfficePage8"));
 

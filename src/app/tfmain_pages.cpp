@@ -6,6 +6,7 @@
 #include "pages/inputs_page.h"
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
+#include "pages/structure_page.h"
 
 void TFMain::DefaultDevConfig()
 {
@@ -42,8 +43,18 @@ void TFMain::GetInputType()
     AdvOfficePage5->GetInputType();
 }
 
-void TFMain::DefaultCrossBar() {}
-void TFMain::GetCrossBar() {}
+void TFMain::DefaultCrossBar()
+{
+    AdvOfficePage7->DefaultCrossBar();
+}
+void TFMain::GetCrossBar()
+{
+    AdvOfficePage7->GetCrossBar();
+}
+void TFMain::SetupCrossBar()
+{
+    AdvOfficePage7->SetupCrossBar();
+}
 void TFMain::DefaultOutDataBase()
 {
     AdvOfficePage4->DefaultOutDataBase();
@@ -65,5 +76,4 @@ void TFMain::DefaultDispSettings() {}
 void TFMain::GetDispSettings() {}
 void TFMain::DefaultExternalNet() {}
 void TFMain::GetExternalNet() {}
-void TFMain::SetupCrossBar() {}
 void TFMain::SetupExternalNet() {}
