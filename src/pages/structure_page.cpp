@@ -48,6 +48,7 @@ TStructurePage::TStructurePage(PageHost& host, QWidget* parent)
     ASGCrossBar->setFixedCells(1, 2);
     ASGCrossBar->setColumnWidths({25, 25, 24, 24, 24, 24, 24, 24, 25, 24, 175, 55});
     ASGCrossBar->setRowHeights(RowHeight);
+    ASGCrossBar->freezeFirstRow();
     ASGCrossBar->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     ASGCrossBar->setWheelScrolls(false);
     ASGCrossBar->setNumberMaxLength(2);

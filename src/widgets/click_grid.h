@@ -2,10 +2,12 @@
 
 #include "widgets/string_grid.h"
 
+class QHeaderView;
+
 // A StringGrid that also reports every left click on a cell, fixed cells
 // included, so that a page can act on cells that have no editor (such as
-// the crossbar's relay cells); and whose mouse wheel can be kept from
-// scrolling it.
+// the crossbar's relay cells); whose mouse wheel can be kept from scrolling
+// it; and whose first row can stay in place while the other rows scroll.
 class ClickGrid : public StringGrid {
     Q_OBJECT
 public:
@@ -13,6 +15,13 @@ public:
 
     void setWheelScrolls(bool on) { m_wheelScrolls = on; }
     bool wheelScrolls() const { return m_wheelScrolls; }
+
+    // Shows row 0, merged cells and all, in a strip above the scrolling
+    // rows, at the height the row has now. The row keeps its texts and
+    // spans; a click on the strip is reported as a click on row 0.
+    void freezeFirstRow();
+    // Draws the cells of row 0 on the strip.
+    void paintFrozenRow(QPainter& painter, const QHeaderView& strip) const;
 
 signals:
     // After the grid's own handling of the click (an edit in progress has

@@ -6,6 +6,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
 #include <QScrollBar>
@@ -51,6 +52,12 @@ struct StructureFixture : AppFixture {
 
     void click(int col, int row)
     {
+        if (row == 0) {  // the frozen first row stands above the cells
+            QHeaderView* strip = grid->horizontalHeader();
+            QTest::mouseClick(strip->viewport(), Qt::LeftButton, {},
+                              QPoint(strip->sectionViewportPosition(col) + 5, 10));
+            return;
+        }
         grid->scrollTo(grid->model()->index(row, col));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->cellRect(col, row).center());
     }
@@ -142,8 +149,7 @@ private slots:
         StructureFixture f;
         ClickGrid* g = f.grid;
         QCOMPARE(g->geometry(), QRect(20, 10, 524, 378));
-        QCOMPARE(QList<int>({g->columnCount(), g->rowCount(), g->rowHeight(0)}),
-                 QList<int>({12, 65, 22}));
+        QCOMPARE(QList<int>({g->columnCount(), g->rowCount()}), QList<int>({12, 65}));
         const QList<int> widths{25, 25, 24, 24, 24, 24, 24, 24, 25, 24, 175, 55};
         for (int col = 0; col < 12; ++col)
             QCOMPARE(g->columnWidth(col), widths[col]);
@@ -187,6 +193,21 @@ private slots:
             QCoreApplication::sendEvent(target, &wheel);
             QCOMPARE(g->verticalScrollBar()->value(), 0);
         }
+
+        // Row 0 stays above the scrolled cells, "Активация выходов" drawn
+        // across its eight columns with no line inside.
+        g->scrollToBottom();
+        QHeaderView* strip = g->horizontalHeader();
+        QVERIFY(g->isRowHidden(0) && strip->isVisible() && strip->height() == 22);
+        const QImage top = strip->viewport()->grab().toImage();
+        const QColor face = g->cellBackground(2, 0);
+        QCOMPARE(top.pixelColor(strip->sectionViewportPosition(3) - 1, 5), face);
+        QVERIFY(top.pixelColor(strip->sectionViewportPosition(10) - 1, 5) != face);
+        bool title = false;
+        for (int x = strip->sectionViewportPosition(10); x < strip->sectionViewportPosition(11);
+             ++x)
+            title = title || top.pixelColor(x, 11).lightness() < 100;
+        QVERIFY(title);
 
         QCOMPARE(f.page->SBFillCrossBar->geometry(), QRect(555, 10, 40, 25));
         QStringList items;
