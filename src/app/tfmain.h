@@ -20,6 +20,7 @@ class TDevConfigPage;
 class TExternalNetPage;
 class TInputsPage;
 class TOutputsPage;
+class TStructurePage;
 class TMBusSettingsPage;
 class TSignallingPage;
 class VerticalPager;
@@ -127,7 +128,7 @@ public:
     TOutputsPage* AdvOfficePage4;
     TInputsPage* AdvOfficePage5;
     TSignallingPage* AdvOfficePage6;
-    QWidget* AdvOfficePage7;
+    TStructurePage* AdvOfficePage7;
     TExternalNetPage* AdvOfficePage8;
     QLabel* L4;
     QLabel* StatusBar;

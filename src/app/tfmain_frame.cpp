@@ -9,6 +9,7 @@
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
 #include "pages/signalling_page.h"
+#include "pages/structure_page.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/vertical_pager.h"
@@ -125,7 +126,7 @@ void TFMain::BuildPages()
     AdvOfficePage3 = new TMBusSettingsPage(*this);
     AdvOfficePage5 = new TInputsPage(*this);
     AdvOfficePage4 = new TOutputsPage(*this);
-    AdvOfficePage7 = new EditorPage(*this, QStringLiteral("AdvOfficePage7"));
+    AdvOfficePage7 = new TStructurePage(*this);
     AdvOfficePage6 = new TSignallingPage(*this);
     AdvOfficePage8 = new TExternalNetPage(*this);
 

@@ -8,6 +8,7 @@
 #include "pages/mbus_settings_page.h"
 #include "pages/outputs_page.h"
 #include "pages/signalling_page.h"
+#include "pages/structure_page.h"
 
 void TFMain::DefaultDevConfig()
 {
@@ -44,8 +45,18 @@ void TFMain::GetInputType()
     AdvOfficePage5->GetInputType();
 }
 
-void TFMain::DefaultCrossBar() {}
-void TFMain::GetCrossBar() {}
+void TFMain::DefaultCrossBar()
+{
+    AdvOfficePage7->DefaultCrossBar();
+}
+void TFMain::GetCrossBar()
+{
+    AdvOfficePage7->GetCrossBar();
+}
+void TFMain::SetupCrossBar()
+{
+    AdvOfficePage7->SetupCrossBar();
+}
 void TFMain::DefaultOutDataBase()
 {
     AdvOfficePage4->DefaultOutDataBase();
@@ -79,7 +90,6 @@ void TFMain::GetExternalNet()
 {
     AdvOfficePage8->GetExternalNet();
 }
-void TFMain::SetupCrossBar() {}
 void TFMain::SetupExternalNet()
 {
     AdvOfficePage8->SetupExternalNet();
