@@ -3,12 +3,18 @@
 #include "model/bits.h"
 #include "model/dev_config.h"
 #include "model/device_models.h"
+#include "model/input_assignment.h"
 #include "model/input_type.h"
 #include "model/mbus_settings.h"
 #include "model/out_data_base.h"
+#include "model/output_activation.h"
+#include "model/request_table.h"
+#include "model/window_types.h"
 
 #include <QHash>
 #include <QJsonArray>
+
+#include <algorithm>
 
 namespace {
 
@@ -201,13 +207,108 @@ ListingSection OutputsSection(const ConfigImage& image)
     return s;
 }
 
-// A block no page names field by field yet: its bytes as they stand.
-ListingSection RawSection(const ConfigImage& image, const QString& key, const QString& title,
-                          int block)
+ListingSection CrossbarSection(const ConfigImage& image)
 {
+    ListingSection s{
+        QStringLiteral("crossbar"), QStringLiteral("Структура: назначение входов"), {}};
+    for (int n = 1; n <= InputAssignment::Length; ++n) {
+        const uint8_t code = InputAssignmentCode(image, n);
+        const AssignmentKind kind = AssignmentKindOf(code);
+        QString text;
+        QJsonObject json{{"code", code}};
+        if (kind == AssignmentKind::akNone) {
+            text = QStringLiteral("—");
+            if (code != InputAssignment::NoAssignment)
+                text += QStringLiteral(" (байт %1)").arg(Byte(code));
+            json.insert("kind", "none");
+        } else {
+            const int number = *AssignmentNumber(code);
+            text = AssignmentKindText(kind).trimmed() + QStringLiteral(" %1").arg(number);
+            json.insert("kind", kind == AssignmentKind::akWindow     ? "window"
+                                : kind == AssignmentKind::akRelayAck ? "relay_ack"
+                                                                     : "relay_reset");
+            json.insert("number", number);
+        }
+        s.Fields << Field(QStringLiteral("crossbar.%1").arg(n),
+                          QStringLiteral("Вход %1: назначение").arg(n), text, json);
+    }
+    return s;
+}
+
+ListingSection ActivationSection(const ConfigImage& image)
+{
+    ListingSection s{
+        QStringLiteral("activation"), QStringLiteral("Структура: активация выходов"), {}};
+    for (int n = 1; n <= OutputActivation::Length; ++n) {
+        QStringList relays;
+        QJsonArray json;
+        for (int r = 1; r <= OutputActivation::RelayCount; ++r) {
+            if (InputActivatesRelay(image, n, r)) {
+                relays << QString::number(r);
+                json << r;
+            }
+        }
+        s.Fields << Field(QStringLiteral("activation.%1").arg(n),
+                          QStringLiteral("Вход %1: реле").arg(n),
+                          relays.isEmpty() ? QStringLiteral("—") : relays.join(", "), json);
+    }
+    return s;
+}
+
+ListingSection WindowsSection(const ConfigImage& image)
+{
+    ListingSection s{QStringLiteral("windows"), QStringLiteral("Сигнализация"), {}};
+    for (int w = 1; w <= WindowTypes::WindowCount; ++w) {
+        const uint8_t code = WindowTypeCode(image, w);
+        const char* name = WindowTypeName(code);
+        s.Fields << Field(QStringLiteral("windows.%1").arg(w), QStringLiteral("Окно %1").arg(w),
+                          name ? QString::fromUtf8(name)
+                               : QStringLiteral("тип не из списка: байт %1").arg(Byte(code)),
+                          code);
+    }
+    return s;
+}
+
+ListingSection NetTableSection(const ConfigImage& image, NetTable table)
+{
+    const bool requests = table == NetTable::Request;
+    const QString key = requests                 ? QStringLiteral("requests")
+                        : table == NetTable::Ack ? QStringLiteral("acks")
+                                                 : QStringLiteral("resets");
+    const QString title = requests ? QStringLiteral("Внешняя сеть: запросы")
+                          : table == NetTable::Ack ? QStringLiteral("Внешняя сеть: квитирование")
+                                                   : QStringLiteral("Внешняя сеть: сброс");
     ListingSection s{key, title, {}};
-    s.Fields << Field(key + ".bytes", QStringLiteral("Блок %1").arg(block),
-                      Hex(BlockPayload(image, block)));
+    const uint8_t count = image[NetTableOffset(table)];
+    const int used = RecordsInUse(image, table);
+    s.Fields << Field(key + ".count", QStringLiteral("Записей"),
+                      count > ExternalNet::MaxRecords
+                          ? QStringLiteral("%1 (байт %2, в таблице 16 мест)").arg(used).arg(count)
+                          : QString::number(count),
+                      count);
+    for (int k = 0; k < used; ++k) {
+        const RequestRecord r = NetRecord(image, table, k);
+        const QString text = requests
+                                 ? QStringLiteral("устройство %1, функция %2, адрес %3, кол-во %4")
+                                       .arg(r.Device)
+                                       .arg(HexByteText(r.Function), HexWordText(r.Address))
+                                       .arg(r.Count)
+                                 : QStringLiteral("устройство %1, адрес %2")
+                                       .arg(r.Device)
+                                       .arg(HexWordText(r.Address));
+        s.Fields << Field(QStringLiteral("%1.%2").arg(key).arg(k + 1),
+                          QStringLiteral("Запись %1").arg(k + 1), text,
+                          QJsonObject{{"device", r.Device},
+                                      {"function", r.Function},
+                                      {"address", r.Address},
+                                      {"count", r.Count}});
+    }
+    // The records past the count are kept in the file though nothing uses them.
+    const int restFrom = NetTableOffset(table) + 1 + used * ExternalNet::RecordLength;
+    const int restTo = NetTableOffset(table) + ExternalNet::TableLength;
+    const std::span<const uint8_t> rest(image.data() + restFrom, size_t(restTo - restFrom));
+    if (std::any_of(rest.begin(), rest.end(), [](uint8_t b) { return b != 0; }))
+        s.Fields << Field(key + ".unused", QStringLiteral("Неиспользуемые записи"), Hex(rest));
     return s;
 }
 
@@ -215,17 +316,16 @@ ListingSection RawSection(const ConfigImage& image, const QString& key, const QS
 
 Listing ListConfiguration(const ConfigImage& image, int32_t familyCode)
 {
-    return {
-        DeviceSection(image, familyCode),
-        ModbusSection(image),
-        InputsSection(image),
-        RawSection(image, QStringLiteral("crossbar"), QStringLiteral("Структура"), 3),
-        RawSection(image, QStringLiteral("activation"), QStringLiteral("Активация выходов"), 6),
-        OutputsSection(image),
-        RawSection(image, QStringLiteral("windows"), QStringLiteral("Сигнализация"), 4),
-        RawSection(image, QStringLiteral("requests"), QStringLiteral("Внешняя сеть: запросы"), 7),
-        RawSection(image, QStringLiteral("acks"), QStringLiteral("Внешняя сеть: квитирование"), 8),
-        RawSection(image, QStringLiteral("resets"), QStringLiteral("Внешняя сеть: сброс"), 9)};
+    return {DeviceSection(image, familyCode),
+            ModbusSection(image),
+            InputsSection(image),
+            CrossbarSection(image),
+            ActivationSection(image),
+            OutputsSection(image),
+            WindowsSection(image),
+            NetTableSection(image, NetTable::Request),
+            NetTableSection(image, NetTable::Ack),
+            NetTableSection(image, NetTable::Reset)};
 }
 
 QString ListingText(const Listing& listing)

@@ -5,9 +5,13 @@
 #include "link/modbus.h"
 #include "link/port_registry.h"
 #include "model/dev_config.h"
+#include "model/input_assignment.h"
 #include "model/input_type.h"
 #include "model/mbus_settings.h"
 #include "model/out_data_base.h"
+#include "model/output_activation.h"
+#include "model/request_table.h"
+#include "model/window_types.h"
 #include "simulated_panel.h"
 
 #include <QFile>
@@ -21,7 +25,7 @@
 
 namespace {
 // The key under which the crossbar lists input 7.
-const QString CrossbarKey7 = QStringLiteral("crossbar.bytes");
+const QString CrossbarKey7 = QStringLiteral("crossbar.7");
 
 struct Result {
     int exitCode = -1;
@@ -60,6 +64,11 @@ ConfigImage PageImage()
     DefaultMBSettingsBytes(state.Image);
     DefaultInputTypeBytes(state.Image);
     DefaultOutDataBaseBytes(state.Image);
+    DefaultInputAssignmentBytes(state.Image);
+    DefaultOutputActivationBytes(state.Image);
+    DefaultWindowTypes(state.Image);
+    SetInputAssignmentCode(state.Image, 40, 103);  // acknowledges relay 4
+    SetWindowType(state.Image, 7, WindowType::InverseEmergency);
     state.Image[DevConfig::LineTimeout] = 5;
     StoreMBusSettings(state.Image, 17, 2, false, Parity::Even);
     SetInputContact(state.Image, 12, ContactType::NormallyClosed);
@@ -238,7 +247,9 @@ private slots:
               "Контроль линии связи: да, таймаут 5 с", "Сетевой адрес: 17", "Скорость: 19200 бод",
               "Стоп-биты: один", "Паритет: четный", "Вход 12: Н.З.", "Вход 13: Н.Р.",
               "Выход 3: тип: Управление (квитирование и сброс заблокированы)",
-              "Выход 1: тип: Звуковая сигнализация", "Выход 1: квитирование: Панель, ModBus"})
+              "Выход 1: тип: Звуковая сигнализация", "Выход 1: квитирование: Панель, ModBus",
+              "Вход 40: назначение: Квитирование реле: 4", "Вход 3: реле: 3", "Вход 9: реле: —",
+              "Окно 7: Обратная аварийная", "Окно 8: Индикация"})
             QVERIFY2(lines.contains(QString::fromUtf8(expected)), expected);
         QVERIFY(lines.first().startsWith("Файл: "));
         QVERIFY(r.out.contains(QRegularExpression("\nМодель: ОРЛ-07 \\(")));
@@ -269,6 +280,15 @@ private slots:
         QCOMPARE(root["outputs"]["3.type"]["code"].toInt(), 1);
         QCOMPARE(root["outputs"]["3.type"]["ack_locked"].toBool(), true);
         QCOMPARE(root["version"].toString(), QStringLiteral("1.70"));
+        QCOMPARE(root["crossbar"]["1"]["kind"].toString(), QStringLiteral("window"));
+        QCOMPARE(root["crossbar"]["32"]["number"].toInt(), 32);
+        QCOMPARE(root["crossbar"]["40"]["kind"].toString(), QStringLiteral("relay_ack"));
+        QCOMPARE(root["crossbar"]["40"]["number"].toInt(), 4);
+        QCOMPARE(root["crossbar"]["64"]["kind"].toString(), QStringLiteral("none"));
+        QCOMPARE(root["activation"]["3"].toArray(), QJsonArray{3});
+        QCOMPARE(root["activation"]["9"].toArray(), QJsonArray());
+        QCOMPARE(root["windows"]["7"].toInt(), 5);
+        QCOMPARE(root["requests"]["count"].toInt(), int(image[NetTableOffset(NetTable::Request)]));
     }
 
     // diff names exactly the fields that differ.
