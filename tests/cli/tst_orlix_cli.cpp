@@ -1,6 +1,7 @@
 // The real orlix-cli program against the simulated panel on a
 // pseudo-terminal, registered as a virtual port in a private ports folder.
 #include "files/config_file.h"
+#include "image_compare.h"
 #include "link/block_crc.h"
 #include "link/modbus.h"
 #include "link/port_registry.h"
@@ -42,17 +43,6 @@ ConfigImage Sample(uint8_t seed)
     image[1] = 1;
     image[2] = 32;
     return image;
-}
-
-bool SameBlocks(const ConfigImage& a, const ConfigImage& b, int first, int last)
-{
-    for (int n = first; n <= last; ++n) {
-        const ConfigBlock& blk = BlockDirectory[n];
-        if (!std::equal(a.begin() + blk.Offset, a.begin() + blk.CrcOffset(),
-                        b.begin() + blk.Offset))
-            return false;
-    }
-    return true;
 }
 
 // A configuration as the pages would make it, with a few settings away

@@ -1,5 +1,6 @@
 #include "app/tfmbparam.h"
 #include "fake_port_line.h"
+#include "image_compare.h"
 #include "link/block_crc.h"
 #include "panel_fixture.h"
 
@@ -28,17 +29,6 @@ ConfigImage PanelImage(int family)
     image[23] = 3;
     image[24] = 0x30;
     return image;
-}
-
-bool SameBlocks(const ConfigImage& a, const ConfigImage& b, int first, int last)
-{
-    for (int n = first; n <= last; ++n) {
-        const ConfigBlock& blk = BlockDirectory[n];
-        if (!std::equal(a.begin() + blk.Offset, a.begin() + blk.CrcOffset(),
-                        b.begin() + blk.Offset))
-            return false;
-    }
-    return true;
 }
 
 // Every device command ends with the port closed, the cursor back and its
