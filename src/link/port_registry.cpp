@@ -48,12 +48,26 @@ QString PortRegistry::DefaultVirtualPortsDir()
     return QDir(QDir::tempPath()).filePath(QStringLiteral("orlix-%1/ports").arg(uint(::getuid())));
 }
 
-QStringList PortRegistry::SystemPortNames()
+QStringList PortRegistry::SystemPortNames(const QString& sysClassTty)
 {
     QStringList names;
-    const auto ports = QSerialPortInfo::availablePorts();
-    for (const QSerialPortInfo& info : ports)
-        names << info.portName();
+    const QDir ttys(sysClassTty);
+    if (!ttys.exists()) {
+        const auto ports = QSerialPortInfo::availablePorts();
+        for (const QSerialPortInfo& info : ports)
+            names << info.portName();
+        return names;
+    }
+    const QStringList entries = ttys.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : entries) {
+        const QString tty = ttys.filePath(name);
+        if (!QFileInfo(tty + QStringLiteral("/device")).exists())
+            continue;  // a virtual terminal, a pseudo-terminal, the console
+        QFile type(tty + QStringLiteral("/type"));
+        if (type.open(QIODevice::ReadOnly) && type.readAll().trimmed() == "0")
+            continue;  // a UART line without a chip behind it
+        names << name;
+    }
     return names;
 }
 

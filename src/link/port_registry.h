@@ -22,8 +22,13 @@ public:
     // All port names, sorted by name (case-insensitively), each listed once.
     // The system's part of the list is kept for DevicePath.
     QStringList PortNames() const;
-    // The names of the system's serial ports.
-    static QStringList SystemPortNames();
+    // The names of the system's serial ports: the tty devices the kernel
+    // lists under `sysClassTty` that sit on hardware (a "device" link),
+    // leaving out UART lines the serial core knows no chip for (type 0),
+    // as QSerialPortInfo does, at a fraction of its cost (it asks udev about
+    // every tty). Without that folder, QSerialPortInfo's list.
+    static QStringList SystemPortNames(
+        const QString& sysClassTty = QStringLiteral("/sys/class/tty"));
     // The names of the registered virtual ports whose device exists.
     QStringList VirtualPortNames() const;
 

@@ -1,12 +1,19 @@
 #include "widgets/icon_painting.h"
 
+#include <QApplication>
+#include <QHash>
+#include <QIconEngine>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRadialGradient>
 #include <QtMath>
 
+#include <QStyle>
+#include <QStyleOption>
 #include <array>
+#include <memory>
+#include <optional>
 
 namespace IconPainting {
 
@@ -30,12 +37,85 @@ QPixmap Render(const QSize& size, qreal scale, const Drawing& draw)
     return pixmap;
 }
 
-QIcon Icon(int designSize, const Drawing& draw)
+namespace {
+// Draws an icon on demand: at start-up nothing is rendered, and later only
+// the sizes and modes that are shown. Copies of the icon share the cache.
+class DrawnIconEngine : public QIconEngine {
+public:
+    struct Shared {
+        int DesignSize;
+        Drawing Draw;
+        QString ThemeName;
+        std::optional<QIcon> Theme;  // looked up on first use; null icon: none
+        QHash<quint64, QPixmap> Cache;
+    };
+
+    explicit DrawnIconEngine(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
+
+    QIconEngine* clone() const override { return new DrawnIconEngine(m_shared); }
+    QString key() const override { return QStringLiteral("OrlixDrawnIcon"); }
+    bool isNull() override { return false; }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int size : IconSizes)
+            sizes << QSize(size, size);
+        return sizes;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (const QIcon& theme = Theme(); !theme.isNull())
+            return theme.pixmap(size, mode, state);
+        const int side = std::max(1, std::min(size.width(), size.height()));
+        const quint64 key = (quint64(side) << 8) | quint64(mode);
+        if (const auto it = m_shared->Cache.constFind(key); it != m_shared->Cache.constEnd())
+            return *it;
+        QPixmap pm = Render(QSize(side, side), qreal(side) / m_shared->DesignSize, m_shared->Draw);
+        if (mode != QIcon::Normal && qobject_cast<QApplication*>(QCoreApplication::instance())) {
+            QStyleOption option;
+            option.palette = QApplication::palette();
+            pm = QApplication::style()->generatedIconPixmap(mode, pm, &option);
+        }
+        m_shared->Cache.insert(key, pm);
+        return pm;
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap pm = pixmap(rect.size() * dpr, mode, state);
+        pm.setDevicePixelRatio(dpr);
+        painter->drawPixmap(rect.topLeft(), pm);
+    }
+
+private:
+    const QIcon& Theme()
+    {
+        if (!m_shared->Theme) {
+            m_shared->Theme =
+                !m_shared->ThemeName.isEmpty() && QIcon::hasThemeIcon(m_shared->ThemeName)
+                    ? QIcon::fromTheme(m_shared->ThemeName)
+                    : QIcon();
+        }
+        return *m_shared->Theme;
+    }
+
+    std::shared_ptr<Shared> m_shared;
+};
+}  // namespace
+
+QIcon Icon(int designSize, const Drawing& draw, const QString& themeName)
 {
-    QIcon icon;
-    for (int size : IconSizes)
-        icon.addPixmap(Render(QSize(size, size), qreal(size) / designSize, draw));
-    return icon;
+    auto shared = std::make_shared<DrawnIconEngine::Shared>(
+        DrawnIconEngine::Shared{designSize, draw, themeName, std::nullopt, {}});
+    return QIcon(new DrawnIconEngine(std::move(shared)));
 }
 
 void Lamp(QPainter& painter, const QPointF& centre, qreal radius, const QColor& colour)

@@ -20,8 +20,11 @@ using Drawing = std::function<void(QPainter&)>;
 
 // A transparent pixmap of `size` with `draw` scaled by `scale` (smoothed).
 QPixmap Render(const QSize& size, qreal scale, const Drawing& draw);
-// An icon drawn on a designSize × designSize grid, rendered at 16 to 128 pixels.
-QIcon Icon(int designSize, const Drawing& draw);
+// An icon drawn on a designSize × designSize grid. It is drawn when it is
+// first shown, at the size asked for (16 to 128 pixels are offered), and
+// kept. With a `themeName` the desktop theme's icon of that name is used
+// where the theme has one; that too is looked up only when first shown.
+QIcon Icon(int designSize, const Drawing& draw, const QString& themeName = {});
 
 // A round lamp with a highlight at its upper left; the middle of its face is
 // exactly `colour`.

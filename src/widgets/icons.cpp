@@ -34,11 +34,6 @@ const QColor Navy(32, 60, 120);
 const QColor Green(46, 170, 60);
 const QColor Blue(40, 110, 210);
 
-QIcon Themed(const char* name, const QIcon& fallback)
-{
-    return QIcon::fromTheme(QString::fromLatin1(name), fallback);
-}
-
 void Screen(QPainter& p, const QRectF& rect)
 {
     p.setPen(QPen(QColor(30, 36, 44), 1));
@@ -75,28 +70,32 @@ void Box(QPainter& p, const QRectF& rect)
 
 QIcon NewConfig()
 {
-    return Themed("document-new", Icon(BarGrid, [](QPainter& p) {
-                      Sheet(p, QRectF(5.5, 2.5, 14, 19), 5);
-                      // A sparkle at the corner: the sheet is new.
-                      QPainterPath star;
-                      const QPointF c(6.5, 6.5);
-                      for (int i = 0; i < 8; ++i) {
-                          const qreal r = (i % 2 == 0) ? 5.0 : 1.6;
-                          const qreal a = M_PI / 4 * i - M_PI / 2;
-                          const QPointF pt = c + QPointF(qCos(a) * r, qSin(a) * r);
-                          i == 0 ? star.moveTo(pt) : star.lineTo(pt);
-                      }
-                      star.closeSubpath();
-                      p.setPen(QPen(QColor(200, 120, 0), 0.8));
-                      p.setBrush(QColor(255, 214, 40));
-                      p.drawPath(star);
-                  }));
+    return Icon(
+        BarGrid,
+        [](QPainter& p) {
+            Sheet(p, QRectF(5.5, 2.5, 14, 19), 5);
+            // A sparkle at the corner: the sheet is new.
+            QPainterPath star;
+            const QPointF c(6.5, 6.5);
+            for (int i = 0; i < 8; ++i) {
+                const qreal r = (i % 2 == 0) ? 5.0 : 1.6;
+                const qreal a = M_PI / 4 * i - M_PI / 2;
+                const QPointF pt = c + QPointF(qCos(a) * r, qSin(a) * r);
+                i == 0 ? star.moveTo(pt) : star.lineTo(pt);
+            }
+            star.closeSubpath();
+            p.setPen(QPen(QColor(200, 120, 0), 0.8));
+            p.setBrush(QColor(255, 214, 40));
+            p.drawPath(star);
+        },
+        QStringLiteral("document-new"));
 }
 
 QIcon OpenFile()
 {
-    return Themed(
-        "document-open", Icon(BarGrid, [](QPainter& p) {
+    return Icon(
+        BarGrid,
+        [](QPainter& p) {
             const QColor edge(160, 110, 20);
             p.setPen(QPen(edge, 1, Qt::SolidLine, Qt::SquareCap, Qt::RoundJoin));
             p.setBrush(QColor(232, 176, 52));
@@ -110,13 +109,15 @@ QIcon OpenFile()
             p.setBrush(front);
             p.drawPolygon(QPolygonF{QPointF(5.5, 10.5), QPointF(23, 10.5), QPointF(20.5, 19.5),
                                     QPointF(2.5, 19.5)});
-        }));
+        },
+        QStringLiteral("document-open"));
 }
 
 QIcon SaveFile()
 {
-    return Themed(
-        "document-save", Icon(BarGrid, [](QPainter& p) {
+    return Icon(
+        BarGrid,
+        [](QPainter& p) {
             QLinearGradient body(0, 3, 0, 21);
             body.setColorAt(0, QColor(74, 122, 200));
             body.setColorAt(1, QColor(40, 80, 150));
@@ -134,7 +135,8 @@ QIcon SaveFile()
             p.setPen(QPen(QColor(150, 170, 210), 1));
             p.drawLine(QPointF(8, 15.5), QPointF(16, 15.5));
             p.drawLine(QPointF(8, 17.5), QPointF(16, 17.5));
-        }));
+        },
+        QStringLiteral("document-save"));
 }
 
 QIcon Connection()

@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -101,6 +102,41 @@ private slots:
         QVERIFY(all.indexOf(QStringLiteral("SIM-A")) < all.indexOf(QStringLiteral("sim-b")));
         for (const QString& system : PortRegistry::SystemPortNames())
             QVERIFY(all.contains(system));
+    }
+
+    // The system's ports as sysfs shows them: ttys on hardware, not UART
+    // lines without a chip, not virtual terminals.
+    void systemPortsFromSysfs()
+    {
+        QTemporaryDir sys;
+        struct Tty {
+            const char* name;
+            bool device;
+            const char* type;  // nullptr: no type attribute
+        };
+        for (const Tty& t : {Tty{"ttyS0", true, "4"}, Tty{"ttyS1", true, "0"},
+                             Tty{"ttyUSB0", true, nullptr}, Tty{"ttyACM3", true, nullptr},
+                             Tty{"tty1", false, nullptr}, Tty{"ptmx", false, nullptr}}) {
+            const QString dir = sys.filePath(t.name);
+            QVERIFY(QDir().mkpath(dir));
+            if (t.device)
+                QVERIFY(QDir().mkpath(dir + "/device"));
+            if (t.type) {
+                QFile f(dir + "/type");
+                QVERIFY(f.open(QIODevice::WriteOnly));
+                f.write(QByteArray(t.type) + "\n");
+            }
+        }
+        QCOMPARE(PortRegistry::SystemPortNames(sys.path()),
+                 (QStringList{"ttyACM3", "ttyS0", "ttyUSB0"}));
+        // On this machine the list is the one QSerialPortInfo gives.
+        QStringList qt;
+        for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+            qt << info.portName();
+        qt.sort();
+        QStringList ours = PortRegistry::SystemPortNames();
+        ours.sort();
+        QCOMPARE(ours, qt);
     }
 
     void devicePath()

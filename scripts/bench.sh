@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Measures, in one run on this machine (Release build in build-release/):
+#  (a) start-up: how long until the main window is mapped, against an empty
+#      Qt main window of the same size (paired runs under Xvfb, from outside);
+#  (b) the span of a full read and a full write against the simulated panel,
+#      first request to last as the panel's frame log times them, beside the
+#      floor that the protocol's pauses set;
+#  (c) loading a configuration file and refreshing every page.
+#   scripts/bench.sh [RUNS]     default 9 paired start-ups
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runs=${1:-9}
+build=${BUILD_DIR:-$root/build-release}
+"$root/scripts/deps.sh"
+"$root/scripts/deps.sh" xvfb libx11-dev
+BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" orlix-config orlix-cli \
+    orlix-panel-sim orlix-empty-window orlix-load-bench orlix-map-timer >/dev/null
+
+work=$(mktemp -d)
+sim_pid=""
+xvfb_pid=""
+cleanup() {
+    [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+
+# (a) Start-up, paired runs on a private X server.
+display=:$((90 + RANDOM % 50))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+sleep 1
+export DISPLAY=$display
+export ORLIX_PORTS_DIR=$work/ports
+export XDG_RUNTIME_DIR=$work/runtime
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+: >"$work/tool" && : >"$work/empty"
+for _ in $(seq "$runs"); do
+    "$build/bench/orlix-map-timer" "Orlix Configuration tool" "$build/src/orlix-config" >>"$work/tool"
+    "$build/bench/orlix-map-timer" "Empty window" "$build/bench/orlix-empty-window" >>"$work/empty"
+done
+tool=$(median <"$work/tool")
+empty=$(median <"$work/empty")
+ratio=$(awk -v a="$tool" -v b="$empty" 'BEGIN {printf "%.2f", a / b}')
+echo "start-up:  main window mapped after ${tool} ms, empty window after ${empty} ms:" \
+     "ratio ${ratio} (limit 1.50; medians of ${runs} paired runs)"
+
+# (b) Read and write against the simulated panel, timed by its frame log.
+"$build/sim/orlix-panel-sim" --port-name BENCH-SIM >"$work/sim.log" 2>&1 &
+sim_pid=$!
+for _ in $(seq 50); do grep -q "^Registered" "$work/sim.log" && break; sleep 0.1; done
+span() {  # the milliseconds from the first request logged after line $1 to the last
+    tail -n +"$1" "$work/sim.log" | awk '$2 == "request" {
+        split($1, t, ":"); ms = (t[1] * 3600 + t[2] * 60 + t[3]) * 1000
+        if (first == "") first = ms; last = ms } END { printf "%.0f", last - first }'
+}
+report() {  # name span floor
+    awk -v n="$1" -v s="$2" -v f="$3" 'BEGIN { b = 1.02 * f + 10
+        printf "%-9s  %4d ms from the first request to the last, floor %d ms, limit %.1f ms: %s\n",
+               n ":", s, f, b, (s <= b ? "within" : "OVER") }'
+}
+from=$(($(wc -l <"$work/sim.log") + 1))
+"$build/src/orlix-cli" read --port BENCH-SIM -o "$work/read.cfg" >/dev/null
+report read "$(span "$from")" 240
+from=$(($(wc -l <"$work/sim.log") + 1))
+"$build/src/orlix-cli" write "$work/read.cfg" --port BENCH-SIM >/dev/null
+report write "$(span "$from")" 370
+
+# (c) Loading a file and refreshing every page.
+load=$(QT_QPA_PLATFORM=offscreen "$build/bench/orlix-load-bench" "$work/read.cfg" \
+       "$root/fuzz/corpus/config_file/v170.cfg" 25)
+echo "load:      a file loaded and every page refreshed in ${load} ms (two files in turn, median of 25)"
