@@ -80,6 +80,11 @@ else
     fail "MIME definition missing"
 fi
 
+for page in orlix-config orlix-cli orlix-panel-sim; do
+    gzip -t "$prefix/share/man/man1/$page.1.gz" 2>/dev/null && pass "man page $page" \
+        || fail "man page $page missing"
+done
+
 for doc in copyright changelog.gz; do
     [ -f "$prefix/share/doc/orlix-config/$doc" ] && pass "doc/$doc" || fail "doc/$doc missing"
 done
