@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 #include <thread>
@@ -359,6 +360,36 @@ private slots:
         QCOMPARE(received, 0);
         m_modbus->ClosePort();
         QCOMPARE(m_modbus->Buffer, nullptr);
+    }
+
+    // On a real UART, where the machine has one: parity checked on input,
+    // and RTS driven by hand where the driver has no RS-485 mode, low before
+    // and after a frame.
+    void realUartWhereThereIsOne()
+    {
+        const QString uart = QStringLiteral("/dev/ttyS0");
+        QFile type(QStringLiteral("/sys/class/tty/ttyS0/type"));
+        if (!type.open(QIODevice::ReadOnly) || type.readAll().trimmed() == "0")
+            QSKIP("no UART on this machine");
+        TModbus m;
+        if (m.OpenPort(uart, 9600, 2, 2, true, 256) == TModbus::ClosedMarker)
+            QSKIP(
+                qPrintable(QStringLiteral("cannot open %1: %2").arg(uart, m.LastOpenErrorText())));
+        QVERIFY(!m.IsPseudoTerminal());
+        QVERIFY(m.IsRs485DirectionSet() != m.DrivesRtsByHand());
+        termios tio{};
+        QCOMPARE(::tcgetattr(m.PortHandle, &tio), 0);
+        QVERIFY(tio.c_cflag & PARENB);
+        QCOMPARE(tio.c_iflag & (INPCK | PARMRK | IGNPAR), tcflag_t(INPCK | PARMRK));
+        if (m.DrivesRtsByHand()) {
+            int lines = 0;
+            QCOMPARE(::ioctl(m.PortHandle, TIOCMGET, &lines), 0);
+            QVERIFY(!(lines & TIOCM_RTS));
+            const uint8_t poll[] = {0x01, 0x0E, 0x81, 0xE4};
+            QVERIFY(m.SendFrame(poll, 4));
+            QCOMPARE(::ioctl(m.PortHandle, TIOCMGET, &lines), 0);
+            QVERIFY(!(lines & TIOCM_RTS));
+        }
     }
 
     void pseudoTerminalDetection()
