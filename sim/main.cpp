@@ -1,8 +1,8 @@
 // orlix-panel-sim: a simulated ОРЛ panel on a pseudo-terminal, registered
 // as a virtual serial port that the configuration tool lists.
 #include "files/config_file.h"
-#include "hex_text.h"
 #include "link/block_crc.h"
+#include "link/hex_text.h"
 #include "link/port_registry.h"
 #include "model/address_rule.h"
 #include "model/command_error.h"

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/control_factory.h"
+
 #include <QFont>
 #include <QString>
 
@@ -15,13 +17,10 @@ inline const QString CloseQuestion = QStringLiteral("Завершить рабо
 inline const QString PlatformWarning = QStringLiteral(
     "Поддерживаются только Windows NT4.0/2000/XP/Vista/7 - \nфункциональность ограничена");
 
-// The forms' font: the pixel positions of the pages are laid out for
-// Tahoma 8 point (the system substitutes its nearest sans serif face).
+// The forms' font (Tahoma 8 point).
 inline QFont FormFont()
 {
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    return font;
+    return ::FormFont();
 }
 
 // "[" + name + "] - Orlix Configuration tool"

@@ -1,7 +1,10 @@
 #include "cli/cli_device.h"
 
+#include "cli/cli_files.h"
+
 #include "files/config_file.h"
 #include "link/block_crc.h"
+#include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
 #include "link/pause.h"
@@ -16,22 +19,6 @@
 
 namespace {
 constexpr unsigned long StepPauseMs = 20;
-
-QString Hex(const uint8_t* data, int count)
-{
-    return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(data), count).toHex(' '))
-        .toUpper();
-}
-
-// A file the write command sends, or the base of a read: the tool's checks
-// and messages; a 1.60 file is taken as an import.
-LoadedConfig LoadForPanel(const QString& path, QTextStream& err)
-{
-    const LoadedConfig loaded = LoadConfigFile(path, [] { return true; });
-    if (loaded.IsImport)
-        err << QStringLiteral("%1: файл версии 1.60 импортирован\n").arg(path);
-    return loaded;
-}
 
 // One panel: connect, the command's steps, disconnect on every path.
 class PanelRun {
@@ -50,7 +37,7 @@ public:
                 m_err << QStringLiteral("%1 ms %2 %3\n")
                              .arg(m_clock.elapsed(), 6)
                              .arg(sent ? QStringLiteral("->") : QStringLiteral("<-"),
-                                  Hex(data, count));
+                                  HexText(data, count));
                 m_err.flush();
             });
         }
@@ -132,15 +119,16 @@ int RunPorts(QTextStream& out)
 
 int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
+    // The file the write sends, or the base of a read.
     std::optional<LoadedConfig> file;
-    try {
-        if (options.Command == QLatin1String("write"))
-            file = LoadForPanel(options.Files.first(), err);
-        else if (options.Command == QLatin1String("read") && !options.Base.isEmpty())
-            file = LoadForPanel(options.Base, err);
-    } catch (const CommandError& e) {
-        err << ErrorBoxText(e.Message()) << '\n';
-        return CliExit::Failed;
+    const bool write = options.Command == QLatin1String("write");
+    if (write || (options.Command == QLatin1String("read") && !options.Base.isEmpty())) {
+        const QString& path = write ? options.Files.first() : options.Base;
+        file = LoadCliFile(path, err);
+        if (!file)
+            return CliExit::Failed;
+        if (file->IsImport)
+            err << QStringLiteral("%1: файл версии 1.60 импортирован\n").arg(path);
     }
 
     const PortRegistry registry;

@@ -10,7 +10,13 @@
 #include <optional>
 
 namespace {
-std::optional<LoadedConfig> Load(const QString& path, QTextStream& err)
+QString VersionOf(const LoadedConfig& c)
+{
+    return c.IsImport ? QStringLiteral("1.60") : QStringLiteral("1.70");
+}
+}  // namespace
+
+std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err)
 {
     try {
         return LoadConfigFile(path, [] { return true; });
@@ -20,12 +26,6 @@ std::optional<LoadedConfig> Load(const QString& path, QTextStream& err)
     }
 }
 
-QString VersionOf(const LoadedConfig& c)
-{
-    return c.IsImport ? QStringLiteral("1.60") : QStringLiteral("1.70");
-}
-}  // namespace
-
 int RunCheck(const CliOptions& options, QTextStream& out)
 {
     int failed = 0;
@@ -33,7 +33,7 @@ int RunCheck(const CliOptions& options, QTextStream& out)
         try {
             const LoadedConfig loaded = LoadConfigFile(path, [] { return true; });
             out << QStringLiteral("%1: v%2, семейство %3, CRC блоков 0-9 верны\n")
-                       .arg(path, loaded.IsImport ? QStringLiteral("1.60") : QStringLiteral("1.70"))
+                       .arg(path, VersionOf(loaded))
                        .arg(loaded.FamilyCode);
         } catch (const CommandError& e) {
             ++failed;
@@ -46,7 +46,7 @@ int RunCheck(const CliOptions& options, QTextStream& out)
 int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
     const QString& path = options.Files.first();
-    const auto loaded = Load(path, err);
+    const auto loaded = LoadCliFile(path, err);
     if (!loaded)
         return CliExit::Failed;
     const Listing listing = ListConfiguration(loaded->Image, loaded->FamilyCode);
@@ -64,8 +64,8 @@ int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
 
 int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
-    const auto a = Load(options.Files[0], err);
-    const auto b = Load(options.Files[1], err);
+    const auto a = LoadCliFile(options.Files[0], err);
+    const auto b = LoadCliFile(options.Files[1], err);
     if (!a || !b)
         return CliExit::Usage;
     const QList<ListingDifference> differences = DiffListings(

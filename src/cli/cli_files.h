@@ -1,8 +1,15 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "files/config_file.h"
 
 #include <QTextStream>
+
+#include <optional>
+
+// A configuration file for a command: the tool's checks, a 1.60 file taken
+// as an import; nothing, with the message on `err`, when it fails them.
+std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err);
 
 // check: size, version and block CRCs of each file, one line each.
 int RunCheck(const CliOptions& options, QTextStream& out);

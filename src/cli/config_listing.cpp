@@ -1,5 +1,6 @@
 #include "cli/config_listing.h"
 
+#include "link/hex_text.h"
 #include "model/bits.h"
 #include "model/dev_config.h"
 #include "model/device_models.h"
@@ -17,20 +18,6 @@
 #include <algorithm>
 
 namespace {
-
-QString Hex(std::span<const uint8_t> bytes)
-{
-    return QString::fromLatin1(
-               QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()))
-                   .toHex(' '))
-        .toUpper();
-}
-
-QString Byte(uint8_t value)
-{
-    return QStringLiteral("0x") +
-           QStringLiteral("%1").arg(value, 2, 16, QLatin1Char('0')).toUpper();
-}
 
 QString YesNo(bool on)
 {
@@ -86,7 +73,7 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
                           QStringLiteral("да, таймаут %1 с").arg(timeout), int(timeout));
     } else {
         s.Fields << Field("device.line_control", "Контроль линии связи",
-                          QStringLiteral("таймаут не из списка: байт %1").arg(Byte(timeout)),
+                          QStringLiteral("таймаут не из списка: байт %1").arg(HexByteText(timeout)),
                           int(timeout));
     }
     const bool master = DevFlag(image, DevConfig::MBusMasterBit);
@@ -96,7 +83,7 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
     for (int i = DevConfig::ClearedByNewFrom; i < DevConfig::Length; ++i)
         rest << image[i];
     s.Fields << Field("device.other_bytes", "Прочие байты (флаги 2-7, 4, 6-19)",
-                      Hex(std::span<const uint8_t>(rest.data(), size_t(rest.size()))));
+                      HexText(rest.data(), rest.size()));
     return s;
 }
 
@@ -112,9 +99,10 @@ ListingSection ModbusSection(const ConfigImage& image)
         const int bps = BaudRateTable[*row].BitsPerSecond;
         s.Fields << Field("modbus.baud", "Скорость", QStringLiteral("%1 бод").arg(bps), bps);
     } else {
-        s.Fields << Field("modbus.baud", "Скорость",
-                          QStringLiteral("делитель не из списка: байт %1").arg(Byte(divisor)),
-                          QJsonValue::Null);
+        s.Fields << Field(
+            "modbus.baud", "Скорость",
+            QStringLiteral("делитель не из списка: байт %1").arg(HexByteText(divisor)),
+            QJsonValue::Null);
     }
     const uint8_t flags = image[MBusSettings::LineFlags];
     const bool two = flags & MBusSettings::TwoStopBits;
@@ -132,7 +120,8 @@ ListingSection ModbusSection(const ConfigImage& image)
     const uint8_t rest[] = {uint8_t(flags & ~uint8_t(0x38)), image[MBusSettings::RateByte2],
                             image[MBusSettings::RateByte3], image[MBusSettings::Reserved5],
                             image[MBusSettings::Reserved6]};
-    s.Fields << Field("modbus.other_bytes", "Прочие байты (флаги, 3-6)", Hex(rest));
+    s.Fields << Field("modbus.other_bytes", "Прочие байты (флаги, 3-6)",
+                      HexText(rest, sizeof rest));
     return s;
 }
 
@@ -165,7 +154,7 @@ QString SourcesText(const ConfigImage& image, int output, OutAction action, QJso
     } else {
         json.insert("input", QJsonValue::Null);
         if (code != OutDataBase::NoInput)
-            parts << QStringLiteral("вход не показывается: байт %1").arg(Byte(code));
+            parts << QStringLiteral("вход не показывается: байт %1").arg(HexByteText(code));
     }
     json.insert("sources", sources);
     json.insert("input_byte", code);
@@ -202,7 +191,7 @@ ListingSection OutputsSection(const ConfigImage& image)
         }
         if (mode & OutDataBase::KeptBits)
             s.Fields << Field(key + ".other_bits", label + ": биты 6-7",
-                              Byte(mode & OutDataBase::KeptBits));
+                              HexByteText(mode & OutDataBase::KeptBits));
     }
     return s;
 }
@@ -219,7 +208,7 @@ ListingSection CrossbarSection(const ConfigImage& image)
         if (kind == AssignmentKind::akNone) {
             text = QStringLiteral("—");
             if (code != InputAssignment::NoAssignment)
-                text += QStringLiteral(" (байт %1)").arg(Byte(code));
+                text += QStringLiteral(" (байт %1)").arg(HexByteText(code));
             json.insert("kind", "none");
         } else {
             const int number = *AssignmentNumber(code);
@@ -263,7 +252,7 @@ ListingSection WindowsSection(const ConfigImage& image)
         const char* name = WindowTypeName(code);
         s.Fields << Field(QStringLiteral("windows.%1").arg(w), QStringLiteral("Окно %1").arg(w),
                           name ? QString::fromUtf8(name)
-                               : QStringLiteral("тип не из списка: байт %1").arg(Byte(code)),
+                               : QStringLiteral("тип не из списка: байт %1").arg(HexByteText(code)),
                           code);
     }
     return s;
@@ -308,7 +297,8 @@ ListingSection NetTableSection(const ConfigImage& image, NetTable table)
     const int restTo = NetTableOffset(table) + ExternalNet::TableLength;
     const std::span<const uint8_t> rest(image.data() + restFrom, size_t(restTo - restFrom));
     if (std::any_of(rest.begin(), rest.end(), [](uint8_t b) { return b != 0; }))
-        s.Fields << Field(key + ".unused", QStringLiteral("Неиспользуемые записи"), Hex(rest));
+        s.Fields << Field(key + ".unused", QStringLiteral("Неиспользуемые записи"),
+                          HexText(rest.data(), qsizetype(rest.size())));
     return s;
 }
 

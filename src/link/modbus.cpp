@@ -102,9 +102,7 @@ void TModbus::ClosePort()
 int TModbus::SendLimitMs(int count) const
 {
     const int baud = std::max(m_settings.BaudRate, 1);
-    const int bitsPerChar =
-        1 + 8 + (m_settings.Parity != 0 ? 1 : 0) + (m_settings.StopBits == 0 ? 1 : 2);
-    const qint64 lineMs = (qint64(count) * bitsPerChar * 1000 + baud - 1) / baud;
+    const qint64 lineMs = (qint64(count) * BitsPerChar(m_settings) * 1000 + baud - 1) / baud;
     return int(std::min<qint64>(lineMs, 1000000)) + SendMarginMs;
 }
 

@@ -14,6 +14,13 @@ struct LineSettings {
     int Parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
 };
 
+// The bits one character takes on the line: start, 8 data, parity, stop
+// (one and a half stop bits counted as two).
+constexpr int BitsPerChar(const LineSettings& s)
+{
+    return 1 + 8 + (s.Parity != 0 ? 1 : 0) + (s.StopBits == 0 ? 1 : 2);
+}
+
 // What the channel needs of an open serial device. The real one is
 // SerialPortLine (QSerialPort and termios); tests put a scripted line in.
 class PortLine {

@@ -119,8 +119,7 @@ bool SerialPortLine::Configure(const LineSettings& s)
     m_decoder.Reset();
     m_raw.clear();
 
-    const int bitsPerChar = 1 + 8 + (withParity ? 1 : 0) + (s.StopBits == 0 ? 1 : 2);
-    m_charTimeUs = int((bitsPerChar * 1000000LL + s.BaudRate - 1) / s.BaudRate);
+    m_charTimeUs = int((BitsPerChar(s) * 1000000LL + s.BaudRate - 1) / s.BaudRate);
     return true;
 }
 

@@ -4,6 +4,7 @@
 #include "pages/mb_master_form.h"
 #include "pages/page_host.h"
 #include "widgets/button_fonts.h"
+#include "widgets/control_factory.h"
 #include "widgets/row_select_grid.h"
 
 #include <QPushButton>
@@ -41,14 +42,8 @@ TExternalNetPage::TExternalNetPage(PageHost& host, QWidget* parent)
     : EditorPage(host, QStringLiteral("AdvOfficePage8"), parent)
 {
     ASGExternalNet = new RowSelectGrid(Columns, Rows, this);
-    ASGExternalNet->setObjectName(QStringLiteral("ASGExternalNet"));
-    ASGExternalNet->setAccessibleName(QStringLiteral("Внешняя сеть"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    ASGExternalNet->setFont(font);
-    ASGExternalNet->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ASGExternalNet->setLineWidth(2);
-    ASGExternalNet->setGeometry(20, 10, 524, 400);
+    StylePageGrid(ASGExternalNet, "ASGExternalNet", QStringLiteral("Внешняя сеть"),
+                  {20, 10, 524, 400});
     ASGExternalNet->setSelectCellHandler(
         [this](int, int row) { return ASGExternalNetSelectCell(row); });
     connect(ASGExternalNet, &RowSelectGrid::dblClickCell, this,

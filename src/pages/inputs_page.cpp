@@ -60,13 +60,8 @@ TInputsPage::TInputsPage(PageHost& host, QWidget* parent)
     N21->setData(1);
     connect(PMFillInputType, &QMenu::triggered, this, [this](QAction* item) { N13Click(item); });
 
-    SBFillInputType = new PictureButton(this);
-    SBFillInputType->setObjectName(QStringLiteral("SBFillInputType"));
-    SBFillInputType->setGeometry(FillButtonX, 10, 40, 25);
-    SBFillInputType->setPicture(Icons::FillButtonPicture());
-    SBFillInputType->setPopupMenu(PMFillInputType);
-    SBFillInputType->setMenuOnRightClick(true);
-    SBFillInputType->setAccessibleName(QStringLiteral("Заполнить: Н.Р., Н.З."));
+    SBFillInputType = MakeFillButton(this, "SBFillInputType", FillButtonX, 10, PMFillInputType,
+                                     true, QStringLiteral("Заполнить: Н.Р., Н.З."));
     connect(SBFillInputType, &PictureButton::clicked, this,
             [this] { m_host.SBShowPopup(SBFillInputType); });
 }

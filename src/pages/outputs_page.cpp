@@ -3,6 +3,7 @@
 #include "model/input_assignment.h"
 #include "model/out_data_base.h"
 #include "pages/page_host.h"
+#include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/picture_button.h"
 
@@ -54,14 +55,7 @@ TOutputsPage::TOutputsPage(PageHost& host, QWidget* parent)
     : EditorPage(host, QStringLiteral("AdvOfficePage4"), parent)
 {
     ASGOutBase = new StringGrid(Columns, Rows, this);
-    ASGOutBase->setObjectName(QStringLiteral("ASGOutBase"));
-    ASGOutBase->setAccessibleName(QStringLiteral("Выходы"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    ASGOutBase->setFont(font);
-    ASGOutBase->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ASGOutBase->setLineWidth(2);
-    ASGOutBase->setGeometry(20, 10, 524, 224);
+    StylePageGrid(ASGOutBase, "ASGOutBase", QStringLiteral("Выходы"), {20, 10, 524, 224});
     ASGOutBase->setFixedCells(2, 1);
     ASGOutBase->setColumnWidths({40, 165, 50, 50, 50, 55, 55, 55});
     ASGOutBase->setRowHeights(RowHeight);
@@ -86,13 +80,8 @@ TOutputsPage::TOutputsPage(PageHost& host, QWidget* parent)
     }
     connect(PMFillOutDataBase, &QMenu::triggered, this, [this](QAction* item) { N18Click(item); });
 
-    SBFillOutDataBase = new PictureButton(this);
-    SBFillOutDataBase->setObjectName(QStringLiteral("SBFillOutDataBase"));
-    SBFillOutDataBase->setGeometry(21, 250, 40, 25);
-    SBFillOutDataBase->setPicture(Icons::FillButtonPicture());
-    SBFillOutDataBase->setPopupMenu(PMFillOutDataBase);
-    SBFillOutDataBase->setMenuOnRightClick(true);
-    SBFillOutDataBase->setAccessibleName(
+    SBFillOutDataBase = MakeFillButton(
+        this, "SBFillOutDataBase", 21, 250, PMFillOutDataBase, true,
         QStringLiteral("Заполнить: Световая, Звуковая, Управление, Управление с блок."));
     connect(SBFillOutDataBase, &PictureButton::clicked, this,
             [this] { m_host.SBShowPopup(SBFillOutDataBase); });

@@ -77,16 +77,11 @@ TSignallingPage::TSignallingPage(PageHost& host, QWidget* parent)
     PaintBackground(Panel1, PageColour);
     BuildLegend();
 
-    SBFillDispSettings = new PictureButton(Panel1);
-    SBFillDispSettings->setObjectName(QStringLiteral("SBFillDispSettings"));
-    SBFillDispSettings->setGeometry(229, 10, 40, 25);
+    SBFillDispSettings =
+        MakeFillButton(Panel1, "SBFillDispSettings", 229, 10, PMFillDispSettings, true,
+                       QStringLiteral("Заполнить: Индикация, Предупредит., Аварийная, Отсутствует, "
+                                      "Обратная предупред., Обратная аварийная"));
     SetNavyBoldFont(SBFillDispSettings, 0);
-    SBFillDispSettings->setPicture(Icons::FillButtonPicture());
-    SBFillDispSettings->setPopupMenu(PMFillDispSettings);
-    SBFillDispSettings->setMenuOnRightClick(true);
-    SBFillDispSettings->setAccessibleName(
-        QStringLiteral("Заполнить: Индикация, Предупредит., Аварийная, Отсутствует, "
-                       "Обратная предупред., Обратная аварийная"));
     connect(SBFillDispSettings, &PictureButton::clicked, this,
             [this] { m_host.SBShowPopup(SBFillDispSettings); });
 

@@ -3,6 +3,7 @@
 #include "model/output_activation.h"
 #include "pages/page_host.h"
 #include "widgets/click_grid.h"
+#include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/picture_button.h"
 #include "widgets/rotated_text_delegate.h"
@@ -37,14 +38,7 @@ TStructurePage::TStructurePage(PageHost& host, QWidget* parent)
     : EditorPage(host, QStringLiteral("AdvOfficePage7"), parent)
 {
     ASGCrossBar = new ClickGrid(Columns, Rows, this);
-    ASGCrossBar->setObjectName(QStringLiteral("ASGCrossBar"));
-    ASGCrossBar->setAccessibleName(QStringLiteral("Структура"));
-    QFont font(QStringLiteral("Tahoma"));
-    font.setPointSize(8);
-    ASGCrossBar->setFont(font);
-    ASGCrossBar->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    ASGCrossBar->setLineWidth(2);
-    ASGCrossBar->setGeometry(20, 10, 524, 378);
+    StylePageGrid(ASGCrossBar, "ASGCrossBar", QStringLiteral("Структура"), {20, 10, 524, 378});
     ASGCrossBar->setFixedCells(1, 2);
     ASGCrossBar->setColumnWidths({25, 25, 24, 24, 24, 24, 24, 24, 25, 24, 175, 55});
     ASGCrossBar->setRowHeights(RowHeight);
@@ -81,14 +75,8 @@ TStructurePage::TStructurePage(PageHost& host, QWidget* parent)
     N19 = addItem("N19", QStringLiteral("Пусто"), 2, &TStructurePage::N19Click);
 
     // Unlike the other fill buttons, a right click opens nothing here.
-    SBFillCrossBar = new PictureButton(this);
-    SBFillCrossBar->setObjectName(QStringLiteral("SBFillCrossBar"));
-    SBFillCrossBar->setGeometry(555, 10, 40, 25);
-    SBFillCrossBar->setPicture(Icons::FillButtonPicture());
-    SBFillCrossBar->setPopupMenu(PMFillCrossBar);
-    SBFillCrossBar->setMenuOnRightClick(false);
-    SBFillCrossBar->setAccessibleName(
-        QStringLiteral("Заполнить: С модулей БВХ-7, С ModBus, Пусто"));
+    SBFillCrossBar = MakeFillButton(this, "SBFillCrossBar", 555, 10, PMFillCrossBar, false,
+                                    QStringLiteral("Заполнить: С модулей БВХ-7, С ModBus, Пусто"));
     connect(SBFillCrossBar, &PictureButton::clicked, this,
             [this] { m_host.SBShowPopup(SBFillCrossBar); });
 }

@@ -1,10 +1,45 @@
 #include "widgets/control_factory.h"
 
+#include "widgets/icons.h"
+#include "widgets/picture_button.h"
 #include "widgets/rounded_group_box.h"
 
 #include <QCheckBox>
+#include <QFont>
 #include <QLabel>
 #include <QRadioButton>
+#include <QTableWidget>
+
+QFont FormFont()
+{
+    QFont font(QStringLiteral("Tahoma"));
+    font.setPointSize(8);
+    return font;
+}
+
+PictureButton* MakeFillButton(QWidget* parent, const char* name, int x, int y, QMenu* menu,
+                              bool menuOnRightClick, const QString& accessibleName)
+{
+    auto* button = new PictureButton(parent);
+    button->setObjectName(QLatin1String(name));
+    button->setGeometry(x, y, 40, 25);
+    button->setPicture(Icons::FillButtonPicture());
+    button->setPopupMenu(menu);
+    button->setMenuOnRightClick(menuOnRightClick);
+    button->setAccessibleName(accessibleName);
+    return button;
+}
+
+void StylePageGrid(QTableWidget* grid, const char* name, const QString& accessibleName,
+                   const QRect& geometry)
+{
+    grid->setObjectName(QLatin1String(name));
+    grid->setAccessibleName(accessibleName);
+    grid->setFont(FormFont());
+    grid->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    grid->setLineWidth(2);
+    grid->setGeometry(geometry);
+}
 
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y, bool bold)
 {

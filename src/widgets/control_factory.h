@@ -3,7 +3,11 @@
 #include <QRect>
 #include <QString>
 
+class PictureButton;
 class QCheckBox;
+class QFont;
+class QMenu;
+class QTableWidget;
 class QLabel;
 class QRadioButton;
 class QWidget;
@@ -19,4 +23,17 @@ void LabelControl(QLabel* label, QWidget* control);
 
 QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, int x, int y,
                         int width);
+// The forms' font: the pixel positions of the pages are laid out for
+// Tahoma 8 point (the system substitutes its nearest sans serif face).
+QFont FormFont();
+
+// A page's fill button: 40 x 25 at (x, y), the pencil-over-sheet picture,
+// its menu (also on a right click, when asked) and a name for screen readers.
+PictureButton* MakeFillButton(QWidget* parent, const char* name, int x, int y, QMenu* menu,
+                              bool menuOnRightClick, const QString& accessibleName);
+
+// A page's grid: named, in the forms' font, in a sunken frame two pixels wide.
+void StylePageGrid(QTableWidget* grid, const char* name, const QString& accessibleName,
+                   const QRect& geometry);
+
 RoundedGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QRect rect);

@@ -1,5 +1,7 @@
 #include "fake_port_line.h"
 
+#include "link/hex_text.h"
+
 #include <QElapsedTimer>
 #include <QThread>
 
@@ -65,7 +67,7 @@ int64_t FakePortLine::Write(const uint8_t* data, int64_t count, const QDeadlineT
         return 0;
     }
     const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(count));
-    m_script->Events << QStringLiteral("write ") + QString::fromLatin1(bytes.toHex(' ')).toUpper();
+    m_script->Events << QStringLiteral("write ") + HexText(bytes);
     if (!m_script->Answers.isEmpty()) {
         m_errorAt =
             m_script->ParityErrorAt >= 0 ? int(m_input.size()) + m_script->ParityErrorAt : -1;

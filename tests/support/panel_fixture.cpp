@@ -1,6 +1,7 @@
 #include "panel_fixture.h"
 
 #include "app/tfmbparam.h"
+#include "link/hex_text.h"
 #include "link/port_registry.h"
 
 #include <QComboBox>
@@ -33,7 +34,7 @@ QStringList PanelFixture::requestsHex() const
 {
     QStringList out;
     for (const QByteArray& frame : panel.Requests())
-        out << QString::fromLatin1(frame.toHex(' ')).toUpper();
+        out << HexText(frame);
     return out;
 }
 
