@@ -6,12 +6,14 @@
 #include "link/port_registry.h"
 #include "model/address_rule.h"
 #include "model/command_error.h"
+#include "model/mbus_settings.h"
 #include "simulated_panel.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFileInfo>
 #include <QTime>
 
 #include <pthread.h>
@@ -45,9 +47,12 @@ bool ParseFirmware(const QString& text, uint8_t& major, uint8_t& minor)
 void PrintFrame(SimulatedPanel::Direction direction, const QByteArray& frame)
 {
     const char* label = direction == SimulatedPanel::Direction::Request ? "request" : "answer ";
-    std::printf("%s  %s  %s\n",
+    // An exception "illegal function" answers a request the panel does not know.
+    const bool illegal = direction == SimulatedPanel::Direction::Answer && frame.size() >= 3 &&
+                         (uint8_t(frame[1]) & 0x80) && frame[2] == 0x01;
+    std::printf("%s  %s  %s%s\n",
                 qPrintable(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"))), label,
-                qPrintable(HexText(frame)));
+                qPrintable(HexText(frame)), illegal ? "  (illegal function)" : "");
     std::fflush(stdout);
 }
 
@@ -121,6 +126,15 @@ int main(int argc, char** argv)
         {portName, portsDir, address, family, ident, firmware, revision, load, save, fault});
     parser.process(app);
 
+    // A path the image cannot be saved to is found now, not after a session.
+    if (parser.isSet(save)) {
+        const QFileInfo target(parser.value(save));
+        const QFileInfo folder(target.absolutePath());
+        if (target.isDir() || (target.exists() && !target.isWritable()) || !folder.isDir() ||
+            !folder.isWritable())
+            return Fail(QStringLiteral("--save %1: cannot write there").arg(parser.value(save)));
+    }
+
     SimulatedPanel panel;
     int familyCode = 0;
     if (parser.isSet(load)) {
@@ -172,7 +186,12 @@ int main(int argc, char** argv)
     // The other panels of the line: the same identity, configuration and faults.
     for (const uint8_t other : addresses->mid(1)) {
         panel.AddPanel(other);
-        panel.SetImageAt(other, panel.Image());
+        if (parser.isSet(load)) {
+            // The file's configuration, with the panel's own address in block 1.
+            ConfigImage image = panel.Image();
+            image[MBusSettings::NetAddress] = other;
+            panel.SetImageAt(other, image);
+        }
         for (const QString& script : parser.values(fault))
             panel.AddFaultAt(other, *PanelFault::Parse(script));
     }

@@ -4,6 +4,8 @@
 #include "link/block_lengths.h"
 #include "link/crc16.h"
 #include "link/modbus_codes.h"
+#include "model/mbus_settings.h"
+#include "model/new_configuration.h"
 
 #include <algorithm>
 #include <cstring>
@@ -29,6 +31,33 @@ void AppendCrc(QByteArray& frame)
 }
 
 }  // namespace
+
+PanelResponder::PanelResponder() : m_image(NewConfigurationImage())
+{
+    SetAddress(m_identity.Address);
+    StampBlockCrcs(m_image);
+}
+
+void PanelResponder::SetAddress(uint8_t address)
+{
+    m_identity.Address = address;
+    m_image[MBusSettings::NetAddress] = address;
+}
+
+bool PanelResponder::Listens(int baudRate, bool twoStopBits) const
+{
+    return baudRate == m_identity.BaudRate && twoStopBits == m_identity.TwoStopBits;
+}
+
+void PanelResponder::TakeLineSettingsIntoUse()
+{
+    // A panel keeps its address when block 1 holds 0, which it cannot answer at.
+    if (const uint8_t address = m_image[MBusSettings::NetAddress]; address != 0)
+        m_identity.Address = address;
+    if (const auto row = BaudRowForDivisor(m_image[MBusSettings::BaudDivisor]))
+        m_identity.BaudRate = BaudRateTable[*row].BitsPerSecond;
+    m_identity.TwoStopBits = m_image[MBusSettings::LineFlags] & MBusSettings::TwoStopBits;
+}
 
 std::array<uint8_t, 4> PanelResponder::FamilyIdent(int family)
 {
@@ -104,6 +133,9 @@ PanelAnswer PanelResponder::Respond(const QByteArray& request)
             ? ExceptionAnswer(At(request, 1), fault.ExceptionCode)
             : NormalAnswer(kind, block, request, fault.Kind == PanelFault::Action::ApplyNotStarted);
     AppendCrc(frame);
+    // The answer leaves at the settings in use; then the new ones apply.
+    if (kind == PanelRequest::ApplyConfig && fault.Kind == PanelFault::Action::Answer)
+        TakeLineSettingsIntoUse();
     if (fault.CorruptCrc)
         frame[frame.size() - 1] = char(frame.at(frame.size() - 1) ^ 0x5A);
     frame.append(QByteArray(fault.ExtraBytes, JunkByte));

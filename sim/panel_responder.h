@@ -17,6 +17,9 @@ struct PanelIdentity {
     uint8_t FirmwareMajor = 1;
     uint8_t FirmwareMinor = 7;
     uint8_t HardwareRevision = 1;
+    // The line settings the panel listens at (its block 1 in use).
+    int BaudRate = 9600;
+    bool TwoStopBits = true;
 };
 
 // What the panel sends back for one request.
@@ -32,6 +35,9 @@ struct PanelAnswer {
 // answers only intact requests to its own address.
 class PanelResponder {
 public:
+    // Starts with the new configuration, block 1 holding its own address
+    // and line settings.
+    PanelResponder();
     // The identification of a family: 0 ОРЛ-07, 1 ОРЛ-09.
     static std::array<uint8_t, 4> FamilyIdent(int family);
     // The kind of a request frame, and its block number for block requests.
@@ -46,6 +52,12 @@ public:
     void ClearFaults() { m_faults.clear(); }
     const QList<PanelFault>& Faults() const { return m_faults; }
 
+    // Sets the address in use and the address of block 1 alike.
+    void SetAddress(uint8_t address);
+    // True when the line runs at the settings the panel listens at. Parity
+    // is not compared: a pseudo-terminal does not carry it.
+    bool Listens(int baudRate, bool twoStopBits) const;
+
     int ApplyCount() const { return m_applyCount; }
     int BlocksWritten() const { return m_blocksWritten; }
 
@@ -57,9 +69,11 @@ private:
     QByteArray NormalAnswer(PanelRequest request, int block, const QByteArray& frame,
                             bool applyNotStarted);
     QByteArray ExceptionAnswer(uint8_t function, uint8_t code) const;
+    // After an apply: the address and line settings of block 1 in use.
+    void TakeLineSettingsIntoUse();
 
     PanelIdentity m_identity;
-    ConfigImage m_image{};
+    ConfigImage m_image;
     QList<PanelFault> m_faults;
     int m_applyCount = 0;
     int m_blocksWritten = 0;

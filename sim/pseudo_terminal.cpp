@@ -1,5 +1,7 @@
 #include "pseudo_terminal.h"
 
+#include "terminal_speed.h"
+
 #include <fcntl.h>
 #include <pty.h>
 #include <termios.h>
@@ -35,6 +37,8 @@ bool PseudoTerminal::Open(QString* error)
     if (::tcgetattr(m_slave, &tio) != 0)
         return fail("tcgetattr");
     ::cfmakeraw(&tio);
+    ::cfsetspeed(&tio, B9600);
+    tio.c_cflag |= CSTOPB;
     if (::tcsetattr(m_slave, TCSANOW, &tio) != 0)
         return fail("tcsetattr");
     for (int fd : {m_master, m_slave})
@@ -51,4 +55,9 @@ void PseudoTerminal::Close()
         ::close(m_master);
     m_master = m_slave = -1;
     m_slavePath.clear();
+}
+
+bool PseudoTerminal::LineSettings(int& baudRate, bool& twoStopBits) const
+{
+    return m_slave >= 0 && TerminalLineSettings(m_slave, baudRate, twoStopBits);
 }

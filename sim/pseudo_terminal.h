@@ -20,6 +20,9 @@ public:
     int MasterFd() const { return m_master; }
     // e.g. /dev/pts/3
     QString SlavePath() const { return m_slavePath; }
+    // The baud rate and stop bits the tool's side has set; false when the
+    // line is closed or the rate is not a standard one.
+    bool LineSettings(int& baudRate, bool& twoStopBits) const;
 
 private:
     int m_master = -1;

@@ -19,6 +19,21 @@ qint64 NowMs()
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
+// Two answers on the line at once: the drivers fight and the receiver gets
+// neither. Each bit is low where either sender drives it low, the second
+// half a character behind the first.
+QByteArray CollidedFrames(const QByteArray& a, const QByteArray& b)
+{
+    QByteArray out(std::max(a.size(), b.size()), char(0xFF));
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        const uint8_t x = i < a.size() ? uint8_t(a[i]) : 0xFF;
+        const uint8_t now = i < b.size() ? uint8_t(b[i]) : 0xFF;
+        const uint8_t before = i > 0 && i - 1 < b.size() ? uint8_t(b[i - 1]) : 0xFF;
+        out[i] = char(x & uint8_t((now << 4) | (before >> 4)));
+    }
+    return out;
+}
+
 qint64 NowUs()
 {
     using namespace std::chrono;
@@ -110,27 +125,37 @@ void SimulatedPanel::HandleInput(qint64 nowMs, RequestFramer& framer, QList<Sche
         framer.Feed(QByteArray(chunk, int(n)), nowMs);
     }
     while (const auto frame = framer.Next()) {
-        PanelAnswer answer;
+        int baudRate = 0;
+        bool twoStopBits = false;
+        const bool lineKnown = m_pty.LineSettings(baudRate, twoStopBits);
+        QList<PanelAnswer> answers;
         {
             std::lock_guard lock(m_mutex);
             m_requests << *frame;
             m_timeline << TimedFrame{Direction::Request, *frame, NowUs()};
+            // Every panel on the line hears the request; those that listen
+            // at the line's settings and are addressed answer, together.
             for (PanelResponder& responder : m_panels) {
-                answer = responder.Respond(*frame);
-                if (answer.Send)
-                    break;
+                if (!lineKnown || !responder.Listens(baudRate, twoStopBits))
+                    continue;
+                const PanelAnswer one = responder.Respond(*frame);
+                if (one.Send || one.Vanish)
+                    answers << one;
             }
         }
         m_changed.notify_all();
         Log(Direction::Request, *frame);
+        if (answers.isEmpty())
+            continue;
+        PanelAnswer answer = answers.first();
         if (answer.Vanish) {
             // Both ends the panel holds go: the tool's side of the line is dead.
             m_pty.Close();
             scheduled.clear();
             return;
         }
-        if (!answer.Send)
-            continue;
+        for (const PanelAnswer& other : answers.mid(1))
+            answer.Bytes = CollidedFrames(answer.Bytes, other.Bytes);
         const Scheduled item{nowMs + answer.DelayMs, answer.Bytes};
         const auto at = std::upper_bound(
             scheduled.begin(), scheduled.end(), item,
@@ -188,7 +213,7 @@ void SimulatedPanel::Log(Direction direction, const QByteArray& frame) const
 void SimulatedPanel::SetAddress(uint8_t address)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Identity().Address = address;
+    m_panels[0].SetAddress(address);
 }
 
 void SimulatedPanel::SetFamily(int family)
@@ -214,6 +239,23 @@ void SimulatedPanel::SetHardwareRevision(uint8_t revision)
 {
     std::lock_guard lock(m_mutex);
     m_panels[0].Identity().HardwareRevision = revision;
+}
+
+void SimulatedPanel::SetLineSettings(int baudRate, bool twoStopBits)
+{
+    std::lock_guard lock(m_mutex);
+    m_panels[0].Identity().BaudRate = baudRate;
+    m_panels[0].Identity().TwoStopBits = twoStopBits;
+}
+
+bool SimulatedPanel::AddPanelAlike(uint8_t address)
+{
+    std::lock_guard lock(m_mutex);
+    PanelResponder responder;
+    responder.Identity() = m_panels[0].Identity();
+    responder.SetAddress(address);
+    m_panels << responder;
+    return true;
 }
 
 PanelIdentity SimulatedPanel::Identity() const
@@ -329,7 +371,7 @@ bool SimulatedPanel::AddPanel(uint8_t address)
         return false;
     PanelResponder responder;
     responder.Identity() = m_panels[0].Identity();
-    responder.Identity().Address = address;
+    responder.SetAddress(address);
     m_panels << responder;
     return true;
 }

@@ -44,6 +44,9 @@ public:
     void SetIdentBytes(const std::array<uint8_t, 4>& ident);
     void SetFirmware(uint8_t major, uint8_t minor);
     void SetHardwareRevision(uint8_t revision);
+    // The baud rate and stop bits the first panel listens at (9600, two at
+    // start); an apply takes those of block 1 into use.
+    void SetLineSettings(int baudRate, bool twoStopBits);
     PanelIdentity Identity() const;
 
     ConfigImage Image() const;
@@ -55,9 +58,15 @@ public:
     void ClearFaults();
 
     // Further panels on the same line, as panels share an RS-485 bus: each
-    // at its own address with its own memory and faults, the identity
-    // copied from the first panel. The calls above concern the first panel.
+    // at its own address with its own memory (the new configuration with
+    // that address) and faults, the identity copied from the first panel.
+    // The calls above concern the first panel. The address calls name the
+    // address a panel answers at now (it changes when an apply takes a new
+    // one from block 1).
     bool AddPanel(uint8_t address);
+    // A further panel even at an address that is taken: both answer at
+    // once and their frames collide, as on a real line.
+    bool AddPanelAlike(uint8_t address);
     QList<uint8_t> Addresses() const;
     ConfigImage ImageAt(uint8_t address) const;
     void SetImageAt(uint8_t address, const ConfigImage& image);

@@ -1,15 +1,20 @@
 #include "cli/cli_device.h"
 
 #include "cli/cli_files.h"
+#include "cli/cli_report.h"
 
 #include "files/config_file.h"
 #include "link/block_crc.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
+#include "link/panel_programming.h"
+#include "link/panel_scan.h"
 #include "link/pause.h"
 #include "link/port_registry.h"
 #include "model/command_error.h"
+#include "model/mbus_settings.h"
+#include "text/config_fields.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -19,6 +24,75 @@
 
 namespace {
 constexpr unsigned long StepPauseMs = 20;
+using Status = CliReport::Status;
+
+Status StatusOf(PanelOutcome outcome)
+{
+    switch (outcome) {
+        case PanelOutcome::Done: return Status::Ok;
+        case PanelOutcome::NotConfirmed: return Status::NotConfirmed;
+        case PanelOutcome::Differs: return Status::Differs;
+        case PanelOutcome::Failed: return Status::Failed;
+    }
+    return Status::Failed;
+}
+
+QJsonObject FirmwareJson(const FirmwareInfo& fw)
+{
+    return {{"major", fw.Major}, {"minor", fw.Minor}, {"hardware_revision", fw.HardwareRevision}};
+}
+
+QString FirmwareText(const FirmwareInfo& fw)
+{
+    return QStringLiteral("ПО %1.%2, ревизия аппаратуры 0x%3")
+        .arg(fw.Major)
+        .arg(fw.Minor)
+        .arg(QStringLiteral("%1").arg(fw.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper());
+}
+
+QJsonObject DifferenceJson(const FieldDifference& d)
+{
+    return {{"path", d.Row->Path},
+            {"label", d.Row->Label},
+            {"block", d.Row->Block},
+            {"offset", d.Row->Offset - BlockDirectory[d.Row->Block].Offset},
+            {"panel", d.A},
+            {"file", d.B},
+            {"panel_text", FieldValueText(*d.Row, d.A)},
+            {"file_text", FieldValueText(*d.Row, d.B)}};
+}
+
+// The read-back of a panel against what it should hold, for the result.
+void AddReadBack(const PanelResult& r, QJsonObject& json, QStringList* lines)
+{
+    json.insert("verified", r.Verified);
+    if (!r.FirstDifference) {
+        json.insert("first_difference", QJsonValue::Null);
+        return;
+    }
+    const int at = *r.FirstDifference;
+    const int block = [at] {
+        for (int b = 0; b < DeviceBlockCount; ++b)
+            if (at < BlockDirectory[b].CrcOffset())
+                return b;
+        return DeviceBlockCount - 1;
+    }();
+    json.insert("first_difference",
+                QJsonObject{{"block", block},
+                            {"offset", at - BlockDirectory[block].Offset},
+                            {"panel", r.Held[at]},
+                            {"file", r.Expected[at]},
+                            {"text", ByteDifferenceText(at, r.Held[at], r.Expected[at])}});
+    QJsonArray list;
+    for (const FieldDifference& d : DiffFields(r.Held, r.Expected, 0, DeviceBlockCount - 1)) {
+        list << DifferenceJson(d);
+        if (lines)
+            *lines << QStringLiteral("  %1: панель %2, файл %3")
+                          .arg(d.Row->Label, FieldValueText(*d.Row, d.A),
+                               FieldValueText(*d.Row, d.B));
+    }
+    json.insert("differences", list);
+}
 
 // One panel: connect, the command's steps, disconnect on every path.
 class PanelRun {
@@ -44,24 +118,27 @@ public:
     }
     ~PanelRun() { m_link.Disconnect(); }
 
-    // The summary of a panel that went well; throws CommandError otherwise.
-    QString Run(uint8_t address, const std::optional<LoadedConfig>& file, int panels)
+    // The result of one panel; throws CommandError when a step fails, with
+    // `json` and `after` holding what is known by then.
+    Status Run(uint8_t address, const std::optional<LoadedConfig>& file, int panels, QString& text,
+               QJsonObject& json, uint8_t& after, QStringList& details)
     {
         m_settings.AddressText = QString::number(address);
+        after = address;
         const QString& command = m_options.Command;
         if (command == QLatin1String("info")) {
             const int family = m_link.Connect(m_settings, false);
             Pause(StepPauseMs);
             const FirmwareInfo fw = m_link.ReadFirmware(address);
-            return QStringLiteral("%1, ПО %2.%3, ревизия аппаратуры 0x%4")
-                .arg(PanelText::FamilyName(family))
-                .arg(fw.Major)
-                .arg(fw.Minor)
-                .arg(QStringLiteral("%1")
-                         .arg(fw.HardwareRevision, 2, 16, QLatin1Char('0'))
-                         .toUpper());
+            json.insert("family", family);
+            json.insert("family_text", PanelText::FamilyName(family));
+            json.insert("firmware", FirmwareJson(fw));
+            text = PanelText::FamilyName(family) + QStringLiteral(", ") + FirmwareText(fw);
+            return Status::Ok;
         }
         if (command == QLatin1String("read")) {
+            const QString name = ReadOutputName(m_options.Output, address, panels > 1);
+            RefuseFolder(name);
             const int family = m_link.Connect(m_settings, true);
             Pause(StepPauseMs);
             // Blocks 7..9 are not the panel's: from the base file, else those
@@ -69,26 +146,69 @@ public:
             ConfigImage image = file ? file->Image : ConfigImage{};
             m_link.ReadBlocks(address, image);
             StampBlockCrcs(image);
-            const QString name = ReadOutputName(m_options.Output, address, panels > 1);
             WriteConfigFile(name, EncodeConfigFile(image, family, QDateTime::currentDateTime()));
-            return QStringLiteral("%1 считана в %2").arg(PanelText::FamilyName(family), name);
+            json.insert("family", family);
+            json.insert("family_text", PanelText::FamilyName(family));
+            json.insert("file", name);
+            text = QStringLiteral("%1 считана в %2").arg(PanelText::FamilyName(family), name);
+            return Status::Ok;
         }
         if (command == QLatin1String("write")) {
-            m_link.Connect(m_settings, true);
-            m_link.WriteBlocks(address, file->Image);
-            if (!m_options.Apply)
-                return QStringLiteral("записано");
-            Pause(StepPauseMs);
-            m_link.Apply(address);
-            return QStringLiteral("записано и применено");
+            WritePlan plan;
+            plan.Image = file->Image;
+            plan.Family = file->FamilyCode;
+            plan.Force = m_options.Force;
+            plan.Apply = m_options.Apply;
+            plan.Verify = m_options.Verify;
+            plan.WaitMs = m_options.WaitSeconds * 1000;
+            if (m_options.NetAddress == QLatin1String("file")) {
+                plan.AddressRule = WritePlan::Address::File;
+            } else if (!m_options.NetAddress.isEmpty()) {
+                plan.AddressRule = WritePlan::Address::Given;
+                plan.GivenAddress = uint8_t(m_options.NetAddress.toInt());
+            }
+            PanelResult r;
+            try {
+                WritePanel(m_link, m_settings, plan, r);
+            } catch (const CommandError&) {
+                after = r.AddressAfter ? r.AddressAfter : address;
+                throw;
+            }
+            after = r.AddressAfter;
+            json.insert("family", r.PanelFamily);
+            json.insert("applied", m_options.Apply);
+            AddReadBack(r, json, nullptr);
+            text = r.Message;
+            if (r.FirstDifference)
+                text = QStringLiteral("ошибка: при проверке ") +
+                       ByteDifferenceText(*r.FirstDifference, r.Held[*r.FirstDifference],
+                                          r.Expected[*r.FirstDifference]);
+            return StatusOf(r.Outcome);
+        }
+        if (command == QLatin1String("verify")) {
+            const PanelResult r = VerifyPanel(m_link, m_settings, file->Image, file->FamilyCode);
+            json.insert("family", r.PanelFamily);
+            AddReadBack(r, json, &details);
+            text = r.Message;
+            return StatusOf(r.Outcome);
         }
         m_link.Connect(m_settings, true);  // apply
         Pause(StepPauseMs);
-        m_link.Apply(address);
-        return QStringLiteral("применено");
+        if (!m_link.Apply(address)) {
+            text = PanelText::ApplyUnanswered();
+            return Status::NotConfirmed;
+        }
+        text = QStringLiteral("применено");
+        return Status::Ok;
     }
 
 private:
+    static void RefuseFolder(const QString& name)
+    {
+        if (QFileInfo(name).isDir())
+            throw CommandError(QStringLiteral("%1: это папка, а не файл").arg(name));
+    }
+
     const CliOptions& m_options;
     TModbus m_channel;
     PanelLink m_link;
@@ -96,7 +216,21 @@ private:
     QTextStream& m_err;
     QElapsedTimer m_clock;
 };
+
+QString ParityWord(int parity)
+{
+    return parity == 1   ? QStringLiteral("odd")
+           : parity == 2 ? QStringLiteral("even")
+                         : QStringLiteral("none");
+}
 }  // namespace
+
+QString PortDevicePath(const QString& port)
+{
+    if (port.contains(QLatin1Char('/')))
+        return port;
+    return PortRegistry().DevicePath(port);
+}
 
 QString ReadOutputName(const QString& output, uint8_t address, bool several)
 {
@@ -109,21 +243,24 @@ QString ReadOutputName(const QString& output, uint8_t address, bool several)
            (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
 }
 
-int RunPorts(QTextStream& out)
+int RunPorts(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
     const PortRegistry registry;
+    CliReport report(options, out, err);
     for (const QString& name : registry.PortNames())
-        out << name << '\n';
-    return CliExit::Ok;
+        report.Add(Status::Ok, name, QString(),
+                   QJsonObject{{"name", name}, {"device", registry.DevicePath(name)}});
+    return report.Finish("ports");
 }
 
 int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
-    // The file the write sends, or the base of a read.
+    // The file a write sends or a verify compares, or the base of a read.
     std::optional<LoadedConfig> file;
-    const bool write = options.Command == QLatin1String("write");
-    if (write || (options.Command == QLatin1String("read") && !options.Base.isEmpty())) {
-        const QString& path = write ? options.Files.first() : options.Base;
+    const bool takesFile =
+        options.Command == QLatin1String("write") || options.Command == QLatin1String("verify");
+    if (takesFile || (options.Command == QLatin1String("read") && !options.Base.isEmpty())) {
+        const QString& path = takesFile ? options.Files.first() : options.Base;
         file = LoadCliFile(path, err);
         if (!file)
             return CliExit::Failed;
@@ -131,36 +268,107 @@ int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& e
             err << QStringLiteral("%1: файл версии 1.60 импортирован\n").arg(path);
     }
 
-    const PortRegistry registry;
-    const QString devicePath = registry.DevicePath(options.Port);
+    const QString devicePath = PortDevicePath(options.Port);
     const int panels = int(options.Addresses.size());
-    int failed = 0;
+    CliReport report(options, out, err);
     int done = 0;
     for (const uint8_t address : options.Addresses) {
-        ++done;
-        if (panels > 1)
-            err << QStringLiteral("[%1/%2] №%3\n").arg(done).arg(panels).arg(address);
-        err.flush();
-        QString summary;
-        bool ok = true;
+        report.Progress(++done, panels, address);
+        QString text;
+        QStringList details;
+        QJsonObject json{{"address", address}};
+        uint8_t after = address;
+        Status status;
         try {
             PanelRun run(options, devicePath, err);
-            summary = run.Run(address, file, panels);
+            status = run.Run(address, file, panels, text, json, after, details);
         } catch (const CommandError& e) {
-            ok = false;
-            summary = QStringLiteral("ошибка: ") + ErrorBoxText(e.Message());
+            status = Status::Failed;
+            text = QStringLiteral("ошибка: ") + ErrorBoxText(e.Message());
             if (!e.Detail().isEmpty())
                 err << e.Detail() << '\n';
         }
-        out << QStringLiteral("№%1: %2\n").arg(address).arg(summary);
-        out.flush();
-        if (!ok) {
-            ++failed;
-            if (options.StopOnError)
-                break;
-        }
+        json.insert("address_after", after);
+        if (status == Status::NotConfirmed && !text.startsWith(QStringLiteral("не подтверждено")))
+            text = QStringLiteral("не подтверждено: ") + text;
+        const QString message = text;
+        QString line = QStringLiteral("№%1: %2").arg(address).arg(text);
+        if (options.Command == QLatin1String("write"))
+            line += QStringLiteral("; адрес %1").arg(after);
+        if (!details.isEmpty())
+            line += QLatin1Char('\n') + details.join(QLatin1Char('\n'));
+        report.Add(status, line, message, json);
+        if (status == Status::Failed && options.StopOnError)
+            break;
     }
-    if (panels > 1)
-        err << QStringLiteral("Панелей: %1, с ошибкой: %2\n").arg(done).arg(failed);
-    return failed == 0 ? CliExit::Ok : CliExit::Failed;
+    if (panels > 1 && !options.Json)
+        err << QStringLiteral("Панелей: %1\n").arg(done);
+    return report.Finish("panels", QJsonObject{{"port", options.Port}});
+}
+
+int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
+{
+    TModbus channel;
+    PanelScan scan(channel);
+    LinkSettings settings;
+    settings.PortName = options.Port;
+    settings.DevicePath = PortDevicePath(options.Port);
+    QList<LinkSettings> tries;
+    if (options.AllSettings) {
+        for (const BaudRateRow& row : BaudRateTable)
+            for (const int stop : {2, 0})
+                for (const int parity : {0, 2, 1}) {
+                    settings.BaudRate = row.BitsPerSecond;
+                    settings.StopBits = stop;
+                    settings.Parity = parity;
+                    tries << settings;
+                }
+    } else {
+        settings.BaudRate = options.BaudRate;
+        settings.StopBits = options.StopBits;
+        settings.Parity = options.Parity;
+        tries << settings;
+    }
+    CliReport report(options, out, err);
+    QList<uint8_t> left = options.Addresses;
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        for (const LinkSettings& s : tries) {
+            const auto progress = [&](int done, int total) {
+                if (done % 8 == 0 || done == total)
+                    report.Progress(done, total, left.value(done - 1));
+            };
+            for (const ScanHit& hit : scan.Scan(s, left, options.TimeoutMs, progress)) {
+                left.removeAll(hit.Address);
+                QString text = hit.Device;
+                if (hit.HasFirmware)
+                    text += QStringLiteral(", ") + FirmwareText(hit.Firmware);
+                const QString line = QStringLiteral("№%1: %2; %3 бод, стоп-битов %4, паритет %5")
+                                         .arg(hit.Address)
+                                         .arg(text)
+                                         .arg(hit.BaudRate)
+                                         .arg(hit.StopBits == 2 ? 2 : 1)
+                                         .arg(ParityWord(hit.Parity));
+                QJsonObject json{{"address", hit.Address},
+                                 {"device", hit.Device},
+                                 {"family", hit.Family},
+                                 {"baud_rate", hit.BaudRate},
+                                 {"stop_bits", hit.StopBits == 2 ? 2 : 1},
+                                 {"parity", ParityWord(hit.Parity)}};
+                json.insert("firmware", hit.HasFirmware ? QJsonValue(FirmwareJson(hit.Firmware))
+                                                        : QJsonValue(QJsonValue::Null));
+                report.Add(Status::Ok, line, text, json);
+            }
+        }
+    } catch (const CommandError& e) {
+        err << QStringLiteral("orlix-cli: ") << ErrorBoxText(e.Message()) << '\n';
+        report.Finish("panels", QJsonObject{{"port", options.Port}});
+        return CliExit::Failed;
+    }
+    err << QStringLiteral("Опрошено адресов: %1 за %2 мс\n")
+               .arg(options.Addresses.size())
+               .arg(clock.elapsed());
+    return report.Finish(
+        "panels", QJsonObject{{"port", options.Port}, {"elapsed_ms", qint64(clock.elapsed())}});
 }

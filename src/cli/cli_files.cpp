@@ -1,46 +1,88 @@
 #include "cli/cli_files.h"
 
+#include "cli/cli_report.h"
 #include "cli/config_listing.h"
 #include "files/config_file.h"
+#include "files/config_file_header.h"
+#include "link/panel_link.h"
 #include "model/command_error.h"
+#include "text/config_document.h"
+#include "text/config_fields.h"
 
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 
 #include <optional>
 
 namespace {
+using Status = CliReport::Status;
+
 QString VersionOf(const LoadedConfig& c)
 {
     return c.IsImport ? QStringLiteral("1.60") : QStringLiteral("1.70");
 }
+
+void PrintJson(QTextStream& out, const QString& command, QJsonObject root)
+{
+    root.insert("schema_version", JsonSchemaVersion);
+    root.insert("command", command);
+    out << QJsonDocument(root).toJson(QJsonDocument::Indented);
+}
 }  // namespace
+
+QString FileErrorText(const QString& path, const QString& message)
+{
+    const QString text = ErrorBoxText(message);
+    if (text.contains(path) || text.contains(QFileInfo(path).absoluteFilePath()))
+        return text;
+    return path + QStringLiteral(": ") + text;
+}
 
 std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err)
 {
     try {
         return LoadConfigFile(path, [] { return true; });
     } catch (const CommandError& e) {
-        err << ErrorBoxText(e.Message()) << '\n';
+        err << "orlix-cli: " << FileErrorText(path, e.Message()) << '\n';
         return std::nullopt;
     }
 }
 
-int RunCheck(const CliOptions& options, QTextStream& out)
+int RunCheck(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
-    int failed = 0;
+    CliReport report(options, out, err);
     for (const QString& path : options.Files) {
+        const QFileInfo info(path);
+        const qint64 size = info.isFile() ? info.size() : -1;
+        QJsonObject json{{"file", path}, {"size", size >= 0 ? QJsonValue(size) : QJsonValue()}};
+        const QString sizeText = size >= 0 ? QStringLiteral("%1 байт").arg(size) : QString();
         try {
             const LoadedConfig loaded = LoadConfigFile(path, [] { return true; });
-            out << QStringLiteral("%1: v%2, семейство %3, CRC блоков 0-9 верны\n")
-                       .arg(path, VersionOf(loaded))
-                       .arg(loaded.FamilyCode);
+            json.insert("version", VersionOf(loaded));
+            json.insert("family", loaded.FamilyCode);
+            if (size != ConfigFileSize) {
+                const QString message =
+                    QStringLiteral("размер %1 байт, а файл конфигурации - %2 байт")
+                        .arg(size)
+                        .arg(ConfigFileSize);
+                report.Add(Status::Failed, QStringLiteral("%1: ошибка: %2").arg(path, message),
+                           message, json);
+                continue;
+            }
+            const QString message = QStringLiteral("%1, v%2, семейство %3, CRC блоков 0-9 верны")
+                                        .arg(sizeText, VersionOf(loaded))
+                                        .arg(loaded.FamilyCode);
+            report.Add(Status::Ok, QStringLiteral("%1: %2").arg(path, message), message, json);
         } catch (const CommandError& e) {
-            ++failed;
-            out << QStringLiteral("%1: ошибка: %2\n").arg(path, ErrorBoxText(e.Message()));
+            QString message = ErrorBoxText(e.Message());
+            if (!sizeText.isEmpty())
+                message = sizeText + QStringLiteral(", ") + message;
+            report.Add(Status::Failed, QStringLiteral("%1: ошибка: %2").arg(path, message), message,
+                       json);
         }
     }
-    return failed == 0 ? CliExit::Ok : CliExit::Failed;
+    return report.Finish("files");
 }
 
 int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
@@ -49,15 +91,14 @@ int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
     const auto loaded = LoadCliFile(path, err);
     if (!loaded)
         return CliExit::Failed;
-    const Listing listing = ListConfiguration(loaded->Image, loaded->FamilyCode);
     if (options.Json) {
-        QJsonObject root = ListingJson(listing, loaded->Image);
-        root.insert("file", path);
-        root.insert("version", VersionOf(*loaded));
-        out << QJsonDocument(root).toJson(QJsonDocument::Indented);
+        PrintJson(out, options.Command,
+                  {{"file", path},
+                   {"file_version", VersionOf(*loaded)},
+                   {"configuration", ConfigDocument(loaded->Image, loaded->FamilyCode)}});
     } else {
         out << QStringLiteral("Файл: %1 (v%2)\n").arg(path, VersionOf(*loaded))
-            << ListingText(listing);
+            << ListingText(ListConfiguration(loaded->Image, loaded->FamilyCode));
     }
     return CliExit::Ok;
 }
@@ -68,20 +109,40 @@ int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err)
     const auto b = LoadCliFile(options.Files[1], err);
     if (!a || !b)
         return CliExit::Usage;
-    const QList<ListingDifference> differences = DiffListings(
-        ListConfiguration(a->Image, a->FamilyCode), ListConfiguration(b->Image, b->FamilyCode));
-    if (options.Json) {
-        QJsonArray list;
-        for (const ListingDifference& d : differences)
-            list << QJsonObject{{"key", d.Key}, {"label", d.Label}, {"a", d.A}, {"b", d.B}};
-        const QJsonObject root{{"a", options.Files[0]},
-                               {"b", options.Files[1]},
-                               {"equal", differences.isEmpty()},
-                               {"differences", list}};
-        out << QJsonDocument(root).toJson(QJsonDocument::Indented);
-    } else {
-        for (const ListingDifference& d : differences)
-            out << QStringLiteral("%1: %2 -> %3\n").arg(d.Label, d.A, d.B);
+    QJsonArray list;
+    QStringList lines;
+    if (a->FamilyCode != b->FamilyCode) {
+        list << QJsonObject{{"path", "family"},
+                            {"label", "Семейство"},
+                            {"a", a->FamilyCode},
+                            {"b", b->FamilyCode},
+                            {"a_text", PanelText::FamilyName(a->FamilyCode)},
+                            {"b_text", PanelText::FamilyName(b->FamilyCode)}};
+        lines << QStringLiteral("Семейство: %1 -> %2")
+                     .arg(PanelText::FamilyName(a->FamilyCode),
+                          PanelText::FamilyName(b->FamilyCode));
     }
-    return differences.isEmpty() ? CliExit::Ok : CliExit::Failed;
+    for (const FieldDifference& d : DiffFields(a->Image, b->Image)) {
+        const QString ta = FieldValueText(*d.Row, d.A);
+        const QString tb = FieldValueText(*d.Row, d.B);
+        list << QJsonObject{{"path", d.Row->Path},
+                            {"label", d.Row->Label},
+                            {"block", d.Row->Block},
+                            {"offset", d.Row->Offset - BlockDirectory[d.Row->Block].Offset},
+                            {"a", d.A},
+                            {"b", d.B},
+                            {"a_text", ta},
+                            {"b_text", tb}};
+        lines << QStringLiteral("%1: %2 -> %3").arg(d.Row->Label, ta, tb);
+    }
+    if (options.Json)
+        PrintJson(out, options.Command,
+                  {{"a", options.Files[0]},
+                   {"b", options.Files[1]},
+                   {"equal", list.isEmpty()},
+                   {"differences", list}});
+    else
+        for (const QString& line : lines)
+            out << line << '\n';
+    return list.isEmpty() ? CliExit::Ok : CliExit::Failed;
 }

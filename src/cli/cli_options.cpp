@@ -4,142 +4,247 @@
 #include "model/mbus_settings.h"
 
 #include <QCommandLineParser>
+#include <QHash>
+#include <QRegularExpression>
 
 namespace {
-const QStringList DeviceCommands{"info", "read", "write", "apply"};
-const QStringList Commands{"ports", "info", "read", "write", "apply", "show", "diff", "check"};
 
-// How many files each command takes: {least, most}; -1 for no limit.
-std::pair<int, int> FileCount(const QString& command)
+struct CommandRow {
+    const char* Name;
+    const char* Synopsis;
+    const char* Text;
+    int LeastFiles;
+    int MostFiles;  // -1: no limit
+    bool OnLine;    // needs --port
+};
+
+const CommandRow Commands[] = {
+    {"ports", "", "последовательные порты и зарегистрированные виртуальные порты", 0, 0, false},
+    {"info", "--port NAME", "тип прибора, версия ПО и ревизия аппаратуры панели", 0, 0, true},
+    {"read", "--port NAME -o FILE.cfg",
+     "считать конфигурацию панели (блоки 0-6) в файл v1.70;\n"
+     "блоки 7-9 из --base FILE.cfg, иначе из новой конфигурации",
+     0, 0, true},
+    {"write", "FILE.cfg --port NAME",
+     "записать блоки 0-6 файла в панель; в блоке 1 остается адрес,\n"
+     "по которому панель найдена (--net-address: другой)",
+     1, 1, true},
+    {"apply", "--port NAME", "применить записанную конфигурацию", 0, 0, true},
+    {"verify", "FILE.cfg --port NAME", "сравнить блоки 0-6 панели с файлом", 1, 1, true},
+    {"scan", "--port NAME", "найти панели на линии (по умолчанию адреса 1-247)", 0, 0, true},
+    {"show", "FILE.cfg", "содержимое файла в терминах страниц", 1, 1, false},
+    {"diff", "A.cfg B.cfg", "различия двух файлов", 2, 2, false},
+    {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
+};
+
+const QStringList LineCommands{"info", "read", "write", "apply", "verify", "scan"};
+const QStringList AllCommands{"ports",  "info", "read", "write", "apply",
+                              "verify", "scan", "show", "diff",  "check"};
+
+struct OptionRow {
+    QStringList Names;
+    QString Value;  // empty: a flag
+    QStringList Owners;
+    const char* Text;
+};
+
+const QList<OptionRow>& Options()
 {
-    if (command == QLatin1String("write") || command == QLatin1String("show"))
-        return {1, 1};
-    if (command == QLatin1String("diff"))
-        return {2, 2};
-    if (command == QLatin1String("check"))
-        return {1, -1};
-    return {0, 0};
+    static const QList<OptionRow> rows{
+        {{"port"},
+         "NAME",
+         LineCommands,
+         "порт, как его называет команда ports, или путь к устройству (с /)"},
+        {{"address"},
+         "LIST",
+         LineCommands,
+         "адрес 1-255 или список: 1,3,5-9 (по умолчанию 1; scan: 1-247)"},
+        {{"baud"}, "N", LineCommands, "9600, 14400, 19200, 28800, 38400, 57600, 115200 (9600)"},
+        {{"stop-bits"}, "1|2", LineCommands, "стоп-биты (2)"},
+        {{"parity"}, "none|even|odd", LineCommands, "паритет (none)"},
+        {{"stop-on-error"}, {}, LineCommands, "остановиться на первой панели с ошибкой"},
+        {{"trace"}, {}, LineCommands, "все кадры в hex с метками времени в мс (stderr)"},
+        {{"o", "output"},
+         "FILE",
+         {"read"},
+         "файл конфигурации (для нескольких панелей: FILE-N.cfg)"},
+        {{"base"}, "FILE", {"read"}, "блоки 7-9 из этого файла"},
+        {{"apply"}, {}, {"write"}, "после записи применить (и проверить, см. --no-verify)"},
+        {{"net-address"},
+         "N|file",
+         {"write"},
+         "записать в блок 1 адрес N (одна панель; адрес N не должен быть занят)\n"
+         "или адрес из файла (file, одна панель)"},
+        {{"force"}, {}, {"write"}, "записать и файл другого семейства, чем у панели"},
+        {{"verify"}, {}, {"write"}, "прочитать и сравнить после записи"},
+        {{"no-verify"}, {}, {"write"}, "не проверять после --apply"},
+        {{"wait"}, "SECONDS", {"write"}, "ожидание панели после применения, с (5)"},
+        {{"timeout"}, "MS", {"scan"}, "ожидание ответа на адрес, мс (по скорости линии)"},
+        {{"all-settings"}, {}, {"scan"}, "перебрать скорости, стоп-биты и паритет страницы ModBus"},
+        {{"json"}, {}, AllCommands, "результат в JSON (схема: README)"},
+    };
+    return rows;
 }
+
+const CommandRow* FindCommand(const QString& name)
+{
+    for (const CommandRow& row : Commands)
+        if (name == QLatin1String(row.Name))
+            return &row;
+    return nullptr;
+}
+
+QString OptionLine(const OptionRow& o)
+{
+    QString head;
+    for (const QString& n : o.Names)
+        head += (head.isEmpty() ? QString() : QStringLiteral(", ")) +
+                (n.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + n;
+    if (!o.Value.isEmpty())
+        head += QLatin1Char(' ') + o.Value;
+    QString text = QString::fromUtf8(o.Text);
+    text.replace(QLatin1Char('\n'), QStringLiteral("\n") + QString(26, QLatin1Char(' ')));
+    return QStringLiteral("  %1 %2\n").arg(head, -23).arg(text);
+}
+
+const char* ExitText =
+    "Коды завершения: 0 - успешно (diff, verify: совпадает); 1 - ошибка панели\n"
+    "или файла, панель или файлы различаются; 2 - неверная командная строка;\n"
+    "3 - не подтверждено (панель не ответила на опрос или на применение).\n";
+
 }  // namespace
 
 QString CliUsage()
 {
-    return QStringLiteral(
+    QString text = QStringLiteral(
         "Использование: orlix-cli КОМАНДА [ПАРАМЕТРЫ]\n"
-        "\n"
-        "Команды:\n"
-        "  ports                   последовательные порты и зарегистрированные виртуальные порты\n"
-        "  info                    тип прибора, версия ПО и ревизия аппаратуры панели\n"
-        "  read -o FILE.cfg        считать конфигурацию панели (блоки 0-6) в файл v1.70;\n"
-        "                          блоки 7-9 из --base FILE.cfg, иначе из новой конфигурации\n"
-        "  write FILE.cfg          записать блоки 0-6 файла в панель; --apply: затем применить\n"
-        "  apply                   применить записанную конфигурацию\n"
-        "  show FILE.cfg           содержимое файла в терминах страниц (--json: в JSON)\n"
-        "  diff A.cfg B.cfg        различия двух файлов (--json: в JSON)\n"
-        "  check FILE...           размер, версия и CRC блоков каждого файла\n"
-        "\n"
-        "Параметры связи (info, read, write, apply):\n"
-        "  --port NAME             порт, как его называет команда ports\n"
-        "  --address LIST          адрес 1-255 или список: 1,3,5-9 (по умолчанию 1)\n"
-        "  --baud N                9600, 14400, 19200, 28800, 38400, 57600, 115200 (9600)\n"
-        "  --stop-bits 1|2         стоп-биты (2)\n"
-        "  --parity none|even|odd  паритет (none)\n"
-        "  --stop-on-error         остановиться на первой панели с ошибкой\n"
-        "  --trace                 все кадры в hex с метками времени в мс (stderr)\n"
-        "\n"
-        "  -h, --help              эта справка\n"
-        "  -v, --version           версия\n"
-        "\n"
-        "Коды завершения: 0 - успешно (diff: файлы равны); 1 - ошибка панели или файла\n"
-        "(diff: файлы различаются); 2 - неверная командная строка.\n");
+        "               orlix-cli КОМАНДА --help: справка по команде\n\nКоманды:\n");
+    for (const CommandRow& c : Commands) {
+        QString line = QString::fromUtf8(c.Text);
+        line.replace(QLatin1Char('\n'), QStringLiteral("\n") + QString(26, QLatin1Char(' ')));
+        text += QStringLiteral("  %1 %2\n").arg(QString::fromLatin1(c.Name), -23).arg(line);
+    }
+    text += QStringLiteral("\nПараметры:\n");
+    for (const OptionRow& o : Options())
+        text += OptionLine(o);
+    text += OptionLine({{"h", "help"}, {}, {}, "эта справка"});
+    text += OptionLine({{"v", "version"}, {}, {}, "версия"});
+    return text + QStringLiteral("\n") + QString::fromUtf8(ExitText);
+}
+
+QString CommandUsage(const QString& command)
+{
+    const CommandRow* c = FindCommand(command);
+    if (!c)
+        return CliUsage();
+    QString text =
+        QStringLiteral("Использование: orlix-cli %1 %2 [ПАРАМЕТРЫ]\n\n%3\n\nПараметры:\n")
+            .arg(command, QString::fromLatin1(c->Synopsis), QString::fromUtf8(c->Text));
+    for (const OptionRow& o : Options())
+        if (o.Owners.contains(command))
+            text += OptionLine(o);
+    text += OptionLine({{"h", "help"}, {}, {}, "эта справка"});
+    return text + QStringLiteral("\n") + QString::fromUtf8(ExitText);
 }
 
 CliParse ParseCliArguments(const QStringList& arguments)
 {
     CliParse result;
-    QCommandLineParser parser;
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
-    const QCommandLineOption help({"h", "help"}, {});
-    const QCommandLineOption version({"v", "version"}, {});
-    const QCommandLineOption port("port", {}, "name");
-    const QCommandLineOption address("address", {}, "list");
-    const QCommandLineOption baud("baud", {}, "n");
-    const QCommandLineOption stopBits("stop-bits", {}, "n");
-    const QCommandLineOption parity("parity", {}, "p");
-    const QCommandLineOption trace("trace", {});
-    const QCommandLineOption stopOnError("stop-on-error", {});
-    const QCommandLineOption output({"o", "output"}, {}, "file");
-    const QCommandLineOption base("base", {}, "file");
-    const QCommandLineOption apply("apply", {});
-    const QCommandLineOption json("json", {});
-    parser.addOptions({help, version, port, address, baud, stopBits, parity, trace, stopOnError,
-                       output, base, apply, json});
     auto fail = [&result](const QString& text) {
         result.Error = text;
         return result;
     };
-    if (!parser.parse(arguments))
-        return fail(parser.errorText());
-    result.Help = parser.isSet(help);
-    result.Version = parser.isSet(version);
-    if (result.Help || result.Version)
-        return result;
+    QCommandLineParser parser;
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help({"h", "help"}, {});
+    const QCommandLineOption version({"v", "version"}, {});
+    parser.addOption(help);
+    parser.addOption(version);
+    QHash<QString, const OptionRow*> byName;
+    for (const OptionRow& o : Options()) {
+        parser.addOption(o.Value.isEmpty() ? QCommandLineOption(o.Names)
+                                           : QCommandLineOption(o.Names, {}, o.Value));
+        for (const QString& n : o.Names)
+            byName.insert(n, &o);
+    }
+    if (!parser.parse(arguments)) {
+        if (!parser.unknownOptionNames().isEmpty()) {
+            const QString name = parser.unknownOptionNames().first();
+            return fail(QStringLiteral("Неизвестный параметр '%1%2'")
+                            .arg(name.size() == 1 ? "-" : "--", name));
+        }
+        static const QRegularExpression Quoted(QStringLiteral("'([^']*)'"));
+        const QString name = Quoted.match(parser.errorText()).captured(1);
+        return fail(QStringLiteral("Не указано значение параметра %1").arg(name));
+    }
+    // A repeated option is a mistake, not a choice of the last one.
+    QHash<const OptionRow*, int> seen;
+    for (const QString& name : parser.optionNames()) {
+        const OptionRow* row = byName.value(name);
+        if (row && ++seen[row] > 1)
+            return fail(QStringLiteral("Параметр --%1 указан более одного раза")
+                            .arg(row->Names.constLast()));
+    }
 
     QStringList positional = parser.positionalArguments();
+    result.Help = parser.isSet(help);
+    result.Version = parser.isSet(version);
+    if (result.Help) {
+        if (!positional.isEmpty() && FindCommand(positional.first()))
+            result.HelpCommand = positional.first();
+        return result;
+    }
+    if (result.Version)
+        return result;
     if (positional.isEmpty())
         return fail(QStringLiteral("Не указана команда"));
     CliOptions& o = result.Options;
     o.Command = positional.takeFirst();
-    if (!Commands.contains(o.Command))
+    const CommandRow* command = FindCommand(o.Command);
+    if (!command)
         return fail(QStringLiteral("Неизвестная команда '%1'").arg(o.Command));
     o.Files = positional;
-    const auto [least, most] = FileCount(o.Command);
-    if (o.Files.size() < least || (most >= 0 && o.Files.size() > most))
+    if (o.Files.size() < command->LeastFiles ||
+        (command->MostFiles >= 0 && o.Files.size() > command->MostFiles))
         return fail(QStringLiteral("Неверное число файлов для команды %1").arg(o.Command));
 
     // Options that belong to other commands are refused rather than ignored.
-    const bool device = DeviceCommands.contains(o.Command);
-    for (const QCommandLineOption* opt :
-         {&port, &address, &baud, &stopBits, &parity, &trace, &stopOnError}) {
-        if (!device && parser.isSet(*opt))
+    for (const OptionRow& row : Options()) {
+        if (parser.isSet(row.Names.constLast()) && !row.Owners.contains(o.Command))
             return fail(QStringLiteral("Параметр --%1 не относится к команде %2")
-                            .arg(opt->names().constLast(), o.Command));
+                            .arg(row.Names.constLast(), o.Command));
     }
-    const QList<std::pair<const QCommandLineOption*, QStringList>> owners{
-        {&output, {"read"}}, {&base, {"read"}}, {&apply, {"write"}}, {&json, {"show", "diff"}}};
-    for (const auto& [opt, commands] : owners) {
-        if (parser.isSet(*opt) && !commands.contains(o.Command))
-            return fail(QStringLiteral("Параметр --%1 не относится к команде %2")
-                            .arg(opt->names().constLast(), o.Command));
-    }
+    auto value = [&parser](const char* name) { return parser.value(QString::fromLatin1(name)); };
+    auto isSet = [&parser](const char* name) { return parser.isSet(QString::fromLatin1(name)); };
 
-    if (device) {
-        o.Port = parser.value(port);
+    if (command->OnLine) {
+        o.Port = value("port");
         if (o.Port.isEmpty())
             return fail(QStringLiteral("Не указан порт (--port NAME, список: orlix-cli ports)"));
         QString error;
+        const QString defaultList = o.Command == QLatin1String("scan") ? "1-247" : "1";
         const auto addresses =
-            ParseAddressList(parser.isSet(address) ? parser.value(address) : "1", &error);
+            ParseAddressList(isSet("address") ? value("address") : defaultList, &error);
         if (!addresses)
             return fail(error);
         o.Addresses = *addresses;
-        if (parser.isSet(baud)) {
+        if (isSet("baud")) {
             bool ok = false;
-            o.BaudRate = parser.value(baud).toInt(&ok);
+            o.BaudRate = value("baud").toInt(&ok);
             bool listed = false;
             for (const BaudRateRow& row : BaudRateTable)
                 listed = listed || row.BitsPerSecond == o.BaudRate;
             if (!ok || !listed)
-                return fail(QStringLiteral("Неверная скорость '%1'").arg(parser.value(baud)));
+                return fail(QStringLiteral("Неверная скорость '%1'").arg(value("baud")));
         }
-        if (parser.isSet(stopBits)) {
-            const QString v = parser.value(stopBits);
+        if (isSet("stop-bits")) {
+            const QString v = value("stop-bits");
             if (v != QLatin1String("1") && v != QLatin1String("2"))
                 return fail(QStringLiteral("--stop-bits: 1 или 2, не '%1'").arg(v));
             o.StopBits = v == QLatin1String("2") ? 2 : 0;
         }
-        if (parser.isSet(parity)) {
-            const QString v = parser.value(parity);
+        if (isSet("parity")) {
+            const QString v = value("parity");
             if (v == QLatin1String("none"))
                 o.Parity = 0;
             else if (v == QLatin1String("odd"))
@@ -149,13 +254,47 @@ CliParse ParseCliArguments(const QStringList& arguments)
             else
                 return fail(QStringLiteral("--parity: none, even или odd, не '%1'").arg(v));
         }
-        o.Trace = parser.isSet(trace);
-        o.StopOnError = parser.isSet(stopOnError);
+        o.Trace = isSet("trace");
+        o.StopOnError = isSet("stop-on-error");
     }
-    o.Output = parser.value(output);
-    o.Base = parser.value(base);
-    o.Apply = parser.isSet(apply);
-    o.Json = parser.isSet(json);
+    o.Output = value("output");
+    o.Base = value("base");
+    o.Apply = isSet("apply");
+    o.Force = isSet("force");
+    o.Json = isSet("json");
+    o.AllSettings = isSet("all-settings");
+    if (isSet("verify") && isSet("no-verify"))
+        return fail(QStringLiteral("--verify и --no-verify вместе"));
+    if (isSet("no-verify") && !o.Apply)
+        return fail(QStringLiteral("--no-verify только с --apply"));
+    o.Verify = isSet("verify") || (o.Apply && !isSet("no-verify"));
+    if (isSet("wait")) {
+        bool ok = false;
+        o.WaitSeconds = value("wait").toInt(&ok);
+        if (!ok || o.WaitSeconds < 0 || o.WaitSeconds > 600)
+            return fail(QStringLiteral("--wait: секунды 0-600, не '%1'").arg(value("wait")));
+        if (!o.Apply || !o.Verify)
+            return fail(QStringLiteral("--wait только с --apply и проверкой"));
+    }
+    if (isSet("timeout")) {
+        bool ok = false;
+        o.TimeoutMs = value("timeout").toInt(&ok);
+        if (!ok || o.TimeoutMs < 1 || o.TimeoutMs > 10000)
+            return fail(QStringLiteral("--timeout: мс 1-10000, не '%1'").arg(value("timeout")));
+    }
+    if (isSet("net-address")) {
+        o.NetAddress = value("net-address");
+        if (o.Addresses.size() > 1)
+            return fail(QStringLiteral("--net-address только для одной панели, а адресов: %1")
+                            .arg(o.Addresses.size()));
+        QString error;
+        if (o.NetAddress != QLatin1String("file")) {
+            const auto one = ParseAddressList(o.NetAddress, &error);
+            if (!one || one->size() != 1)
+                return fail(QStringLiteral("--net-address: адрес 1-255 или file, не '%1'")
+                                .arg(o.NetAddress));
+        }
+    }
     if (o.Command == QLatin1String("read") && o.Output.isEmpty())
         return fail(QStringLiteral("Не указан файл для read (-o FILE.cfg)"));
     return result;

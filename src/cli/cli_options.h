@@ -8,7 +8,7 @@
 
 // What orlix-cli was asked to do.
 struct CliOptions {
-    QString Command;  // ports, info, read, write, apply, show, diff, check
+    QString Command;  // ports, info, read, write, apply, verify, scan, show, diff, check
     QStringList Files;
     // The line, as the port settings panel sets it.
     QString Port;
@@ -23,23 +23,34 @@ struct CliOptions {
     QString Base;
     // write
     bool Apply = false;
-    // show, diff
+    bool Force = false;
+    bool Verify = false;  // --verify, or --apply without --no-verify
+    QString NetAddress;   // empty: each panel keeps its own; "file"; or a number
+    int WaitSeconds = 5;
+    // scan
+    int TimeoutMs = 0;  // 0: from the baud rate
+    bool AllSettings = false;
+    // every command
     bool Json = false;
 };
 
 // The exit statuses of orlix-cli.
 namespace CliExit {
 constexpr int Ok = 0;
-constexpr int Failed = 1;  // a panel or a file failed, or diff found differences
-constexpr int Usage = 2;   // the command line is not understood
+constexpr int Failed = 1;        // a panel or a file failed, differs, or diff found differences
+constexpr int Usage = 2;         // the command line is not understood
+constexpr int NotConfirmed = 3;  // a panel did not confirm a step (no answer)
 }  // namespace CliExit
 
 struct CliParse {
     CliOptions Options;
     bool Help = false;
+    QString HelpCommand;  // the command whose help was asked for, or empty
     bool Version = false;
     QString Error;  // set when the command line is not understood
 };
 
 CliParse ParseCliArguments(const QStringList& arguments);
 QString CliUsage();
+// The help of one command: its synopsis, what it does and its options.
+QString CommandUsage(const QString& command);

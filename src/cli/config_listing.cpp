@@ -12,9 +12,6 @@
 #include "model/request_table.h"
 #include "model/window_types.h"
 
-#include <QHash>
-#include <QJsonArray>
-
 #include <algorithm>
 
 namespace {
@@ -24,11 +21,9 @@ QString YesNo(bool on)
     return on ? QStringLiteral("да") : QStringLiteral("нет");
 }
 
-// A field whose JSON value is its text, or a given value.
-ListingField Field(const QString& key, const QString& label, const QString& text,
-                   const QJsonValue& json = QJsonValue::Undefined)
+ListingField Field(const QString& key, const QString& label, const QString& text)
 {
-    return {key, label, text, json.isUndefined() ? QJsonValue(text) : json};
+    return {key, label, text};
 }
 
 ListingSection DeviceSection(const ConfigImage& image, int32_t family)
@@ -42,8 +37,7 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
         const DeviceModel& m = DeviceModels[*row];
         s.Fields << Field("device.model", "Модель",
                           QStringLiteral("%1 (%2)").arg(QString::fromUtf8(m.Name),
-                                                        QString::fromUtf8(m.Composition)),
-                          QString::fromUtf8(m.Name));
+                                                        QString::fromUtf8(m.Composition)));
     } else {
         s.Fields << Field("device.model", "Модель",
                           QStringLiteral("нет такой модели (модулей входов %1, реле %2, окон %3, "
@@ -51,33 +45,30 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
                               .arg(inputs)
                               .arg(relays)
                               .arg(windows)
-                              .arg(family),
-                          QJsonValue::Null);
+                              .arg(family));
     }
     s.Fields << Field("device.family", "Семейство",
                       family == 1   ? QStringLiteral("ОРЛ-09")
                       : family == 0 ? QStringLiteral("ОРЛ-07")
-                                    : QString::number(family),
-                      family);
-    s.Fields << Field("device.input_modules", "Модулей БВХ-7", QString::number(inputs), inputs);
-    s.Fields << Field("device.relay_modules", "Модулей БРК-54", QString::number(relays), relays);
-    s.Fields << Field("device.windows", "Окон", QString::number(windows), windows);
+                                    : QString::number(family));
+    s.Fields << Field("device.input_modules", "Модулей БВХ-7", QString::number(inputs));
+    s.Fields << Field("device.relay_modules", "Модулей БРК-54", QString::number(relays));
+    s.Fields << Field("device.windows", "Окон", QString::number(windows));
     const bool fixed = DevFlag(image, DevConfig::FixConfigBit);
-    s.Fields << Field("device.fixed_configuration", "Зафиксировать конфигурацию", YesNo(fixed),
-                      fixed);
+    s.Fields << Field("device.fixed_configuration", "Зафиксировать конфигурацию", YesNo(fixed));
     const uint8_t timeout = image[DevConfig::LineTimeout];
     if (timeout == 0) {
-        s.Fields << Field("device.line_control", "Контроль линии связи", YesNo(false), false);
+        s.Fields << Field("device.line_control", "Контроль линии связи", YesNo(false));
     } else if (TimeoutIndexFor(timeout)) {
         s.Fields << Field("device.line_control", "Контроль линии связи",
-                          QStringLiteral("да, таймаут %1 с").arg(timeout), int(timeout));
+                          QStringLiteral("да, таймаут %1 с").arg(timeout));
     } else {
-        s.Fields << Field("device.line_control", "Контроль линии связи",
-                          QStringLiteral("таймаут не из списка: байт %1").arg(HexByteText(timeout)),
-                          int(timeout));
+        s.Fields << Field(
+            "device.line_control", "Контроль линии связи",
+            QStringLiteral("таймаут не из списка: байт %1").arg(HexByteText(timeout)));
     }
     const bool master = DevFlag(image, DevConfig::MBusMasterBit);
-    s.Fields << Field("device.modbus_master", "Режим Modbus Master", YesNo(master), master);
+    s.Fields << Field("device.modbus_master", "Режим Modbus Master", YesNo(master));
     // What no control shows: the other bits of the flags, byte 4, bytes 6..19.
     QList<uint8_t> rest{uint8_t(image[DevConfig::DevFlags] & ~uint8_t(0x03)), image[4]};
     for (int i = DevConfig::ClearedByNewFrom; i < DevConfig::Length; ++i)
@@ -93,30 +84,25 @@ ListingSection ModbusSection(const ConfigImage& image)
     const uint8_t address = image[MBusSettings::NetAddress];
     s.Fields << Field(
         "modbus.address", "Сетевой адрес",
-        address == 0 ? QStringLiteral("0 (не показывается)") : QString::number(address), address);
+        address == 0 ? QStringLiteral("0 (не показывается)") : QString::number(address));
     const uint8_t divisor = image[MBusSettings::BaudDivisor];
     if (const auto row = BaudRowForDivisor(divisor)) {
         const int bps = BaudRateTable[*row].BitsPerSecond;
-        s.Fields << Field("modbus.baud", "Скорость", QStringLiteral("%1 бод").arg(bps), bps);
+        s.Fields << Field("modbus.baud", "Скорость", QStringLiteral("%1 бод").arg(bps));
     } else {
         s.Fields << Field(
             "modbus.baud", "Скорость",
-            QStringLiteral("делитель не из списка: байт %1").arg(HexByteText(divisor)),
-            QJsonValue::Null);
+            QStringLiteral("делитель не из списка: байт %1").arg(HexByteText(divisor)));
     }
     const uint8_t flags = image[MBusSettings::LineFlags];
     const bool two = flags & MBusSettings::TwoStopBits;
-    s.Fields << Field("modbus.stop_bits", "Стоп-биты", two ? "два" : "один", two ? 2 : 1);
+    s.Fields << Field("modbus.stop_bits", "Стоп-биты", two ? "два" : "один");
     const auto parity = ParityFromLineFlags(flags);
     const QString parityText = !parity ? QStringLiteral("биты 01 (не показывается)")
                                : *parity == Parity::Even ? QStringLiteral("четный")
                                : *parity == Parity::Odd  ? QStringLiteral("нечетный")
                                                          : QStringLiteral("отсутствует");
-    const QJsonValue parityJson = !parity                   ? QJsonValue(QJsonValue::Null)
-                                  : *parity == Parity::Even ? QJsonValue("even")
-                                  : *parity == Parity::Odd  ? QJsonValue("odd")
-                                                            : QJsonValue("none");
-    s.Fields << Field("modbus.parity", "Паритет", parityText, parityJson);
+    s.Fields << Field("modbus.parity", "Паритет", parityText);
     const uint8_t rest[] = {uint8_t(flags & ~uint8_t(0x38)), image[MBusSettings::RateByte2],
                             image[MBusSettings::RateByte3], image[MBusSettings::Reserved5],
                             image[MBusSettings::Reserved6]};
@@ -131,33 +117,22 @@ ListingSection InputsSection(const ConfigImage& image)
     for (int n = 1; n <= InputType::InputCount; ++n) {
         const ContactType t = InputContact(image, n);
         s.Fields << Field(QStringLiteral("inputs.%1").arg(n), QStringLiteral("Вход %1").arg(n),
-                          QString::fromUtf8(ContactTypeName(t)),
-                          t == ContactType::NormallyClosed ? "closed" : "open");
+                          QString::fromUtf8(ContactTypeName(t)));
     }
     return s;
 }
 
-QString SourcesText(const ConfigImage& image, int output, OutAction action, QJsonObject& json)
+QString SourcesText(const ConfigImage& image, int output, OutAction action)
 {
     QStringList parts;
-    QJsonArray sources;
-    for (OutSource source : {OutSource::Panel, OutSource::Modbus}) {
-        if (OutputSource(image, output, action, source)) {
+    for (OutSource source : {OutSource::Panel, OutSource::Modbus})
+        if (OutputSource(image, output, action, source))
             parts << QString::fromUtf8(OutSourceName(source));
-            sources << (source == OutSource::Panel ? "panel" : "modbus");
-        }
-    }
     const uint8_t code = image[ExternalInputOffsetOf(output, action)];
-    if (const auto input = ExternalInputNumber(code)) {
+    if (const auto input = ExternalInputNumber(code))
         parts << QStringLiteral("вход %1").arg(*input);
-        json.insert("input", *input);
-    } else {
-        json.insert("input", QJsonValue::Null);
-        if (code != OutDataBase::NoInput)
-            parts << QStringLiteral("вход не показывается: байт %1").arg(HexByteText(code));
-    }
-    json.insert("sources", sources);
-    json.insert("input_byte", code);
+    else if (code != OutDataBase::NoInput)
+        parts << QStringLiteral("вход не показывается: байт %1").arg(HexByteText(code));
     return parts.isEmpty() ? QStringLiteral("—") : parts.join(QStringLiteral(", "));
 }
 
@@ -177,17 +152,12 @@ ListingSection OutputsSection(const ConfigImage& image)
             typeText += QStringLiteral(" (квитирование и сброс заблокированы)");
         else if (ackLocked)
             typeText += QStringLiteral(" (квитирование заблокировано)");
-        s.Fields << Field(
-            key + ".type", label + ": тип", typeText,
-            QJsonObject{
-                {"code", int(type)}, {"ack_locked", ackLocked}, {"reset_locked", resetLocked}});
+        s.Fields << Field(key + ".type", label + ": тип", typeText);
         for (OutAction action : {OutAction::Ack, OutAction::Reset}) {
-            QJsonObject json;
-            const QString text = SourcesText(image, o, action, json);
             const bool ack = action == OutAction::Ack;
             s.Fields << Field(key + (ack ? ".ack" : ".reset"),
                               label + ": " + QString::fromUtf8(OutActionName(action)).toLower(),
-                              text, json);
+                              SourcesText(image, o, action));
         }
         if (mode & OutDataBase::KeptBits)
             s.Fields << Field(key + ".other_bits", label + ": биты 6-7",
@@ -204,22 +174,16 @@ ListingSection CrossbarSection(const ConfigImage& image)
         const uint8_t code = InputAssignmentCode(image, n);
         const AssignmentKind kind = AssignmentKindOf(code);
         QString text;
-        QJsonObject json{{"code", code}};
         if (kind == AssignmentKind::akNone) {
             text = QStringLiteral("—");
             if (code != InputAssignment::NoAssignment)
                 text += QStringLiteral(" (байт %1)").arg(HexByteText(code));
-            json.insert("kind", "none");
         } else {
-            const int number = *AssignmentNumber(code);
-            text = AssignmentKindText(kind).trimmed() + QStringLiteral(" %1").arg(number);
-            json.insert("kind", kind == AssignmentKind::akWindow     ? "window"
-                                : kind == AssignmentKind::akRelayAck ? "relay_ack"
-                                                                     : "relay_reset");
-            json.insert("number", number);
+            text = AssignmentKindText(kind).trimmed() +
+                   QStringLiteral(" %1").arg(*AssignmentNumber(code));
         }
         s.Fields << Field(QStringLiteral("crossbar.%1").arg(n),
-                          QStringLiteral("Вход %1: назначение").arg(n), text, json);
+                          QStringLiteral("Вход %1: назначение").arg(n), text);
     }
     return s;
 }
@@ -230,16 +194,12 @@ ListingSection ActivationSection(const ConfigImage& image)
         QStringLiteral("activation"), QStringLiteral("Структура: активация выходов"), {}};
     for (int n = 1; n <= OutputActivation::Length; ++n) {
         QStringList relays;
-        QJsonArray json;
-        for (int r = 1; r <= OutputActivation::RelayCount; ++r) {
-            if (InputActivatesRelay(image, n, r)) {
+        for (int r = 1; r <= OutputActivation::RelayCount; ++r)
+            if (InputActivatesRelay(image, n, r))
                 relays << QString::number(r);
-                json << r;
-            }
-        }
         s.Fields << Field(QStringLiteral("activation.%1").arg(n),
                           QStringLiteral("Вход %1: реле").arg(n),
-                          relays.isEmpty() ? QStringLiteral("—") : relays.join(", "), json);
+                          relays.isEmpty() ? QStringLiteral("—") : relays.join(", "));
     }
     return s;
 }
@@ -251,9 +211,9 @@ ListingSection WindowsSection(const ConfigImage& image)
         const uint8_t code = WindowTypeCode(image, w);
         const char* name = WindowTypeName(code);
         s.Fields << Field(QStringLiteral("windows.%1").arg(w), QStringLiteral("Окно %1").arg(w),
-                          name ? QString::fromUtf8(name)
-                               : QStringLiteral("тип не из списка: байт %1").arg(HexByteText(code)),
-                          code);
+                          name
+                              ? QString::fromUtf8(name)
+                              : QStringLiteral("тип не из списка: байт %1").arg(HexByteText(code)));
     }
     return s;
 }
@@ -273,8 +233,7 @@ ListingSection NetTableSection(const ConfigImage& image, NetTable table)
     s.Fields << Field(key + ".count", QStringLiteral("Записей"),
                       count > ExternalNet::MaxRecords
                           ? QStringLiteral("%1 (байт %2, в таблице 16 мест)").arg(used).arg(count)
-                          : QString::number(count),
-                      count);
+                          : QString::number(count));
     for (int k = 0; k < used; ++k) {
         const RequestRecord r = NetRecord(image, table, k);
         const QString text = requests
@@ -286,11 +245,7 @@ ListingSection NetTableSection(const ConfigImage& image, NetTable table)
                                        .arg(r.Device)
                                        .arg(HexWordText(r.Address));
         s.Fields << Field(QStringLiteral("%1.%2").arg(key).arg(k + 1),
-                          QStringLiteral("Запись %1").arg(k + 1), text,
-                          QJsonObject{{"device", r.Device},
-                                      {"function", r.Function},
-                                      {"address", r.Address},
-                                      {"count", r.Count}});
+                          QStringLiteral("Запись %1").arg(k + 1), text);
     }
     // The records past the count are kept in the file though nothing uses them.
     const int restFrom = NetTableOffset(table) + 1 + used * ExternalNet::RecordLength;
@@ -327,49 +282,4 @@ QString ListingText(const Listing& listing)
             text += QStringLiteral("%1: %2\n").arg(f.Label, f.Text);
     }
     return text;
-}
-
-QJsonObject ListingJson(const Listing& listing, const ConfigImage& image)
-{
-    QJsonObject root;
-    for (const ListingSection& s : listing) {
-        QJsonObject section;
-        for (const ListingField& f : s.Fields)
-            section.insert(f.Key.mid(s.Key.size() + 1), f.Json);
-        root.insert(s.Key, section);
-    }
-    QJsonObject blocks;
-    for (int b = 0; b < ConfigBlockCount; ++b) {
-        const auto payload = BlockPayload(image, b);
-        blocks.insert(QString::number(b),
-                      QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(payload.data()),
-                                                     qsizetype(payload.size()))
-                                              .toHex()));
-    }
-    root.insert("blocks", blocks);
-    return root;
-}
-
-QList<ListingDifference> DiffListings(const Listing& a, const Listing& b)
-{
-    QHash<QString, const ListingField*> other;
-    for (const ListingSection& s : b)
-        for (const ListingField& f : s.Fields)
-            other.insert(f.Key, &f);
-    QList<ListingDifference> out;
-    for (const ListingSection& s : a) {
-        for (const ListingField& f : s.Fields) {
-            const ListingField* g = other.value(f.Key);
-            if (!g)
-                out << ListingDifference{f.Key, f.Label, f.Text, QString()};
-            else if (g->Text != f.Text || g->Json != f.Json)
-                out << ListingDifference{f.Key, f.Label, f.Text, g->Text};
-            other.remove(f.Key);
-        }
-    }
-    for (const ListingSection& s : b)
-        for (const ListingField& f : s.Fields)
-            if (other.contains(f.Key))
-                out << ListingDifference{f.Key, f.Label, QString(), f.Text};
-    return out;
 }

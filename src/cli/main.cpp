@@ -23,7 +23,7 @@ int main(int argc, char** argv)
         return CliExit::Usage;
     }
     if (parsed.Help) {
-        out << CliUsage();
+        out << (parsed.HelpCommand.isEmpty() ? CliUsage() : CommandUsage(parsed.HelpCommand));
         return CliExit::Ok;
     }
     if (parsed.Version) {
@@ -32,12 +32,14 @@ int main(int argc, char** argv)
     }
     const CliOptions& o = parsed.Options;
     if (o.Command == QLatin1String("ports"))
-        return RunPorts(out);
+        return RunPorts(o, out, err);
     if (o.Command == QLatin1String("check"))
-        return RunCheck(o, out);
+        return RunCheck(o, out, err);
     if (o.Command == QLatin1String("show"))
         return RunShow(o, out, err);
     if (o.Command == QLatin1String("diff"))
         return RunDiff(o, out, err);
+    if (o.Command == QLatin1String("scan"))
+        return RunScan(o, out, err);
     return RunDeviceCommand(o, out, err);
 }

@@ -1,8 +1,11 @@
 #include "link/panel_link.h"
 
+#include "link/crc16.h"
 #include "link/modbus.h"
 #include "link/pause.h"
 #include "model/command_error.h"
+
+#include <QElapsedTimer>
 
 #include <array>
 #include <cstring>
@@ -53,6 +56,10 @@ QString IoError()
 {
     return QStringLiteral("Ошибка I/O");
 }
+QString UnknownDevice()
+{
+    return QStringLiteral("неизвестное устройство");
+}
 QString ApplyNotStarted()
 {
     return QStringLiteral("Программирование не запускалось");
@@ -97,6 +104,36 @@ int PanelLink::Connect(const LinkSettings& settings, bool checkVersion)
     return family;
 }
 
+int PanelLink::ConnectWithin(const LinkSettings& settings, bool checkVersion, int waitMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    for (;;) {
+        try {
+            return Connect(settings, checkVersion);
+        } catch (const CommandError&) {
+            Disconnect();
+            if (clock.elapsed() >= waitMs)
+                throw;
+            Pause(StepPauseMs * 5);
+        }
+    }
+}
+
+std::optional<QString> PanelLink::WhoAnswers(uint8_t address)
+{
+    const bool answered = m_channel.ReportSlaveId(address, IdentAnswerLength);
+    if (!answered)
+        return std::nullopt;
+    if (Crc16(m_channel.Buffer, IdentAnswerLength) == 0) {
+        if (std::memcmp(m_channel.Buffer + 2, Orl07Ident.data(), Orl07Ident.size()) == 0)
+            return PanelText::FamilyName(0);
+        if (std::memcmp(m_channel.Buffer + 2, Orl09Ident.data(), Orl09Ident.size()) == 0)
+            return PanelText::FamilyName(1);
+    }
+    return PanelText::UnknownDevice();
+}
+
 void PanelLink::Disconnect()
 {
     m_channel.ClosePort();
@@ -115,8 +152,10 @@ void PanelLink::ReadBlocks(uint8_t address, ConfigImage& buffer)
     }
 }
 
-void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image)
+void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image, int* unanswered)
 {
+    if (unanswered)
+        *unanswered = 0;
     for (int block = 0; block < DeviceBlockCount; ++block) {
         Pause(StepPauseMs);
         if (!m_channel.WriteBlock(address, block, image.data() + BlockDirectory[block].Offset)) {
@@ -127,21 +166,39 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image)
         // it: a normal answer ends the wait, an exception (still busy) polls
         // again, and a poll without any answer leaves the 14 in place.
         bool ready = false;
+        bool answered = false;
         for (int poll = 0; poll < PollsPerBlock && !ready; ++poll) {
             Pause(StepPauseMs);
-            m_channel.PollStatus(address);
+            answered = m_channel.PollStatus(address);
             ready = m_channel.Buffer[1] == PollFunction;
         }
         if (!ready)
             throw CommandError(PanelText::IoError());
+        if (!answered && unanswered)
+            ++*unanswered;
     }
 }
 
-void PanelLink::Apply(uint8_t address)
+bool PanelLink::Apply(uint8_t address)
 {
-    m_channel.ApplyConfig(address);
+    const bool answered = m_channel.ApplyConfig(address);
     if (m_channel.Buffer[2] == ApplyNotStartedCode)
         throw CommandError(PanelText::ApplyNotStarted());
+    return answered;
+}
+
+std::optional<int> PanelLink::VerifyBlocks(uint8_t address, const ConfigImage& expected,
+                                           ConfigImage& held)
+{
+    held = expected;
+    ReadBlocks(address, held);
+    for (int block = 0; block < DeviceBlockCount; ++block) {
+        const ConfigBlock& b = BlockDirectory[block];
+        for (int i = b.Offset; i < b.CrcOffset(); ++i)
+            if (held[i] != expected[i])
+                return i;
+    }
+    return std::nullopt;
 }
 
 FirmwareInfo PanelLink::ReadFirmware(uint8_t address)

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 
 class TModbus;
 
@@ -44,14 +45,30 @@ public:
     // its firmware against the programmer version. Returns the family code
     // (0 ОРЛ-07, 1 ОРЛ-09).
     int Connect(const LinkSettings& settings, bool checkVersion);
+    // Connect, tried again while nothing answers (a panel restarting after
+    // an apply) until `waitMs` have passed; then the last error is raised.
+    int ConnectWithin(const LinkSettings& settings, bool checkVersion, int waitMs);
     void Disconnect();
+
+    // On the open port: what answers the identification at `address`: the
+    // family's name, "неизвестное устройство" for another identification
+    // or a garbled answer, nothing when all is silent.
+    std::optional<QString> WhoAnswers(uint8_t address);
 
     // Blocks 0..6 into their places in `buffer`; the rest of it is left alone.
     void ReadBlocks(uint8_t address, ConfigImage& buffer);
-    // Blocks 0..6 of `image`, each followed by polls until the panel is ready.
-    void WriteBlocks(uint8_t address, const ConfigImage& image);
-    // Asks the panel to take the written configuration into use.
-    void Apply(uint8_t address);
+    // Blocks 0..6 of `image`, each followed by polls until the panel is
+    // ready. A poll without any answer ends the wait as a ready answer
+    // does; `unanswered`, when given, counts the blocks whose wait ended so.
+    void WriteBlocks(uint8_t address, const ConfigImage& image, int* unanswered = nullptr);
+    // Asks the panel to take the written configuration into use. True when
+    // the panel answered (and did not refuse).
+    bool Apply(uint8_t address);
+    // Reads blocks 0..6 into `held` (blocks 7..9 and the CRC words taken
+    // from `expected`) and gives the first image offset where they differ
+    // from `expected`, nothing when they agree.
+    std::optional<int> VerifyBlocks(uint8_t address, const ConfigImage& expected,
+                                    ConfigImage& held);
     // Firmware version and hardware revision.
     FirmwareInfo ReadFirmware(uint8_t address);
 
@@ -74,4 +91,5 @@ QString IoError();
 // "ОРЛ-07" for family 0, "ОРЛ-09" for family 1.
 QString FamilyName(int family);
 QString ApplyNotStarted();
+QString UnknownDevice();
 }  // namespace PanelText
