@@ -292,9 +292,8 @@ int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& e
         if (status == Status::NotConfirmed && !text.startsWith(QStringLiteral("не подтверждено")))
             text = QStringLiteral("не подтверждено: ") + text;
         const QString message = text;
-        QString line = QStringLiteral("№%1: %2").arg(address).arg(text);
-        if (options.Command == QLatin1String("write"))
-            line += QStringLiteral("; адрес %1").arg(after);
+        // Every line says the address the panel answers at afterwards.
+        QString line = QStringLiteral("№%1 (адрес %2): %3").arg(address).arg(after).arg(text);
         if (!details.isEmpty())
             line += QLatin1Char('\n') + details.join(QLatin1Char('\n'));
         report.Add(status, line, message, json);
@@ -336,7 +335,7 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
     try {
         for (const LinkSettings& s : tries) {
             const auto progress = [&](int done, int total) {
-                if (done % 8 == 0 || done == total)
+                if (report.LiveLine())
                     report.Progress(done, total, left.value(done - 1));
             };
             for (const ScanHit& hit : scan.Scan(s, left, options.TimeoutMs, progress)) {

@@ -27,6 +27,8 @@ public:
     int Finish(const QString& listKey, QJsonObject extra = {});
 
     static QString StatusWord(Status status);
+    // True when standard error is a terminal (progress rewrites one line).
+    bool LiveLine() const { return m_liveLine; }
 
 private:
     void EndProgressLine();
