@@ -5,7 +5,8 @@
 #  (b) the span of a full read and a full write against the simulated panel,
 #      first request to last as the panel's frame log times them, beside the
 #      floor that the protocol's pauses set;
-#  (c) loading a configuration file and refreshing every page.
+#  (c) loading a configuration file and refreshing every page;
+#  (d) a scan of addresses 1 to 247 at 9600 baud with one simulated panel.
 #   scripts/bench.sh [RUNS]     default 9 paired start-ups
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -68,6 +69,14 @@ report read "$(span "$from")" 240
 from=$(($(wc -l <"$work/sim.log") + 1))
 "$build/src/orlix-cli" write "$work/read.cfg" --port BENCH-SIM >/dev/null
 report write "$(span "$from")" 370
+
+# (d) A scan of the whole address range: silent addresses wait the answer's
+# line time plus the margin; the tool's own clock, first request to last answer.
+scan=$("$build/src/orlix-cli" scan --port BENCH-SIM --json 2>/dev/null |
+       grep -o '"elapsed_ms": [0-9]*' | grep -o '[0-9]*$')
+echo "scan:      addresses 1-247 at 9600 baud in ${scan} ms ($(awk -v s="$scan" \
+     'BEGIN {printf "%.1f", s / 247}') ms an address; limit 8000 ms: \
+$([ "$scan" -le 8000 ] && echo within || echo OVER))"
 
 # (c) Loading a file and refreshing every page.
 load=$(QT_QPA_PLATFORM=offscreen "$build/bench/orlix-load-bench" "$work/read.cfg" \

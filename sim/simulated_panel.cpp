@@ -251,10 +251,7 @@ void SimulatedPanel::SetLineSettings(int baudRate, bool twoStopBits)
 bool SimulatedPanel::AddPanelAlike(uint8_t address)
 {
     std::lock_guard lock(m_mutex);
-    PanelResponder responder;
-    responder.Identity() = m_panels[0].Identity();
-    responder.SetAddress(address);
-    m_panels << responder;
+    AppendPanel(address);
     return true;
 }
 
@@ -364,15 +361,20 @@ const PanelResponder* SimulatedPanel::PanelAt(uint8_t address) const
     return const_cast<SimulatedPanel*>(this)->PanelAt(address);
 }
 
+void SimulatedPanel::AppendPanel(uint8_t address)
+{
+    PanelResponder responder;
+    responder.Identity() = m_panels[0].Identity();
+    responder.SetAddress(address);
+    m_panels << responder;
+}
+
 bool SimulatedPanel::AddPanel(uint8_t address)
 {
     std::lock_guard lock(m_mutex);
     if (PanelAt(address))
         return false;
-    PanelResponder responder;
-    responder.Identity() = m_panels[0].Identity();
-    responder.SetAddress(address);
-    m_panels << responder;
+    AppendPanel(address);
     return true;
 }
 

@@ -107,6 +107,8 @@ private:
     mutable std::mutex m_mutex;
     mutable std::condition_variable m_changed;
     PanelResponder* PanelAt(uint8_t address);
+    // A panel like the first at `address`; the caller holds the lock.
+    void AppendPanel(uint8_t address);
     const PanelResponder* PanelAt(uint8_t address) const;
 
     QList<PanelResponder> m_panels{PanelResponder()};  // the first one always there

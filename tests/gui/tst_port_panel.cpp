@@ -158,6 +158,8 @@ private slots:
         f.main->FMBParam->CBBaudRate->setCurrentIndex(rateIndex);
         QCOMPARE(f.main->FMBParam->Settings().BaudRate,
                  f.main->FMBParam->CBBaudRate->currentText().section(' ', 0, 0).toInt());
+        // The panel answers only at its own rate.
+        f.panel.SetLineSettings(f.main->FMBParam->Settings().BaudRate, true);
         int seen = -1;
         bool open = false;
         f.app->prompts.onShow = [&](const FakePrompts::Shown&) {

@@ -2,6 +2,8 @@
 // answers it builds and its scripted faults.
 #include "link/block_crc.h"
 #include "link/crc16.h"
+#include "model/mbus_settings.h"
+#include "model/new_configuration.h"
 #include "panel_responder.h"
 #include "request_framer.h"
 
@@ -163,6 +165,7 @@ private slots:
         QTest::newRow("write with wrong count")
             << Closed(Hex("0146000302010000")) << Closed(Hex("01C603"));
         QTest::newRow("unknown sub-command") << Closed(Hex("0146000109")) << Closed(Hex("01C601"));
+        QTest::newRow("unknown function") << Closed(Hex("010300000001")) << Closed(Hex("018301"));
     }
     void answers()
     {
@@ -213,7 +216,10 @@ private slots:
         QCOMPARE(read.Bytes.mid(6, 7), payload);
         QVERIFY(Intact(read.Bytes));
         QVERIFY(CheckBlockCrcs(panel.Image()));
-        QCOMPARE(panel.Respond(Closed(Hex("014600020100"))).Bytes.mid(6, 20), QByteArray(20, '\0'));
+        // Block 0 as the new configuration has it.
+        const auto block0 = BlockPayload(NewConfigurationImage(), 0);
+        QCOMPARE(panel.Respond(Closed(Hex("014600020100"))).Bytes.mid(6, 20),
+                 QByteArray(reinterpret_cast<const char*>(block0.data()), 20));
     }
 
     // A fault with a count is used up; one for a block spares the others.
@@ -268,6 +274,43 @@ private slots:
         QCOMPARE(panel.BlocksWritten(), 0);
         QCOMPARE(panel.Respond(write).Bytes, Closed(Hex("014600")));
         QCOMPARE(panel.BlocksWritten(), 1);
+    }
+
+    // An apply takes block 1's address, baud rate and stop bits into use;
+    // a refused apply takes nothing.
+    void applyTakesBlock1IntoUse_data()
+    {
+        QTest::addColumn<QByteArray>("block1");  // address, divisor, flags
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<int>("address");
+        QTest::addColumn<int>("baudRate");
+        QTest::addColumn<bool>("twoStopBits");
+        QTest::newRow("address 7, 19200, one stop bit")
+            << Hex("071700") << "" << 7 << 19200 << false;
+        QTest::newRow("address 200, 115200, two") << Hex("C80308") << "" << 200 << 115200 << true;
+        QTest::newRow("address 0 is not taken") << Hex("002F08") << "" << 1 << 9600 << true;
+        QTest::newRow("unknown divisor keeps the rate")
+            << Hex("05FF00") << "" << 5 << 9600 << false;
+        QTest::newRow("refused apply") << Hex("071700") << "apply-not-started" << 1 << 9600 << true;
+    }
+    void applyTakesBlock1IntoUse()
+    {
+        QFETCH(QByteArray, block1);
+        QFETCH(QString, fault);
+        QFETCH(int, address);
+        QFETCH(int, baudRate);
+        QFETCH(bool, twoStopBits);
+        PanelResponder panel;
+        QVERIFY(panel.Listens(9600, true));
+        QCOMPARE(panel.Image()[MBusSettings::NetAddress], uint8_t(1));  // its own
+        if (!fault.isEmpty())
+            panel.AddFault(*PanelFault::Parse(fault));
+        for (int i = 0; i < 3; ++i)
+            panel.Image()[MBusSettings::NetAddress + i] = uint8_t(block1[i]);
+        QVERIFY(panel.Respond(Hex("01460001034D19")).Send);
+        QCOMPARE(int(panel.Identity().Address), address);
+        QCOMPARE(panel.Listens(baudRate, twoStopBits), true);
+        QCOMPARE(panel.Listens(9600, !twoStopBits), false);
     }
 };
 
