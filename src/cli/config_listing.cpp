@@ -21,25 +21,25 @@ QString YesNo(bool on)
     return on ? QStringLiteral("да") : QStringLiteral("нет");
 }
 
-ListingField Field(const QString& key, const QString& label, const QString& text)
+ListingField Field(const QString& label, const QString& text)
 {
-    return {key, label, text};
+    return {label, text};
 }
 
 ListingSection DeviceSection(const ConfigImage& image, int32_t family)
 {
-    ListingSection s{QStringLiteral("device"), QStringLiteral("Конфигурация"), {}};
+    ListingSection s{QStringLiteral("Конфигурация"), {}};
     const ConfigState state{image, family, {}, false};
     const uint8_t inputs = image[DevConfig::InputModules];
     const uint8_t relays = image[DevConfig::RelayModules];
     const uint8_t windows = image[DevConfig::WindowCount];
     if (const auto row = FindDeviceModel(state)) {
         const DeviceModel& m = DeviceModels[*row];
-        s.Fields << Field("device.model", "Модель",
+        s.Fields << Field("Модель",
                           QStringLiteral("%1 (%2)").arg(QString::fromUtf8(m.Name),
                                                         QString::fromUtf8(m.Composition)));
     } else {
-        s.Fields << Field("device.model", "Модель",
+        s.Fields << Field("Модель",
                           QStringLiteral("нет такой модели (модулей входов %1, реле %2, окон %3, "
                                          "семейство %4)")
                               .arg(inputs)
@@ -47,77 +47,70 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
                               .arg(windows)
                               .arg(family));
     }
-    s.Fields << Field("device.family", "Семейство",
-                      family == 1   ? QStringLiteral("ОРЛ-09")
-                      : family == 0 ? QStringLiteral("ОРЛ-07")
-                                    : QString::number(family));
-    s.Fields << Field("device.input_modules", "Модулей БВХ-7", QString::number(inputs));
-    s.Fields << Field("device.relay_modules", "Модулей БРК-54", QString::number(relays));
-    s.Fields << Field("device.windows", "Окон", QString::number(windows));
+    s.Fields << Field("Семейство", family == 1   ? QStringLiteral("ОРЛ-09")
+                                   : family == 0 ? QStringLiteral("ОРЛ-07")
+                                                 : QString::number(family));
+    s.Fields << Field("Модулей БВХ-7", QString::number(inputs));
+    s.Fields << Field("Модулей БРК-54", QString::number(relays));
+    s.Fields << Field("Окон", QString::number(windows));
     const bool fixed = DevFlag(image, DevConfig::FixConfigBit);
-    s.Fields << Field("device.fixed_configuration", "Зафиксировать конфигурацию", YesNo(fixed));
+    s.Fields << Field("Зафиксировать конфигурацию", YesNo(fixed));
     const uint8_t timeout = image[DevConfig::LineTimeout];
     if (timeout == 0) {
-        s.Fields << Field("device.line_control", "Контроль линии связи", YesNo(false));
+        s.Fields << Field("Контроль линии связи", YesNo(false));
     } else if (TimeoutIndexFor(timeout)) {
-        s.Fields << Field("device.line_control", "Контроль линии связи",
-                          QStringLiteral("да, таймаут %1 с").arg(timeout));
+        s.Fields << Field("Контроль линии связи", QStringLiteral("да, таймаут %1 с").arg(timeout));
     } else {
         s.Fields << Field(
-            "device.line_control", "Контроль линии связи",
+            "Контроль линии связи",
             QStringLiteral("таймаут не из списка: байт %1").arg(HexByteText(timeout)));
     }
     const bool master = DevFlag(image, DevConfig::MBusMasterBit);
-    s.Fields << Field("device.modbus_master", "Режим Modbus Master", YesNo(master));
+    s.Fields << Field("Режим Modbus Master", YesNo(master));
     // What no control shows: the other bits of the flags, byte 4, bytes 6..19.
     QList<uint8_t> rest{uint8_t(image[DevConfig::DevFlags] & ~uint8_t(0x03)), image[4]};
     for (int i = DevConfig::ClearedByNewFrom; i < DevConfig::Length; ++i)
         rest << image[i];
-    s.Fields << Field("device.other_bytes", "Прочие байты (флаги 2-7, 4, 6-19)",
-                      HexText(rest.data(), rest.size()));
+    s.Fields << Field("Прочие байты (флаги 2-7, 4, 6-19)", HexText(rest.data(), rest.size()));
     return s;
 }
 
 ListingSection ModbusSection(const ConfigImage& image)
 {
-    ListingSection s{QStringLiteral("modbus"), QStringLiteral("ModBus"), {}};
+    ListingSection s{QStringLiteral("ModBus"), {}};
     const uint8_t address = image[MBusSettings::NetAddress];
-    s.Fields << Field(
-        "modbus.address", "Сетевой адрес",
-        address == 0 ? QStringLiteral("0 (не показывается)") : QString::number(address));
+    s.Fields << Field("Сетевой адрес", address == 0 ? QStringLiteral("0 (не показывается)")
+                                                    : QString::number(address));
     const uint8_t divisor = image[MBusSettings::BaudDivisor];
     if (const auto row = BaudRowForDivisor(divisor)) {
         const int bps = BaudRateTable[*row].BitsPerSecond;
-        s.Fields << Field("modbus.baud", "Скорость", QStringLiteral("%1 бод").arg(bps));
+        s.Fields << Field("Скорость", QStringLiteral("%1 бод").arg(bps));
     } else {
         s.Fields << Field(
-            "modbus.baud", "Скорость",
-            QStringLiteral("делитель не из списка: байт %1").arg(HexByteText(divisor)));
+            "Скорость", QStringLiteral("делитель не из списка: байт %1").arg(HexByteText(divisor)));
     }
     const uint8_t flags = image[MBusSettings::LineFlags];
     const bool two = flags & MBusSettings::TwoStopBits;
-    s.Fields << Field("modbus.stop_bits", "Стоп-биты", two ? "два" : "один");
+    s.Fields << Field("Стоп-биты", two ? "два" : "один");
     const auto parity = ParityFromLineFlags(flags);
     const QString parityText = !parity ? QStringLiteral("биты 01 (не показывается)")
                                : *parity == Parity::Even ? QStringLiteral("четный")
                                : *parity == Parity::Odd  ? QStringLiteral("нечетный")
                                                          : QStringLiteral("отсутствует");
-    s.Fields << Field("modbus.parity", "Паритет", parityText);
+    s.Fields << Field("Паритет", parityText);
     const uint8_t rest[] = {uint8_t(flags & ~uint8_t(0x38)), image[MBusSettings::RateByte2],
                             image[MBusSettings::RateByte3], image[MBusSettings::Reserved5],
                             image[MBusSettings::Reserved6]};
-    s.Fields << Field("modbus.other_bytes", "Прочие байты (флаги, 3-6)",
-                      HexText(rest, sizeof rest));
+    s.Fields << Field("Прочие байты (флаги, 3-6)", HexText(rest, sizeof rest));
     return s;
 }
 
 ListingSection InputsSection(const ConfigImage& image)
 {
-    ListingSection s{QStringLiteral("inputs"), QStringLiteral("Входы"), {}};
+    ListingSection s{QStringLiteral("Входы"), {}};
     for (int n = 1; n <= InputType::InputCount; ++n) {
         const ContactType t = InputContact(image, n);
-        s.Fields << Field(QStringLiteral("inputs.%1").arg(n), QStringLiteral("Вход %1").arg(n),
-                          QString::fromUtf8(ContactTypeName(t)));
+        s.Fields << Field(QStringLiteral("Вход %1").arg(n), QString::fromUtf8(ContactTypeName(t)));
     }
     return s;
 }
@@ -138,11 +131,10 @@ QString SourcesText(const ConfigImage& image, int output, OutAction action)
 
 ListingSection OutputsSection(const ConfigImage& image)
 {
-    ListingSection s{QStringLiteral("outputs"), QStringLiteral("Выходы"), {}};
+    ListingSection s{QStringLiteral("Выходы"), {}};
     for (int o = 1; o <= OutDataBase::OutputCount; ++o) {
         const uint8_t mode = image[OutModeOffsetOf(o)];
         const OutType type = OutTypeOf(mode);
-        const QString key = QStringLiteral("outputs.%1").arg(o);
         const QString label = QStringLiteral("Выход %1").arg(o);
         // The type decides which settings are locked (kept, but not in force).
         QString typeText = QString::fromUtf8(OutTypeText(type)).trimmed();
@@ -152,24 +144,20 @@ ListingSection OutputsSection(const ConfigImage& image)
             typeText += QStringLiteral(" (квитирование и сброс заблокированы)");
         else if (ackLocked)
             typeText += QStringLiteral(" (квитирование заблокировано)");
-        s.Fields << Field(key + ".type", label + ": тип", typeText);
+        s.Fields << Field(label + ": тип", typeText);
         for (OutAction action : {OutAction::Ack, OutAction::Reset}) {
-            const bool ack = action == OutAction::Ack;
-            s.Fields << Field(key + (ack ? ".ack" : ".reset"),
-                              label + ": " + QString::fromUtf8(OutActionName(action)).toLower(),
+            s.Fields << Field(label + ": " + QString::fromUtf8(OutActionName(action)).toLower(),
                               SourcesText(image, o, action));
         }
         if (mode & OutDataBase::KeptBits)
-            s.Fields << Field(key + ".other_bits", label + ": биты 6-7",
-                              HexByteText(mode & OutDataBase::KeptBits));
+            s.Fields << Field(label + ": биты 6-7", HexByteText(mode & OutDataBase::KeptBits));
     }
     return s;
 }
 
 ListingSection CrossbarSection(const ConfigImage& image)
 {
-    ListingSection s{
-        QStringLiteral("crossbar"), QStringLiteral("Структура: назначение входов"), {}};
+    ListingSection s{QStringLiteral("Структура: назначение входов"), {}};
     for (int n = 1; n <= InputAssignment::Length; ++n) {
         const uint8_t code = InputAssignmentCode(image, n);
         const AssignmentKind kind = AssignmentKindOf(code);
@@ -182,23 +170,20 @@ ListingSection CrossbarSection(const ConfigImage& image)
             text = AssignmentKindText(kind).trimmed() +
                    QStringLiteral(" %1").arg(*AssignmentNumber(code));
         }
-        s.Fields << Field(QStringLiteral("crossbar.%1").arg(n),
-                          QStringLiteral("Вход %1: назначение").arg(n), text);
+        s.Fields << Field(QStringLiteral("Вход %1: назначение").arg(n), text);
     }
     return s;
 }
 
 ListingSection ActivationSection(const ConfigImage& image)
 {
-    ListingSection s{
-        QStringLiteral("activation"), QStringLiteral("Структура: активация выходов"), {}};
+    ListingSection s{QStringLiteral("Структура: активация выходов"), {}};
     for (int n = 1; n <= OutputActivation::Length; ++n) {
         QStringList relays;
         for (int r = 1; r <= OutputActivation::RelayCount; ++r)
             if (InputActivatesRelay(image, n, r))
                 relays << QString::number(r);
-        s.Fields << Field(QStringLiteral("activation.%1").arg(n),
-                          QStringLiteral("Вход %1: реле").arg(n),
+        s.Fields << Field(QStringLiteral("Вход %1: реле").arg(n),
                           relays.isEmpty() ? QStringLiteral("—") : relays.join(", "));
     }
     return s;
@@ -206,11 +191,11 @@ ListingSection ActivationSection(const ConfigImage& image)
 
 ListingSection WindowsSection(const ConfigImage& image)
 {
-    ListingSection s{QStringLiteral("windows"), QStringLiteral("Сигнализация"), {}};
+    ListingSection s{QStringLiteral("Сигнализация"), {}};
     for (int w = 1; w <= WindowTypes::WindowCount; ++w) {
         const uint8_t code = WindowTypeCode(image, w);
         const char* name = WindowTypeName(code);
-        s.Fields << Field(QStringLiteral("windows.%1").arg(w), QStringLiteral("Окно %1").arg(w),
+        s.Fields << Field(QStringLiteral("Окно %1").arg(w),
                           name
                               ? QString::fromUtf8(name)
                               : QStringLiteral("тип не из списка: байт %1").arg(HexByteText(code)));
@@ -221,16 +206,13 @@ ListingSection WindowsSection(const ConfigImage& image)
 ListingSection NetTableSection(const ConfigImage& image, NetTable table)
 {
     const bool requests = table == NetTable::Request;
-    const QString key = requests                 ? QStringLiteral("requests")
-                        : table == NetTable::Ack ? QStringLiteral("acks")
-                                                 : QStringLiteral("resets");
     const QString title = requests ? QStringLiteral("Внешняя сеть: запросы")
                           : table == NetTable::Ack ? QStringLiteral("Внешняя сеть: квитирование")
                                                    : QStringLiteral("Внешняя сеть: сброс");
-    ListingSection s{key, title, {}};
+    ListingSection s{title, {}};
     const uint8_t count = image[NetTableOffset(table)];
     const int used = RecordsInUse(image, table);
-    s.Fields << Field(key + ".count", QStringLiteral("Записей"),
+    s.Fields << Field(QStringLiteral("Записей"),
                       count > ExternalNet::MaxRecords
                           ? QStringLiteral("%1 (байт %2, в таблице 16 мест)").arg(used).arg(count)
                           : QString::number(count));
@@ -244,15 +226,14 @@ ListingSection NetTableSection(const ConfigImage& image, NetTable table)
                                  : QStringLiteral("устройство %1, адрес %2")
                                        .arg(r.Device)
                                        .arg(HexWordText(r.Address));
-        s.Fields << Field(QStringLiteral("%1.%2").arg(key).arg(k + 1),
-                          QStringLiteral("Запись %1").arg(k + 1), text);
+        s.Fields << Field(QStringLiteral("Запись %1").arg(k + 1), text);
     }
     // The records past the count are kept in the file though nothing uses them.
     const int restFrom = NetTableOffset(table) + 1 + used * ExternalNet::RecordLength;
     const int restTo = NetTableOffset(table) + ExternalNet::TableLength;
     const std::span<const uint8_t> rest(image.data() + restFrom, size_t(restTo - restFrom));
     if (std::any_of(rest.begin(), rest.end(), [](uint8_t b) { return b != 0; }))
-        s.Fields << Field(key + ".unused", QStringLiteral("Неиспользуемые записи"),
+        s.Fields << Field(QStringLiteral("Неиспользуемые записи"),
                           HexText(rest.data(), qsizetype(rest.size())));
     return s;
 }

@@ -6,17 +6,15 @@
 #include <QString>
 
 // A configuration in the terms of the tool's pages, for showing a file as
-// text. Every field has a key, a Russian label and its value as the page
+// text. Every field has a Russian label and its value as the page
 // would show it. Values a page cannot show are given as raw bytes, never
 // dropped. (The JSON form and comparisons come from the field table.)
 struct ListingField {
-    QString Key;    // e.g. "inputs.12"
     QString Label;  // e.g. "Вход 12"
     QString Text;   // e.g. "Н.З."
 };
 
 struct ListingSection {
-    QString Key;    // e.g. "inputs"
     QString Title;  // e.g. "Входы"
     QList<ListingField> Fields;
 };
