@@ -11,19 +11,23 @@
 #include "model/output_activation.h"
 #include "model/request_table.h"
 #include "model/window_types.h"
+#include "text/config_fields.h"
 
 #include <algorithm>
 
 namespace {
 
-QString YesNo(bool on)
-{
-    return on ? QStringLiteral("да") : QStringLiteral("нет");
-}
-
 ListingField Field(const QString& label, const QString& text)
 {
     return {label, text};
+}
+
+// A field of the table, with its value as the table reads it; under its
+// own label unless one is given.
+ListingField TableField(const QString& path, const ConfigImage& image, const QString& label = {})
+{
+    const FieldRow& row = *FindField(path);
+    return {label.isEmpty() ? row.Label : label, FieldValueText(row, FieldValue(row, image))};
 }
 
 ListingSection DeviceSection(const ConfigImage& image, int32_t family)
@@ -50,14 +54,12 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
     s.Fields << Field("Семейство", family == 1   ? QStringLiteral("ОРЛ-09")
                                    : family == 0 ? QStringLiteral("ОРЛ-07")
                                                  : QString::number(family));
-    s.Fields << Field("Модулей БВХ-7", QString::number(inputs));
-    s.Fields << Field("Модулей БРК-54", QString::number(relays));
-    s.Fields << Field("Окон", QString::number(windows));
-    const bool fixed = DevFlag(image, DevConfig::FixConfigBit);
-    s.Fields << Field("Зафиксировать конфигурацию", YesNo(fixed));
+    for (const char* path : {"device.input_modules", "device.relay_modules", "device.window_count",
+                             "device.fixed_configuration"})
+        s.Fields << TableField(QString::fromLatin1(path), image);
     const uint8_t timeout = image[DevConfig::LineTimeout];
     if (timeout == 0) {
-        s.Fields << Field("Контроль линии связи", YesNo(false));
+        s.Fields << Field("Контроль линии связи", QStringLiteral("нет"));
     } else if (TimeoutIndexFor(timeout)) {
         s.Fields << Field("Контроль линии связи", QStringLiteral("да, таймаут %1 с").arg(timeout));
     } else {
@@ -65,8 +67,7 @@ ListingSection DeviceSection(const ConfigImage& image, int32_t family)
             "Контроль линии связи",
             QStringLiteral("таймаут не из списка: байт %1").arg(HexByteText(timeout)));
     }
-    const bool master = DevFlag(image, DevConfig::MBusMasterBit);
-    s.Fields << Field("Режим Modbus Master", YesNo(master));
+    s.Fields << TableField("device.modbus_master", image);
     // What no control shows: the other bits of the flags, byte 4, bytes 6..19.
     QList<uint8_t> rest{uint8_t(image[DevConfig::DevFlags] & ~uint8_t(0x03)), image[4]};
     for (int i = DevConfig::ClearedByNewFrom; i < DevConfig::Length; ++i)
@@ -81,23 +82,9 @@ ListingSection ModbusSection(const ConfigImage& image)
     const uint8_t address = image[MBusSettings::NetAddress];
     s.Fields << Field("Сетевой адрес", address == 0 ? QStringLiteral("0 (не показывается)")
                                                     : QString::number(address));
-    const uint8_t divisor = image[MBusSettings::BaudDivisor];
-    if (const auto row = BaudRowForDivisor(divisor)) {
-        const int bps = BaudRateTable[*row].BitsPerSecond;
-        s.Fields << Field("Скорость", QStringLiteral("%1 бод").arg(bps));
-    } else {
-        s.Fields << Field(
-            "Скорость", QStringLiteral("делитель не из списка: байт %1").arg(HexByteText(divisor)));
-    }
+    for (const char* path : {"modbus.baud_divisor", "modbus.stop_bits", "modbus.parity"})
+        s.Fields << TableField(QString::fromLatin1(path), image);
     const uint8_t flags = image[MBusSettings::LineFlags];
-    const bool two = flags & MBusSettings::TwoStopBits;
-    s.Fields << Field("Стоп-биты", two ? "два" : "один");
-    const auto parity = ParityFromLineFlags(flags);
-    const QString parityText = !parity ? QStringLiteral("биты 01 (не показывается)")
-                               : *parity == Parity::Even ? QStringLiteral("четный")
-                               : *parity == Parity::Odd  ? QStringLiteral("нечетный")
-                                                         : QStringLiteral("отсутствует");
-    s.Fields << Field("Паритет", parityText);
     const uint8_t rest[] = {uint8_t(flags & ~uint8_t(0x38)), image[MBusSettings::RateByte2],
                             image[MBusSettings::RateByte3], image[MBusSettings::Reserved5],
                             image[MBusSettings::Reserved6]};
@@ -108,10 +95,9 @@ ListingSection ModbusSection(const ConfigImage& image)
 ListingSection InputsSection(const ConfigImage& image)
 {
     ListingSection s{QStringLiteral("Входы"), {}};
-    for (int n = 1; n <= InputType::InputCount; ++n) {
-        const ContactType t = InputContact(image, n);
-        s.Fields << Field(QStringLiteral("Вход %1").arg(n), QString::fromUtf8(ContactTypeName(t)));
-    }
+    for (int n = 1; n <= InputType::InputCount; ++n)
+        s.Fields << TableField(QStringLiteral("inputs[%1].contact").arg(n), image,
+                               QStringLiteral("Вход %1").arg(n));
     return s;
 }
 
@@ -159,18 +145,7 @@ ListingSection CrossbarSection(const ConfigImage& image)
 {
     ListingSection s{QStringLiteral("Структура: назначение входов"), {}};
     for (int n = 1; n <= InputAssignment::Length; ++n) {
-        const uint8_t code = InputAssignmentCode(image, n);
-        const AssignmentKind kind = AssignmentKindOf(code);
-        QString text;
-        if (kind == AssignmentKind::akNone) {
-            text = QStringLiteral("—");
-            if (code != InputAssignment::NoAssignment)
-                text += QStringLiteral(" (байт %1)").arg(HexByteText(code));
-        } else {
-            text = AssignmentKindText(kind).trimmed() +
-                   QStringLiteral(" %1").arg(*AssignmentNumber(code));
-        }
-        s.Fields << Field(QStringLiteral("Вход %1: назначение").arg(n), text);
+        s.Fields << TableField(QStringLiteral("inputs[%1].assignment").arg(n), image);
     }
     return s;
 }
@@ -193,12 +168,8 @@ ListingSection WindowsSection(const ConfigImage& image)
 {
     ListingSection s{QStringLiteral("Сигнализация"), {}};
     for (int w = 1; w <= WindowTypes::WindowCount; ++w) {
-        const uint8_t code = WindowTypeCode(image, w);
-        const char* name = WindowTypeName(code);
-        s.Fields << Field(QStringLiteral("Окно %1").arg(w),
-                          name
-                              ? QString::fromUtf8(name)
-                              : QStringLiteral("тип не из списка: байт %1").arg(HexByteText(code)));
+        s.Fields << TableField(QStringLiteral("windows[%1].type").arg(w), image,
+                               QStringLiteral("Окно %1").arg(w));
     }
     return s;
 }

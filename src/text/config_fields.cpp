@@ -9,6 +9,8 @@
 #include "model/request_table.h"
 #include "model/window_types.h"
 
+#include <QHash>
+
 #include <bit>
 
 namespace {
@@ -192,6 +194,17 @@ const QList<FieldRow>& ConfigFields()
 {
     static const QList<FieldRow> rows = BuildRows();
     return rows;
+}
+
+const FieldRow* FindField(const QString& path)
+{
+    static const QHash<QString, const FieldRow*> byPath = [] {
+        QHash<QString, const FieldRow*> map;
+        for (const FieldRow& row : ConfigFields())
+            map.insert(row.Path, &row);
+        return map;
+    }();
+    return byPath.value(path);
 }
 
 int FieldValue(const FieldRow& row, const ConfigImage& image)

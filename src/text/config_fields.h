@@ -45,6 +45,8 @@ struct FieldRow {
 // relays), outputs, windows, the three external network tables.
 const QList<FieldRow>& ConfigFields();
 
+// The row of a path, or null.
+const FieldRow* FindField(const QString& path);
 // The row's value in an image (masked and shifted down; two bytes low first).
 int FieldValue(const FieldRow& row, const ConfigImage& image);
 // The row's value as the page would read it, in Russian.

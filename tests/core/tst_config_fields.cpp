@@ -14,17 +14,9 @@
 #include <QTest>
 
 namespace {
-const FieldRow* Find(const QString& path)
-{
-    for (const FieldRow& row : ConfigFields())
-        if (row.Path == path)
-            return &row;
-    return nullptr;
-}
-
 int Value(const QString& path, const ConfigImage& image)
 {
-    const FieldRow* row = Find(path);
+    const FieldRow* row = FindField(path);
     if (!row)
         qFatal("no field %s", qPrintable(path));
     return FieldValue(*row, image);
@@ -120,7 +112,7 @@ private slots:
                 QCOMPARE(Value("modbus.address", m), 17);
                 QCOMPARE(Value("modbus.baud_divisor", m), int(BaudRateTable[2].Divisor));
                 QCOMPARE(Value("modbus.stop_bits", m), 0);
-                QCOMPARE(FieldValueKey(*Find("modbus.parity"), Value("modbus.parity", m)),
+                QCOMPARE(FieldValueKey(*FindField("modbus.parity"), Value("modbus.parity", m)),
                          QStringLiteral("odd"));
             } else {
                 for (NetTable t : {NetTable::Request, NetTable::Ack, NetTable::Reset}) {
