@@ -797,6 +797,29 @@ private slots:
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, Lines({"№1 (адрес 1): ОРЛ-07, ПО 1.7, ревизия аппаратуры 0x01"}));
     }
+
+    // The simulated panel refuses a --save path it could not write at its
+    // start, not after a session.
+    void simulatorChecksSavePathAtStart_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("a folder") << "@dir";
+        QTest::newRow("a missing folder") << "/nonexistent/panel.cfg";
+    }
+    void simulatorChecksSavePathAtStart()
+    {
+        QFETCH(QString, path);
+        QProcess sim;
+        sim.start(QStringLiteral(ORLIX_SIM_PATH),
+                  {"--port-name", "ORL-SAVE", "--ports-dir", m_ports.path(), "--save",
+                   path == "@dir" ? m_files.path() : path});
+        const bool ended = sim.waitForFinished(5000);
+        if (!ended)
+            sim.kill();
+        QVERIFY(ended);
+        QCOMPARE(sim.exitCode(), 1);
+        QVERIFY(QString::fromUtf8(sim.readAllStandardError()).contains("--save"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestOrlixCli)
