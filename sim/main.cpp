@@ -117,7 +117,7 @@ int main(int argc, char** argv)
         QStringLiteral("fault"),
         QStringLiteral(
             "A scripted fault, repeatable: kind[,kind...][,key=value...]. Kinds: no-answer, "
-            "crc, exception, busy, apply-not-started, delay, late, short, extra. "
+            "crc, exception, busy, apply-not-started, discard, delay, late, short, extra. "
             "Keys: request=any|ident|poll|version|read-block|write-block|apply, "
             "block=n, count=n (-1 always), code=n, delay=ms, by=n (short), "
             "bytes=n (extra)."),

@@ -41,6 +41,9 @@ bool ApplyKind(const QString& kind, PanelFault& fault)
     } else if (kind == QLatin1String("apply-not-started")) {
         fault.Kind = PanelFault::Action::ApplyNotStarted;
         fault.Request = PanelRequest::ApplyConfig;
+    } else if (kind == QLatin1String("discard")) {
+        fault.Kind = PanelFault::Action::Discard;
+        fault.Request = PanelRequest::WriteBlock;
     } else if (kind == QLatin1String("delay")) {
         fault.DelayMs = 200;
     } else if (kind == QLatin1String("late")) {
@@ -145,6 +148,7 @@ QString PanelFault::Describe() const
             break;
         case Action::ApplyNotStarted: what << QStringLiteral("apply answers 1"); break;
         case Action::Vanish: what << QStringLiteral("the line goes dead"); break;
+        case Action::Discard: what << QStringLiteral("block acknowledged, not stored"); break;
     }
     if (CorruptCrc)
         what << QStringLiteral("corrupt CRC");

@@ -29,6 +29,7 @@ struct PanelFault {
         Exception,        // function | 0x80, ExceptionCode
         ApplyNotStarted,  // apply answers 1 at position 2
         Vanish,           // the line goes dead: the panel closes its end for good
+        Discard,          // a block write is acknowledged but not stored
     };
 
     Action Kind = Action::Answer;
@@ -49,7 +50,7 @@ struct PanelFault {
 
     // "kind[,kind...][,key=value...]": kinds no-answer, crc, exception, busy (an
     // exception to polls), apply-not-started, delay, late, short, extra,
-    // vanish; keys request (any, ident, poll, version, read-block,
+    // vanish, discard; keys request (any, ident, poll, version, read-block,
     // write-block, apply), block, count, after (matching requests let pass
     // first), code, delay, by (short), bytes (extra).
     static std::optional<PanelFault> Parse(const QString& text, QString* error = nullptr);

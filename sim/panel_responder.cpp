@@ -128,10 +128,9 @@ PanelAnswer PanelResponder::Respond(const QByteArray& request)
         return answer;
     }
 
-    QByteArray frame =
-        fault.Kind == PanelFault::Action::Exception
-            ? ExceptionAnswer(At(request, 1), fault.ExceptionCode)
-            : NormalAnswer(kind, block, request, fault.Kind == PanelFault::Action::ApplyNotStarted);
+    QByteArray frame = fault.Kind == PanelFault::Action::Exception
+                           ? ExceptionAnswer(At(request, 1), fault.ExceptionCode)
+                           : NormalAnswer(kind, block, request, fault.Kind);
     AppendCrc(frame);
     // The answer leaves at the settings in use; then the new ones apply.
     if (kind == PanelRequest::ApplyConfig && fault.Kind == PanelFault::Action::Answer)
@@ -157,8 +156,9 @@ QByteArray PanelResponder::ExceptionAnswer(uint8_t function, uint8_t code) const
 }
 
 QByteArray PanelResponder::NormalAnswer(PanelRequest request, int block, const QByteArray& frame,
-                                        bool applyNotStarted)
+                                        PanelFault::Action fault)
 {
+    const bool applyNotStarted = fault == PanelFault::Action::ApplyNotStarted;
     const uint8_t function = At(frame, 1);
     QByteArray answer;
     answer.append(char(m_identity.Address));
@@ -193,10 +193,12 @@ QByteArray PanelResponder::NormalAnswer(PanelRequest request, int block, const Q
             const int count = (At(frame, 2) << 8) | At(frame, 3);
             if (count != length + 2 || frame.size() != length + FrameLength::BlockOverhead)
                 return ExceptionAnswer(function, IllegalDataValue);
-            std::memcpy(BlockPayload(m_image, block).data(),
-                        frame.constData() + FrameLength::BlockPayloadOffset, size_t(length));
-            StampBlockCrcs(m_image);
-            ++m_blocksWritten;
+            if (fault != PanelFault::Action::Discard) {
+                std::memcpy(BlockPayload(m_image, block).data(),
+                            frame.constData() + FrameLength::BlockPayloadOffset, size_t(length));
+                StampBlockCrcs(m_image);
+                ++m_blocksWritten;
+            }
             answer.append(char(0));
             return answer;
         }

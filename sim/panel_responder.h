@@ -67,7 +67,7 @@ private:
     // The first fault that applies, used up once; Answer when none does.
     PanelFault TakeFault(PanelRequest request, int block);
     QByteArray NormalAnswer(PanelRequest request, int block, const QByteArray& frame,
-                            bool applyNotStarted);
+                            PanelFault::Action fault);
     QByteArray ExceptionAnswer(uint8_t function, uint8_t code) const;
     // After an apply: the address and line settings of block 1 in use.
     void TakeLineSettingsIntoUse();

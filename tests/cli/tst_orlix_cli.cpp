@@ -474,6 +474,21 @@ private slots:
         QCOMPARE(m_panel->Requests().last().at(0), char(6));
     }
 
+    // A block the panel acknowledged but did not keep passes the write; the
+    // read-back finds it and names the first byte that differs.
+    void writeVerifyNamesFirstDifference()
+    {
+        m_panel->AddFault(*PanelFault::Parse("discard,block=2,count=1"));
+        ConfigImage image = NewConfigurationImage();
+        SetInputContact(image, 12, ContactType::NormallyClosed);
+        QCOMPARE(m_panel->Image()[InputType::Offset + 1], uint8_t(0));
+        const Result r =
+            Run({"write", WriteFile("d.cfg", image), "--port", "ORL-SIM1", "--verify"});
+        QCOMPARE(r.exitCode, 1);
+        QCOMPARE(r.out, Lines({"№1 (адрес 1): ошибка: при проверке блок 2, байт 1 (Вход 12: тип "
+                               "контакта): панель 0x00, файл 0x08"}));
+    }
+
     // A step without an answer is not confirmed (status 3), not success.
     void notConfirmed_data()
     {
