@@ -13,7 +13,6 @@
 #include "link/pause.h"
 #include "link/port_registry.h"
 #include "model/command_error.h"
-#include "model/mbus_settings.h"
 #include "text/config_fields.h"
 
 #include <QDateTime>
@@ -312,22 +311,11 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
     LinkSettings settings;
     settings.PortName = options.Port;
     settings.DevicePath = PortDevicePath(options.Port);
-    QList<LinkSettings> tries;
-    if (options.AllSettings) {
-        for (const BaudRateRow& row : BaudRateTable)
-            for (const int stop : {2, 0})
-                for (const int parity : {0, 2, 1}) {
-                    settings.BaudRate = row.BitsPerSecond;
-                    settings.StopBits = stop;
-                    settings.Parity = parity;
-                    tries << settings;
-                }
-    } else {
-        settings.BaudRate = options.BaudRate;
-        settings.StopBits = options.StopBits;
-        settings.Parity = options.Parity;
-        tries << settings;
-    }
+    settings.BaudRate = options.BaudRate;
+    settings.StopBits = options.StopBits;
+    settings.Parity = options.Parity;
+    const QList<LinkSettings> tries =
+        options.AllSettings ? PanelScan::EveryLineSetting(settings) : QList<LinkSettings>{settings};
     CliReport report(options, out, err);
     QList<uint8_t> left = options.Addresses;
     QElapsedTimer clock;

@@ -4,6 +4,7 @@
 #include "link/pause.h"
 #include "link/port_line.h"
 #include "model/command_error.h"
+#include "model/mbus_settings.h"
 
 namespace {
 constexpr int LongestAnswer = 10;  // the version answer
@@ -17,6 +18,21 @@ int PanelScan::AnswerWaitMs(int baudRate, int stopBits, int parity)
     const LineSettings line{baudRate, stopBits, parity};
     const int baud = std::max(baudRate, 1);
     return (LongestAnswer * BitsPerChar(line) * 1000 + baud - 1) / baud + MarginMs;
+}
+
+QList<LinkSettings> PanelScan::EveryLineSetting(const LinkSettings& port)
+{
+    QList<LinkSettings> all;
+    LinkSettings s = port;
+    for (const BaudRateRow& row : BaudRateTable)
+        for (const int stop : {2, 0})
+            for (const int parity : {0, 2, 1}) {
+                s.BaudRate = row.BitsPerSecond;
+                s.StopBits = stop;
+                s.Parity = parity;
+                all << s;
+            }
+    return all;
 }
 
 QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t>& addresses,

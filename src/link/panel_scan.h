@@ -33,6 +33,10 @@ public:
     static int AnswerWaitMs(int baudRate, int stopBits, int parity);
     static constexpr int MarginMs = 16;
 
+    // Every line setting the ModBus page offers, `port`'s device kept:
+    // each baud rate with two and one stop bits and no, even and odd parity.
+    static QList<LinkSettings> EveryLineSetting(const LinkSettings& port);
+
     // One pass over `addresses` at the line settings of `settings`; `waitMs`
     // 0 means AnswerWaitMs. Raises the open error when the port cannot be
     // opened; the port is closed afterwards.
