@@ -103,6 +103,10 @@ PanelAnswer PanelResponder::Respond(const QByteArray& request)
         fault.Kind == PanelFault::Action::Exception
             ? ExceptionAnswer(At(request, 1), fault.ExceptionCode)
             : NormalAnswer(kind, block, request, fault.Kind == PanelFault::Action::ApplyNotStarted);
+    if (fault.AnswerAddress >= 0 && !frame.isEmpty())
+        frame[0] = char(fault.AnswerAddress);
+    if (fault.AnswerFunction >= 0 && frame.size() > 1)
+        frame[1] = char(fault.AnswerFunction);
     AppendCrc(frame);
     if (fault.CorruptCrc)
         frame[frame.size() - 1] = char(frame.at(frame.size() - 1) ^ 0x5A);

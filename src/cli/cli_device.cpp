@@ -3,6 +3,7 @@
 #include "cli/cli_files.h"
 
 #include "files/config_file.h"
+#include "files/native_name.h"
 #include "link/block_crc.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
@@ -109,11 +110,14 @@ QString ReadOutputName(const QString& output, uint8_t address, bool several)
            (suffix.isEmpty() ? QString() : QLatin1Char('.') + suffix);
 }
 
-int RunPorts(QTextStream& out)
+int RunPorts(QTextStream& out, QTextStream& err)
 {
     const PortRegistry registry;
     for (const QString& name : registry.PortNames())
-        out << name << '\n';
+        out << PrintableName(name) << '\n';
+    const QString problem = registry.FolderProblem();
+    if (!problem.isEmpty())
+        err << problem << '\n';
     return CliExit::Ok;
 }
 

@@ -11,7 +11,7 @@
 int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& err);
 
 // ports: the names the port settings panel lists, one a line.
-int RunPorts(QTextStream& out);
+int RunPorts(QTextStream& out, QTextStream& err);
 
 // The file a read of `address` goes to: `output` itself for a single
 // panel, else with "-<address>" before its suffix (panel.cfg -> panel-3.cfg).

@@ -2,6 +2,7 @@
 
 #include "cli/config_listing.h"
 #include "files/config_file.h"
+#include "files/native_name.h"
 #include "model/command_error.h"
 
 #include <QJsonArray>
@@ -33,11 +34,12 @@ int RunCheck(const CliOptions& options, QTextStream& out)
         try {
             const LoadedConfig loaded = LoadConfigFile(path, [] { return true; });
             out << QStringLiteral("%1: v%2, семейство %3, CRC блоков 0-9 верны\n")
-                       .arg(path, VersionOf(loaded))
+                       .arg(PrintableName(path), VersionOf(loaded))
                        .arg(loaded.FamilyCode);
         } catch (const CommandError& e) {
             ++failed;
-            out << QStringLiteral("%1: ошибка: %2\n").arg(path, ErrorBoxText(e.Message()));
+            out << QStringLiteral("%1: ошибка: %2\n")
+                       .arg(PrintableName(path), ErrorBoxText(e.Message()));
         }
     }
     return failed == 0 ? CliExit::Ok : CliExit::Failed;
@@ -56,7 +58,7 @@ int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
         root.insert("version", VersionOf(*loaded));
         out << QJsonDocument(root).toJson(QJsonDocument::Indented);
     } else {
-        out << QStringLiteral("Файл: %1 (v%2)\n").arg(path, VersionOf(*loaded))
+        out << QStringLiteral("Файл: %1 (v%2)\n").arg(PrintableName(path), VersionOf(*loaded))
             << ListingText(listing);
     }
     return CliExit::Ok;

@@ -3,6 +3,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_files.h"
 #include "cli/cli_options.h"
+#include "files/native_name.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const CliParse parsed = ParseCliArguments(app.arguments());
+    const CliParse parsed = ParseCliArguments(ArgumentsFromNative(argc, argv));
     if (!parsed.Error.isEmpty()) {
         err << "orlix-cli: " << parsed.Error << "\n(orlix-cli --help: справка)\n";
         return CliExit::Usage;
@@ -32,7 +33,7 @@ int main(int argc, char** argv)
     }
     const CliOptions& o = parsed.Options;
     if (o.Command == QLatin1String("ports"))
-        return RunPorts(out);
+        return RunPorts(out, err);
     if (o.Command == QLatin1String("check"))
         return RunCheck(o, out);
     if (o.Command == QLatin1String("show"))

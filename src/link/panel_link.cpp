@@ -1,6 +1,7 @@
 #include "link/panel_link.h"
 
 #include "link/modbus.h"
+#include "link/modbus_codes.h"
 #include "link/pause.h"
 #include "model/command_error.h"
 
@@ -56,6 +57,10 @@ QString IoError()
 QString ApplyNotStarted()
 {
     return QStringLiteral("Программирование не запускалось");
+}
+QString ApplyRefused(int code)
+{
+    return QStringLiteral("Панель отвергла применение: код %1").arg(code);
 }
 }  // namespace PanelText
 
@@ -125,12 +130,13 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image)
         }
         // The poll request carries 14 at position 1 and its answer overwrites
         // it: a normal answer ends the wait, an exception (still busy) polls
-        // again, and a poll without any answer leaves the 14 in place.
+        // again, and a poll without any answer leaves the 14 in place. An
+        // answer for another panel tells nothing of this one: poll again.
         bool ready = false;
         for (int poll = 0; poll < PollsPerBlock && !ready; ++poll) {
             Pause(StepPauseMs);
             m_channel.PollStatus(address);
-            ready = m_channel.Buffer[1] == PollFunction;
+            ready = !m_channel.LastAnswerForeign() && m_channel.Buffer[1] == PollFunction;
         }
         if (!ready)
             throw CommandError(PanelText::IoError());
@@ -139,7 +145,12 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image)
 
 void PanelLink::Apply(uint8_t address)
 {
-    m_channel.ApplyConfig(address);
+    const bool answered = m_channel.ApplyConfig(address);
+    // Without an answer the buffer still holds the request: nothing to say.
+    if (m_channel.LastAnswerForeign())
+        throw CommandError(PanelText::IoError());
+    if (answered && m_channel.Buffer[1] == (ModbusCode::Programming | ModbusCode::ExceptionBit))
+        throw CommandError(PanelText::ApplyRefused(m_channel.Buffer[2]));
     if (m_channel.Buffer[2] == ApplyNotStartedCode)
         throw CommandError(PanelText::ApplyNotStarted());
 }

@@ -50,7 +50,9 @@ public:
     void ReadBlocks(uint8_t address, ConfigImage& buffer);
     // Blocks 0..6 of `image`, each followed by polls until the panel is ready.
     void WriteBlocks(uint8_t address, const ConfigImage& image);
-    // Asks the panel to take the written configuration into use.
+    // Asks the panel to take the written configuration into use. Fails with
+    // ApplyRefused when the panel answers with an exception, with
+    // ApplyNotStarted when it answers 1, with IoError for another's answer.
     void Apply(uint8_t address);
     // Firmware version and hardware revision.
     FirmwareInfo ReadFirmware(uint8_t address);
@@ -74,4 +76,6 @@ QString IoError();
 // "ОРЛ-07" for family 0, "ОРЛ-09" for family 1.
 QString FamilyName(int family);
 QString ApplyNotStarted();
+// "Панель отвергла применение: код N": apply answered with an exception.
+QString ApplyRefused(int code);
 }  // namespace PanelText

@@ -98,16 +98,24 @@ private slots:
 
     // The tool holds an ОРЛ-07 configuration and reads an ОРЛ-09 panel:
     // nothing of the panel's, its family included, is taken.
+    // A spoilt answer to block 3, or an intact one for another request
+    // (another panel at the address, a repeater), fails the read there.
+    void readFailsAtBlock3_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("corrupted CRC") << QStringLiteral("crc,request=read-block,block=3");
+        QTest::newRow("from another address")
+            << QStringLiteral("foreign,request=read-block,block=3,as-address=2");
+        QTest::newRow("another function")
+            << QStringLiteral("foreign,request=read-block,block=3,as-function=3");
+    }
     void readFailsAtBlock3()
     {
+        QFETCH(QString, fault);
         PanelFixture f;
         f.panel.SetFamily(1);
         f.panel.SetImage(PanelImage(1));
-        PanelFault fault;
-        fault.Request = PanelRequest::ReadBlock;
-        fault.Block = 3;
-        fault.CorruptCrc = true;
-        f.panel.AddFault(fault);
+        f.panel.AddFault(*PanelFault::Parse(fault));
         f.main->SBNewConfigClick();
         const ConfigImage before = f.main->State().Image;
         const QString title = f.main->windowTitle();
@@ -188,13 +196,20 @@ private slots:
         QCOMPARE(int(QFile(file).size()), 514);
     }
 
+    // A busy panel, or ready answers that come from another panel, never
+    // end the wait for block 0.
+    void writeToBusyPanelFailsAfter25Polls_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("busy") << QStringLiteral("busy");
+        QTest::newRow("ready, from another address")
+            << QStringLiteral("foreign,request=poll,as-address=2");
+    }
     void writeToBusyPanelFailsAfter25Polls()
     {
+        QFETCH(QString, fault);
         PanelFixture f;
-        PanelFault busy;
-        busy.Kind = PanelFault::Action::Exception;
-        busy.Request = PanelRequest::PollStatus;
-        f.panel.AddFault(busy);
+        f.panel.AddFault(*PanelFault::Parse(fault));
         f.main->SBWriteConfig->click();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
         QStringList expected{"ident", "version", "write 0"};
@@ -278,25 +293,31 @@ private slots:
 
     void apply_data()
     {
-        QTest::addColumn<bool>("notStarted");
-        QTest::newRow("answers 1") << true;
-        QTest::newRow("answers 0") << false;
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("answers 1") << QStringLiteral("apply-not-started,request=apply")
+                                   << QStringList{"Программирование не запускалось."};
+        QTest::newRow("answers 0") << QString() << QStringList();
+        QTest::newRow("exception 4") << QStringLiteral("exception,code=4,request=apply")
+                                     << QStringList{"Панель отвергла применение: код 4."};
+        // An exception whose code is 1 is a refusal, not the answer 1.
+        QTest::newRow("exception 1") << QStringLiteral("exception,code=1,request=apply")
+                                     << QStringList{"Панель отвергла применение: код 1."};
+        QTest::newRow("another panel's answer 1")
+            << QStringLiteral("apply-not-started,request=apply,as-address=7")
+            << QStringList{"Ошибка I/O."};
     }
 
     void apply()
     {
-        QFETCH(bool, notStarted);
+        QFETCH(QString, fault);
+        QFETCH(QStringList, messages);
         PanelFixture f;
-        if (notStarted) {
-            PanelFault fault;
-            fault.Kind = PanelFault::Action::ApplyNotStarted;
-            fault.Request = PanelRequest::ApplyConfig;
-            f.panel.AddFault(fault);
-        }
+        if (!fault.isEmpty())
+            f.panel.AddFault(*PanelFault::Parse(fault));
         const ConfigImage before = f.main->State().Image;
         f.main->SBApplyConfig->click();
-        QCOMPARE(f.messageTexts(),
-                 notStarted ? QStringList{"Программирование не запускалось."} : QStringList());
+        QCOMPARE(f.messageTexts(), messages);
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "apply"}));
         const QString shortfall = f.pauseShortfall({0, 20, 20});
         QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));

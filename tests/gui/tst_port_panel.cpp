@@ -140,7 +140,8 @@ private slots:
     }
 
     // The line is opened with the chosen settings: looked at on the open
-    // port while the information box holds it.
+    // port as the last frame goes out. The port is let go before the
+    // information box waits for the user.
     void lineSettings_data()
     {
         QTest::addColumn<int>("rateIndex");
@@ -159,15 +160,16 @@ private slots:
         QCOMPARE(f.main->FMBParam->Settings().BaudRate,
                  f.main->FMBParam->CBBaudRate->currentText().section(' ', 0, 0).toInt());
         int seen = -1;
-        bool open = false;
-        f.app->prompts.onShow = [&](const FakePrompts::Shown&) {
-            open = f.main->Modbus.IsOpen();
+        f.main->Modbus.SetTraceSink([&](bool, const uint8_t*, int) {
             termios tio{};
             if (tcgetattr(f.main->Modbus.PortHandle, &tio) == 0)
                 seen = int(cfgetospeed(&tio));
-        };
+        });
+        bool open = true;
+        f.app->prompts.onShow = [&](const FakePrompts::Shown&) { open = f.main->Modbus.IsOpen(); };
         f.main->N20->trigger();
-        QVERIFY(open);
+        QCOMPARE(f.app->prompts.messages().size(), 1);
+        QVERIFY(!open);
         QCOMPARE(seen, speed);
         QVERIFY(!f.main->Modbus.IsOpen());
     }
