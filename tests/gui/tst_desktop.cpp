@@ -18,6 +18,8 @@
 #include <QUrl>
 #include <QtEndian>
 
+#include <sys/stat.h>
+
 namespace {
 // A 1.70 file of an ОРЛ-09 configuration with a recognisable image.
 QByteArray ValidFile(ConfigImage& image)
@@ -141,12 +143,24 @@ private slots:
             << v150 << "Несоответствие версии файла и программатора, файл v1.50.";
         QTest::newRow("275 bytes")
             << QByteArray(275, '\0') << "Несоответствие версии файла и программатора, файл v1.20.";
+        QTest::newRow("FIFO") << QByteArray("FIFO")
+                              << "Не удается открыть файл %1: это не обычный файл, а именованный "
+                                 "канал (FIFO)";  // ")" gets no full stop
     }
     void brokenFileFromOutside()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
-        const QString path = Write(m_dir, "broken.cfg", bytes);
+        QString path;
+        if (bytes == "FIFO") {
+            // Refused at once, not waited on until someone writes to it.
+            path = m_dir.filePath("pipe.cfg");
+            QFile::remove(path);
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            message = message.arg(path);
+        } else {
+            path = Write(m_dir, "broken.cfg", bytes);
+        }
         AppFixture f;
         const ConfigImage atStart = f.main->State().Image;
         f.main->OpenFromOutside(path);
