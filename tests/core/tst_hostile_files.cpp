@@ -1,6 +1,7 @@
 // Saving and loading where the file system works against the tool: special
 // files, links planted by another user, size limits and full devices, and
 // file names that are not UTF-8.
+#include "file_outcomes.h"
 #include "files/config_file.h"
 #include "files/native_name.h"
 #include "fs_faults.h"
@@ -34,28 +35,6 @@ QByteArray SampleFile(int seed)
         image[i] = uint8_t(i * 13 + seed);
     StampBlockCrcs(image);
     return EncodeConfigFile(image, 0, QDateTime(QDate(2024, 2, 29), QTime(18, 0)));
-}
-
-QString WriteOutcome(const QString& path, const QByteArray& bytes)
-{
-    try {
-        WriteConfigFile(path, bytes);
-        return QStringLiteral("ok");
-    } catch (const CommandError& e) {
-        return e.Message();
-    }
-}
-
-bool PutFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray FileContents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QString WriteRefusal(const QString& path, const QString& reason)

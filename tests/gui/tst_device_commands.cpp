@@ -382,17 +382,31 @@ private slots:
         VerifyClosed(f);
     }
 
+    // The port cannot be had: the box says why, in the tool's words.
+    void portHeldElsewhere_data()
+    {
+        QTest::addColumn<bool>("openFolder");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("held by another program") << false << "порт занят другой программой";
+        QTest::newRow("ports folder open to all")
+            << true << "к ней есть доступ у группы или у всех (права 777)";
+    }
     void portHeldElsewhere()
     {
+        QFETCH(bool, openFolder);
+        QFETCH(QString, why);
         PanelFixture f;
         TModbus other;
-        QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
-                TModbus::ClosedMarker);
+        if (openFolder)
+            QVERIFY(QFile::setPermissions(f.portsDir.path(), QFileDevice::Permissions(0x7777)));
+        else
+            QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
+                    TModbus::ClosedMarker);
         f.main->SBApplyConfig->click();
         const auto boxes = f.app->prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("Невозможно открыть порт ORL-SIM1."));
-        QVERIFY(!boxes[0].detail.isEmpty());
+        QVERIFY2(boxes[0].detail.contains(why), qPrintable(boxes[0].detail));
         QVERIFY(f.panel.Requests().isEmpty());
         VerifyClosed(f);
     }
