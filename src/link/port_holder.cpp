@@ -37,12 +37,16 @@ QString ProgramName(qint64 pid)
 
 QString PortHolder(const QString& devicePath, const QStringList& lockFolders)
 {
-    const QStringList folders =
-        !lockFolders.isEmpty()
-            ? lockFolders
-            : QStringList{QStringLiteral("/var/lock"), QStringLiteral("/run/lock"),
-                          QStringLiteral("/var/spool/lock"), QStringLiteral("/var/spool/uucp"),
-                          QStringLiteral("/tmp")};
+    const QStringList folders = !lockFolders.isEmpty()
+                                    ? lockFolders
+                                    : QStringList{QStringLiteral("/var/lock"),
+                                                  QStringLiteral("/etc/locks"),
+                                                  QStringLiteral("/var/spool/locks"),
+                                                  QStringLiteral("/var/spool/uucp"),
+                                                  QStringLiteral("/tmp"),
+                                                  QStringLiteral("/var/tmp"),
+                                                  QStringLiteral("/var/lock/lockdev"),
+                                                  QStringLiteral("/run/lock")};
     for (const QString& folder : folders) {
         for (const QString& name : LockNames(devicePath)) {
             QFile lock(QDir(folder).filePath(name));

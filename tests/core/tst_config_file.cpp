@@ -561,6 +561,7 @@ private slots:
                                    QFileInfo(path).absoluteFilePath() + QStringLiteral(": ");
             QVERIFY2(message.startsWith(prefix), qPrintable(message));
             QVERIFY2(message.size() > prefix.size(), "the system's reason is missing");
+            QCOMPARE(FileContents(path), QByteArray(600, 'o'));  // put back whole
         }
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("panel7.cfg")});

@@ -179,9 +179,9 @@ private slots:
         QCOMPARE(Open96002None(*m_modbus, m_pty.SlavePath()), TModbus::ClosedMarker);
         QCOMPARE(m_modbus->Buffer, nullptr);
         // In the tool's words, with the holder where its lock file tells.
-        QVERIFY2(m_modbus->LastOpenErrorText().startsWith(
-                     QStringLiteral("порт занят другой программой")),
-                 qPrintable(m_modbus->LastOpenErrorText()));
+        QCOMPARE(m_modbus->LastOpenErrorText(),
+                 QStringLiteral("порт занят другой программой: tst_modbus_chan, PID %1")
+                     .arg(QCoreApplication::applicationPid()));
         QVERIFY(!m_modbus->LastOpenWasPermissionDenied());
         holder.ClosePort();
         QVERIFY(Open96002None(*m_modbus, m_pty.SlavePath()) >= 0);

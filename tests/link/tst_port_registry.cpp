@@ -1,5 +1,6 @@
 // The port list: system ports plus virtual ports registered as links.
 #include "link/modbus.h"
+#include "link/port_holder.h"
 #include "link/port_registration.h"
 #include "link/port_registry.h"
 #include "simulated_panel.h"
@@ -7,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTest>
@@ -354,6 +356,57 @@ private slots:
             QDir(m_ports)
                 .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
                 .isEmpty());
+    }
+
+    // Who holds a port, as the lock files of other programs tell it: the
+    // UUCP form (ten digits) and Qt's (pid, program, host); a lock of a
+    // process that has ended, or one that is not a lock, tells nothing.
+    void portHolderFromLockFiles_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("lockName");
+        QTest::addColumn<QString>("content");  // %1: the holder's process id
+        QTest::addColumn<bool>("told");
+        QTest::newRow("UUCP form") << "/dev/ttyUSB0"
+                                   << "LCK..ttyUSB0"
+                                   << "%1\n"
+                                   << true;
+        QTest::newRow("Qt form, pseudo-terminal") << "/dev/pts/7"
+                                                  << "LCK..pts_7"
+                                                  << "%1\nsleep\nhost\n"
+                                                  << true;
+        QTest::newRow("ended process") << "/dev/ttyS1"
+                                       << "LCK..ttyS1"
+                                       << "999999999\n"
+                                       << false;
+        QTest::newRow("not a lock") << "/dev/ttyS2"
+                                    << "LCK..ttyS2"
+                                    << "hello\n"
+                                    << false;
+        QTest::newRow("another port's lock") << "/dev/ttyS3"
+                                             << "LCK..ttyS4"
+                                             << "%1\n"
+                                             << false;
+    }
+    void portHolderFromLockFiles()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, lockName);
+        QFETCH(QString, content);
+        QFETCH(bool, told);
+        QProcess holder;
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QTemporaryDir locks;
+        QFile lock(locks.filePath(lockName));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        const qint64 pid = holder.processId();
+        lock.write(content.arg(pid, 10).toLatin1());
+        lock.close();
+        const QString text = PortHolder(device, {locks.path()});
+        holder.kill();
+        holder.waitForFinished();
+        QCOMPARE(text, told ? QStringLiteral("sleep, PID %1").arg(pid) : QString());
     }
 
     // The simulated panel registered as a port: the tool opens it by the
