@@ -387,6 +387,8 @@ private slots:
             << "port-file" << 1 << "не последовательный порт (не символьное устройство)";
         QTest::newRow("port name with new line and escape")
             << "ports-escaped" << 0 << "EVIL\\n\\x1b[31mORL-SIM9";
+        QTest::newRow("ports folder open to all")
+            << "ports-open" << 0 << "к ней есть доступ у группы или у всех (права 777)";
         QTest::newRow("check file name with new line")
             << "check-newline" << 0 << "a\\nb.cfg: v1.70";
         QTest::newRow("check file name not UTF-8") << "check-bytes" << 0 << "a\\xff.cfg: v1.70";
@@ -415,6 +417,9 @@ private slots:
         } else if (kind == "ports-escaped") {
             QVERIFY(QFile::link(m_panel->DevicePath(), m_ports.filePath("EVIL\n\x1b[31mORL-SIM9")));
             arguments = {"ports"};
+        } else if (kind == "ports-open") {
+            QVERIFY(QFile::setPermissions(m_ports.path(), QFileDevice::Permissions(0x7777)));
+            arguments = {"ports"};
         } else if (kind == "check-newline") {
             arguments = {"check", WriteFile("a\nb.cfg", Sample(2))};
         } else if (kind == "check-bytes") {
@@ -429,6 +434,10 @@ private slots:
         QElapsedTimer clock;
         clock.start();
         const Result r = Run(arguments, 10000, program);
+        QVERIFY(QFile::setPermissions(m_ports.path(), QFileDevice::Permissions(0x7700)));
+        QFile::remove(m_ports.filePath("EVIL\n\x1b[31mORL-SIM9"));
+        if (kind == "ports-open")  // nothing of the folder listed
+            QVERIFY2(!r.out.contains("ORL-SIM1"), qPrintable(r.out));
         QVERIFY2(clock.elapsed() < 8000, "the program waited on a special file");
         QCOMPARE(r.exitCode, exitCode);
         QVERIFY2((r.out + r.err).contains(message), qPrintable(r.out + r.err));

@@ -98,6 +98,25 @@ private slots:
         QVERIFY(!QFileInfo(QDir(m_ports).filePath("ORL-SIM1")).isSymLink());
     }
 
+    // Stopped with Ctrl+C, a simulator told to save onto a FIFO refuses to
+    // replace it, says why and ends with a failure.
+    void saveOntoFifoRefused()
+    {
+        const QString fifo = m_root.filePath("saved.cfg");
+        QFile::remove(fifo);
+        QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        auto sim = StartSim({"--save", fifo});
+        QVERIFY(sim);
+        ::kill(pid_t(sim->processId()), SIGINT);
+        QVERIFY(sim->waitForFinished(5000));
+        QCOMPARE(sim->exitCode(), 1);
+        const QString err = QString::fromUtf8(sim->readAllStandardError());
+        QVERIFY2(err.contains("это не обычный файл, а именованный канал (FIFO)"), qPrintable(err));
+        struct stat st {};
+        QCOMPARE(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+        QVERIFY(S_ISFIFO(st.st_mode));
+    }
+
     // Files and folders that are not what they should be are refused at
     // once, with the reason; the program never hangs on them.
     void refusedAtStart_data()
