@@ -113,10 +113,11 @@ int main(int argc, char** argv)
         QStringLiteral("fault"),
         QStringLiteral(
             "A scripted fault, repeatable: kind[,kind...][,key=value...]. Kinds: no-answer, "
-            "crc, exception, busy, apply-not-started, delay, late, short, extra. "
+            "crc, exception, busy, apply-not-started, delay, late, short, extra, foreign. "
             "Keys: request=any|ident|poll|version|read-block|write-block|apply, "
             "block=n, count=n (-1 always), code=n, delay=ms, by=n (short), "
-            "bytes=n (extra)."),
+            "bytes=n (extra), as-address=n and as-function=n (foreign: an intact "
+            "answer as if for another panel or request)."),
         QStringLiteral("script"));
     parser.addOptions(
         {portName, portsDir, address, family, ident, firmware, revision, load, save, fault});

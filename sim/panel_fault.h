@@ -53,10 +53,10 @@ struct PanelFault {
 
     // "kind[,kind...][,key=value...]": kinds no-answer, crc, exception, busy (an
     // exception to polls), apply-not-started, delay, late, short, extra,
-    // vanish, foreign (with as-address or as-function); keys request (any, ident, poll, version, read-block,
-    // write-block, apply), block, count, after (matching requests let pass
-    // first), code, delay, by (short), bytes (extra), as-address and
-    // as-function (an answer for another request).
+    // vanish, foreign (with as-address or as-function); keys request (any, ident, poll, version,
+    // read-block, write-block, apply), block, count, after (matching requests let pass first),
+    // code, delay, by (short), bytes (extra), as-address and as-function (an answer for another
+    // request).
     static std::optional<PanelFault> Parse(const QString& text, QString* error = nullptr);
     QString Describe() const;
 };
