@@ -1,6 +1,7 @@
 #include "app_fixture.h"
 #include "pages/outputs_page.h"
 #include "pages/structure_page.h"
+#include "rapid_presses.h"
 #include "widgets/click_grid.h"
 #include "widgets/picture_button.h"
 
@@ -70,18 +71,6 @@ struct StructureFixture : AppFixture {
             if (w->isVisible())
                 return w;
         return nullptr;
-    }
-
-    // Leaves an open editor without a pick or an entry.
-    void cancelEdit()
-    {
-        if (auto* list = editor<QComboBox>()) {
-            QTest::keyClick(list->view(), Qt::Key_Escape);
-            QTest::keyClick(list, Qt::Key_Escape);
-        } else if (auto* edit = editor<QLineEdit>()) {
-            QTest::keyClick(edit, Qt::Key_Escape);
-        }
-        QTRY_VERIFY(!grid->isEditing());
     }
 
     void act(int row, const QString& action)
@@ -273,44 +262,84 @@ private slots:
     {
         QTest::addColumn<int>("col");
         QTest::addColumn<int>("row");
-        QTest::addColumn<int>("mask");  // the bit of the row's byte of block 6; 0: none
-        QTest::newRow("relay 1 of input 1") << 2 << 1 << 0x01;
-        QTest::newRow("relay 8 of input 64") << 9 << 64 << 0x80;
-        QTest::newRow("relay 3 of input 40") << 4 << 40 << 0x04;
-        QTest::newRow("header") << 5 << 0 << 0;
-        QTest::newRow("column 0") << 0 << 5 << 0;
-        QTest::newRow("input number") << 1 << 5 << 0;
-        QTest::newRow("kind list") << 10 << 5 << 0;
-        QTest::newRow("number of a window row") << 11 << 5 << 0;
-        QTest::newRow("number of a none row") << 11 << 40 << 0;
+        QTest::addColumn<int>("mask");    // the bit of the row's byte of block 6; 0: none
+        QTest::addColumn<int>("clicks");  // quick clicks in a row
+        QTest::newRow("relay 1 of input 1, a click") << 2 << 1 << 0x01 << 1;
+        QTest::newRow("relay 1 of input 1, a double click") << 2 << 1 << 0x01 << 2;
+        QTest::newRow("relay 8 of input 64, a triple click") << 9 << 64 << 0x80 << 3;
+        QTest::newRow("relay 3 of input 40, a double click") << 4 << 40 << 0x04 << 2;
+        QTest::newRow("relay 5 of input 2, four clicks") << 6 << 2 << 0x10 << 4;
+        QTest::newRow("header") << 5 << 0 << 0 << 1;
+        QTest::newRow("column 0, a double click") << 0 << 5 << 0 << 2;
+        QTest::newRow("input number, a triple click") << 1 << 5 << 0 << 3;
+        QTest::newRow("kind list") << 10 << 5 << 0 << 1;
+        QTest::newRow("number of a window row") << 11 << 5 << 0 << 1;
+        QTest::newRow("number of a none row, a double click") << 11 << 40 << 0 << 2;
     }
 
-    // Two clicks on a relay cell flip its bit and back, colours included;
-    // other cells toggle nothing (an editor opens only where editable).
+    // Every press on a relay cell flips its bit, colours included: a double
+    // click leaves it as it was, a triple click flipped. Other cells toggle
+    // nothing (an editor opens only where editable).
     void clicks()
     {
         QFETCH(int, col);
         QFETCH(int, row);
         QFETCH(int, mask);
+        QFETCH(int, clicks);
         StructureFixture f;
         f.load([](ConfigImage& image) {
             for (int i = 167; i < 231; ++i)
                 image[i] = uint8_t(i * 29);
         });
-        const ConfigImage before = f.main->State().Image;
-        const ConfigImage flipped = [&] {
-            ConfigImage image = before;
-            image[167 + row - 1] ^= uint8_t(mask);
-            return image;
-        }();
-        for (const ConfigImage* expected : {&flipped, &before}) {
-            f.click(col, row);
-            QVERIFY(f.main->State().Image == *expected);
-            if (mask)
-                QCOMPARE(f.relayOn(row, col - 1), bool((*expected)[167 + row - 1] & mask));
-            QCOMPARE(f.grid->isEditing(), col >= 10 && row == 5);
-            f.cancelEdit();
+        ConfigImage expected = f.main->State().Image;
+        if (clicks % 2)
+            expected[167 + row - 1] ^= uint8_t(mask);
+        f.grid->scrollTo(f.grid->model()->index(qMax(row, 1), col));
+        if (row == 0) {
+            QHeaderView* strip = f.grid->horizontalHeader();
+            QuickClicks(strip->viewport(), QPoint(strip->sectionViewportPosition(col) + 5, 10),
+                        clicks);
+        } else {
+            QuickClicks(f.grid->viewport(), f.grid->cellRect(col, row).center(), clicks);
         }
+        QVERIFY(f.main->State().Image == expected);
+        if (mask)
+            QCOMPARE(f.relayOn(row, col - 1), bool(expected[167 + row - 1] & mask));
+        QCOMPARE(f.grid->isEditing(), col >= 10 && row == 5);
+    }
+
+    void keyboard_data()
+    {
+        QTest::addColumn<QString>("keys");        // s: Space, l r u d: the arrow keys
+        QTest::addColumn<QList<int>>("flipped");  // 8 * input + relay - 1, for each flip
+        QTest::newRow("Space twice") << "ss" << QList<int>{8 * 3 + 2, 8 * 3 + 2};
+        QTest::newRow("right, Space") << "rs" << QList<int>{8 * 3 + 3};
+        QTest::newRow("down, left, Space") << "dls" << QList<int>{8 * 4 + 1};
+        QTest::newRow("up twice, Space, right, Space")
+            << "uusrs" << QList<int>{8 * 1 + 2, 8 * 1 + 3};
+    }
+
+    // From relay 3 of input 3 the arrow keys move between the cells and
+    // Space toggles the current relay cell, as a click does.
+    void keyboard()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QList<int>, flipped);
+        StructureFixture f;
+        f.grid->setFocus();
+        f.grid->setCurrentIndex(f.grid->model()->index(3, 4));
+        ConfigImage expected = f.main->State().Image;
+        for (int bit : flipped)
+            expected[167 + bit / 8 - 1] ^= uint8_t(1 << (bit % 8));
+        const QMap<QChar, Qt::Key> key{{'s', Qt::Key_Space},
+                                       {'l', Qt::Key_Left},
+                                       {'r', Qt::Key_Right},
+                                       {'u', Qt::Key_Up},
+                                       {'d', Qt::Key_Down}};
+        for (QChar k : keys)
+            QTest::keyClick(f.grid, key[k]);
+        QVERIFY(f.main->State().Image == expected);
+        QVERIFY(!f.grid->isEditing());
     }
 
     void fills_data()
