@@ -70,11 +70,13 @@ struct OutputsFixture : AppFixture {
         QTRY_VERIFY(!grid->isEditing());
     }
 
-    void load(const std::function<void(ConfigImage&)>& change)
+    // Replaces the image with a changed copy; returns the image as sent.
+    ConfigImage load(const std::function<void(ConfigImage&)>& change)
     {
         ConfigImage image = main->State().Image;
         change(image);
         main->ReplaceImage(image, 0);
+        return image;
     }
 };
 }  // namespace
@@ -225,8 +227,8 @@ private slots:
     }
 
     // An accepted number is stored as number - 1 (empty as 255); a rejected
-    // one stays on yellow with the message and the byte unchanged, until a
-    // valid entry clears both.
+    // one stays on yellow with the message and the byte unchanged, also
+    // through Get, until a valid entry clears both.
     void externalInput()
     {
         QFETCH(int, col);
@@ -251,6 +253,11 @@ private slots:
                  stored >= 0 ? f.grid->cellBackground(2, row) : Yellow);
         if (stored >= 0)
             return;
+        // Get shows the image's number again; the mark and the message stay.
+        f.main->GetOutDataBase();
+        QCOMPARE(f.grid->cellText(col, row), QStringLiteral("13"));
+        QCOMPARE(f.grid->cellBackground(col, row), Yellow);
+        QCOMPARE(f.main->StatusText(), OutOfRange);
         f.enter(col, row, QStringLiteral("5"));
         QCOMPARE(int(f.main->State().Image[offset]), 4);
         QCOMPARE(f.grid->cellBackground(col, row), f.grid->cellBackground(2, row));
@@ -275,12 +282,11 @@ private slots:
     {
         OutputsFixture f;
         for (int value = 0; value < 256; ++value) {
-            f.load([&](ConfigImage& image) {
+            const ConfigImage loaded = f.load([&](ConfigImage& image) {
                 image[141] = uint8_t(value);
                 image[149] = uint8_t(value);
                 image[164] = uint8_t(value);
             });
-            const ConfigImage loaded = f.main->State().Image;
             const QString number = value < 64 ? QString::number(value + 1) : QString();
             QCOMPARE(f.grid->cellText(4, 2), number);
             QCOMPARE(f.grid->cellText(7, 9), number);

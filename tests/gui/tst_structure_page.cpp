@@ -1,4 +1,5 @@
 #include "app_fixture.h"
+#include "ink.h"
 #include "pages/outputs_page.h"
 #include "pages/structure_page.h"
 #include "rapid_presses.h"
@@ -44,6 +45,9 @@ struct StructureFixture : AppFixture {
 
     StructureFixture()
     {
+        // Partly beyond the screen's left edge, so that the fill menu at the
+        // page's right fits below its button on the small offscreen screen.
+        main->move(-60, 0);
         main->show();
         main->AdvOfficePager->setActivePage(page);
         if (!QTest::qWaitForWindowExposed(main))
@@ -101,19 +105,27 @@ struct StructureFixture : AppFixture {
         QTest::mouseClick(page->SBFillCrossBar, Qt::LeftButton);
         QMenu* menu = page->PMFillCrossBar;
         QTRY_VERIFY(menu->isVisible());
-        // Below the button, left edges aligned unless the screen's edge is nearer.
+        // Below the button, left edges aligned; the window stands where the
+        // menu fits on the screen, so nothing may move it.
         const QPoint below = page->SBFillCrossBar->mapToGlobal(QPoint(0, 25));
-        const int right = menu->screen()->availableGeometry().right() + 1;
-        QCOMPARE(menu->pos(), QPoint(qMin(below.x(), right - menu->width()), below.y()));
+        QVERIFY2(menu->screen()->availableGeometry().contains(QRect(below, menu->size())),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(below.x())
+                                .arg(below.y())
+                                .arg(menu->width())
+                                .arg(menu->height())));
+        QCOMPARE(menu->pos(), below);
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
         QTRY_VERIFY(!menu->isVisible());
     }
 
-    void load(const std::function<void(ConfigImage&)>& change)
+    // Replaces the image with a changed copy; returns the image as sent.
+    ConfigImage load(const std::function<void(ConfigImage&)>& change)
     {
         ConfigImage image = main->State().Image;
         change(image);
         main->ReplaceImage(image, 0);
+        return image;
     }
 
     // Whether the relay cell shows its relay activated; either way both
@@ -154,15 +166,56 @@ private slots:
         QCOMPARE(QStringList({g->cellText(1, 64), g->cellText(9, 64)}), QStringList({"64", "8"}));
         QCOMPARE(g->dropDownItems(), QStringList({Window, None}));
 
-        // The discrete inputs' caption reads upwards: a tall narrow strip of ink.
+        // Where the texts are drawn in a row without activated relays: the
+        // relay numbers and the input number centred, the kind on the left,
+        // the window number on the right.
         const QImage shot = g->viewport()->grab().toImage();
-        QRect ink;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < g->columnWidth(0); ++x)
-                if (shot.pixelColor(x, y).lightness() < 100)
-                    ink |= QRect(x, y, 1, 1);
-        QVERIFY2(ink.height() > 60 && ink.width() < 16,
-                 qPrintable(QStringLiteral("%1x%2").arg(ink.width()).arg(ink.height())));
+        const struct {
+            int col;
+            Qt::Alignment alignment;
+        } placed[] = {{1, Qt::AlignHCenter},
+                      {2, Qt::AlignHCenter},
+                      {9, Qt::AlignHCenter},
+                      {10, Qt::AlignLeft},
+                      {11, Qt::AlignRight}};
+        for (const auto& [col, alignment] : placed) {
+            const QRect cell = g->cellRect(col, 10).adjusted(0, 0, -1, -1);
+            const QRect ink = InkBox(shot, cell);
+            QVERIFY2(!ink.isEmpty(), qPrintable(QString::number(col)));
+            const int left = ink.left() - cell.left(), right = cell.right() - ink.right();
+            const QString where =
+                QStringLiteral("column %1: %2 | %3").arg(col).arg(left).arg(right);
+            if (alignment == Qt::AlignHCenter)
+                QVERIFY2(qAbs(left - right) <= 2, qPrintable(where));
+            else if (alignment == Qt::AlignLeft)
+                // after the two blanks the kind texts begin with
+                QVERIFY2(left <= 16 && right > left + 10, qPrintable(where));
+            else
+                QVERIFY2(right <= 8 && left > right + 10, qPrintable(where));
+        }
+
+        // The discrete inputs' caption reads upwards: a tall narrow strip of
+        // ink whose word gap (the first word is the longer) lies above its
+        // middle. The grid is made tall enough to show the whole cell.
+        const QSize size = g->size();
+        g->resize(size.width(), 32 * 22 + 60);
+        const QImage tall = g->viewport()->grab().toImage();
+        g->resize(size);
+        const QRect caption = InkBox(tall, g->cellRect(0, 1).adjusted(0, 0, -1, -1));
+        QVERIFY2(caption.height() > 150 && caption.width() < 16,
+                 qPrintable(QStringLiteral("%1x%2").arg(caption.width()).arg(caption.height())));
+        int gapTop = 0, gapLength = 0;
+        for (int y = caption.top(), run = 0; y <= caption.bottom(); ++y) {
+            run =
+                InkBox(tall, QRect(caption.left(), y, caption.width(), 1)).isEmpty() ? run + 1 : 0;
+            if (run > gapLength) {
+                gapLength = run;
+                gapTop = y - run + 1;
+            }
+        }
+        QVERIFY2(gapTop + gapLength / 2 < caption.center().y(),
+                 qPrintable(
+                     QStringLiteral("gap at %1, middle %2").arg(gapTop).arg(caption.center().y())));
 
         // The scroll bar is always there; the wheel scrolls nothing.
         QVERIFY(g->verticalScrollBar()->isVisible());
@@ -184,6 +237,8 @@ private slots:
         QVERIFY(top.pixelColor(strip->sectionViewportPosition(10) - 1, 5) != face);
 
         QCOMPARE(f.page->SBFillCrossBar->geometry(), QRect(555, 10, 40, 25));
+        QVERIFY(f.page->SBFillCrossBar->font().bold());
+        QCOMPARE(f.page->SBFillCrossBar->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
         QStringList items;
         for (QAction* a : f.page->PMFillCrossBar->actions())
             items << a->objectName() + "=" + a->text();
@@ -407,11 +462,10 @@ private slots:
     {
         StructureFixture f;
         for (int base = 0; base < 256; base += 64) {
-            f.load([&](ConfigImage& image) {
+            const ConfigImage loaded = f.load([&](ConfigImage& image) {
                 for (int i = 0; i < 64; ++i)
                     image[41 + i] = image[167 + i] = uint8_t(base + i);
             });
-            const ConfigImage loaded = f.main->State().Image;
             for (int row = 1; row <= 64; ++row) {
                 const auto code = uint8_t(base + row - 1);
                 const auto number = AssignmentNumber(code);
