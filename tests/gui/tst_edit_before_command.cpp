@@ -125,9 +125,13 @@ struct EditFixture : PanelFixture {
     }
 };
 
+// The file the fake dialog returns for a command.
+enum class Dialog { None, Open, Import, Save };
+
 struct Command {
     const char* name;
     Outcome outcome;
+    Dialog dialog;
     void (*run)(EditFixture&);
 };
 
@@ -136,73 +140,73 @@ void Click(QAbstractButton* button)
     QTest::mouseClick(button, Qt::LeftButton);
 }
 
+void PickFill(EditFixture& f)
+{
+    PictureButton* button = f.cell.fillButton(f.main);
+    Click(button);
+    QMenu* menu = button->popupMenu();
+    QTRY_VERIFY(menu->isVisible());
+    QTest::mouseClick(menu, Qt::LeftButton, {},
+                      menu->actionGeometry(menu->findChild<QAction*>(f.cell.fillItem)).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
+void CtrlS(EditFixture& f)
+{
+    QWidget* focus = QApplication::focusWidget();
+    QTest::keyClick(focus ? focus : f.main, Qt::Key_S, Qt::ControlModifier);
+}
+
+void CancelClose(EditFixture& f)
+{
+    f.app->prompts.answers.enqueue(false);
+    QVERIFY(!f.main->close());
+    QVERIFY(f.main->isVisible());
+}
+
+using O = Outcome;
+using D = Dialog;
 const Command Commands[] = {
-    {"New, tool button", Outcome::Started, [](EditFixture& f) { Click(f.main->SBNewConfig); }},
-    {"New, menu", Outcome::Started, [](EditFixture& f) { f.main->MINew->trigger(); }},
-    {"Open, tool button", Outcome::FromFile,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.file170);
-         Click(f.main->SBLoadFile);
-     }},
-    {"Open, menu", Outcome::FromFile,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.file170);
-         f.main->MIOpen->trigger();
-     }},
-    {"import", Outcome::FromFile,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.file160);
-         f.app->prompts.answers.enqueue(true);
-         Click(f.main->SBLoadFile);
-     }},
-    {"command line", Outcome::FromFile, [](EditFixture& f) { f.main->OpenFromOutside(f.file170); }},
-    {"drop", Outcome::FromFile,
+    {"New, tool button", O::Started, D::None, [](EditFixture& f) { Click(f.main->SBNewConfig); }},
+    {"New, menu", O::Started, D::None, [](EditFixture& f) { f.main->MINew->trigger(); }},
+    {"Open, tool button", O::FromFile, D::Open, [](EditFixture& f) { Click(f.main->SBLoadFile); }},
+    {"Open, menu", O::FromFile, D::Open, [](EditFixture& f) { f.main->MIOpen->trigger(); }},
+    {"import", O::FromFile, D::Import, [](EditFixture& f) { Click(f.main->SBLoadFile); }},
+    {"command line", O::FromFile, D::None,
+     [](EditFixture& f) { f.main->OpenFromOutside(f.file170); }},
+    {"drop", O::FromFile, D::None,
      [](EditFixture& f) { QVERIFY(Drop(f.main, {QUrl::fromLocalFile(f.file170)})); }},
-    {"Save, tool button", Outcome::Saved,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.savePath);
-         Click(f.main->SBSaveFile);
-     }},
-    {"Save, menu", Outcome::Saved,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.savePath);
-         f.main->MISave->trigger();
-     }},
-    {"Save, Ctrl+S", Outcome::Saved,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.savePath);
-         QWidget* focus = QApplication::focusWidget();
-         QTest::keyClick(focus ? focus : f.main, Qt::Key_S, Qt::ControlModifier);
-     }},
-    {"Save as, menu", Outcome::Saved,
-     [](EditFixture& f) {
-         f.app->prompts.fileNames.enqueue(f.savePath);
-         f.main->MISaveAs->trigger();
-     }},
-    {"read, tool button", Outcome::FromPanel, [](EditFixture& f) { Click(f.main->SBReadConfig); }},
-    {"read, menu", Outcome::FromPanel, [](EditFixture& f) { f.main->MIRead->trigger(); }},
-    {"write, tool button", Outcome::Written, [](EditFixture& f) { Click(f.main->SBWriteConfig); }},
-    {"write, menu", Outcome::Written, [](EditFixture& f) { f.main->MIWrite->trigger(); }},
-    {"apply, tool button", Outcome::Typed, [](EditFixture& f) { Click(f.main->SBApplyConfig); }},
-    {"apply, menu", Outcome::Typed, [](EditFixture& f) { f.main->MIApply->trigger(); }},
-    {"fill menu", Outcome::Filled,
-     [](EditFixture& f) {
-         PictureButton* button = f.cell.fillButton(f.main);
-         Click(button);
-         QMenu* menu = button->popupMenu();
-         QTRY_VERIFY(menu->isVisible());
-         QTest::mouseClick(
-             menu, Qt::LeftButton, {},
-             menu->actionGeometry(menu->findChild<QAction*>(f.cell.fillItem)).center());
-         QTRY_VERIFY(!menu->isVisible());
-     }},
-    {"close question, cancelled", Outcome::Typed,
-     [](EditFixture& f) {
-         f.app->prompts.answers.enqueue(false);
-         QVERIFY(!f.main->close());
-         QVERIFY(f.main->isVisible());
-     }},
+    {"Save, tool button", O::Saved, D::Save, [](EditFixture& f) { Click(f.main->SBSaveFile); }},
+    {"Save, menu", O::Saved, D::Save, [](EditFixture& f) { f.main->MISave->trigger(); }},
+    {"Save, Ctrl+S", O::Saved, D::Save, CtrlS},
+    {"Save as, menu", O::Saved, D::Save, [](EditFixture& f) { f.main->MISaveAs->trigger(); }},
+    {"read, tool button", O::FromPanel, D::None,
+     [](EditFixture& f) { Click(f.main->SBReadConfig); }},
+    {"read, menu", O::FromPanel, D::None, [](EditFixture& f) { f.main->MIRead->trigger(); }},
+    {"write, tool button", O::Written, D::None,
+     [](EditFixture& f) { Click(f.main->SBWriteConfig); }},
+    {"write, menu", O::Written, D::None, [](EditFixture& f) { f.main->MIWrite->trigger(); }},
+    {"apply, tool button", O::Typed, D::None, [](EditFixture& f) { Click(f.main->SBApplyConfig); }},
+    {"apply, menu", O::Typed, D::None, [](EditFixture& f) { f.main->MIApply->trigger(); }},
+    {"fill menu", O::Filled, D::None, PickFill},
+    {"close question, cancelled", O::Typed, D::None, CancelClose},
 };
+
+// Answers the command's dialog and question, then runs it.
+void Run(EditFixture& f, const Command& command)
+{
+    FakePrompts& prompts = f.app->prompts;
+    switch (command.dialog) {
+        case Dialog::None: break;
+        case Dialog::Open: prompts.fileNames.enqueue(f.file170); break;
+        case Dialog::Import:
+            prompts.fileNames.enqueue(f.file160);
+            prompts.answers.enqueue(true);
+            break;
+        case Dialog::Save: prompts.fileNames.enqueue(f.savePath); break;
+    }
+    command.run(f);
+}
 }  // namespace
 
 Q_DECLARE_METATYPE(const Cell*)
@@ -231,7 +235,7 @@ private slots:
         f.type(QStringLiteral("20"));
         if (QTest::currentTestFailed())
             return;
-        command->run(f);
+        Run(f, *command);
         if (QTest::currentTestFailed())
             return;
         QVERIFY(!f.grid->isEditing());
@@ -290,7 +294,7 @@ private slots:
         QFETCH(const Command*, command);
         EditFixture f(*cell, m_dir);
         f.type(cell->invalid);
-        command->run(f);
+        Run(f, *command);
         QVERIFY(!f.grid->isEditing());
         QCOMPARE(f.main->StatusText(), cell->invalidStatus);
         QCOMPARE(f.grid->cellBackground(cell->col, cell->row), Yellow);
