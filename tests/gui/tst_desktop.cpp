@@ -4,6 +4,7 @@
 #include "app/tfmbparam.h"
 #include "app_fixture.h"
 #include "link/block_crc.h"
+#include "test_files.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -44,22 +45,6 @@ QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& b
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
-}
-
-// Drags `urls` onto the window and drops them; true when the window took
-// the drag.
-bool Drop(QWidget* window, const QList<QUrl>& urls)
-{
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = window->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &drop);
-    return drop.isAccepted();
 }
 
 QString AccessibleName(QObject* object)

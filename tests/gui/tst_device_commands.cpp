@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include <atomic>
+
 namespace {
 // A recognisable configuration for a panel of the given family.
 ConfigImage PanelImage(int family)
@@ -445,18 +447,65 @@ private slots:
         QVERIFY(f.requestsHex().first().startsWith(QStringLiteral("C8 11")));
     }
 
-    // A command of the same kind does not start while one runs.
+    void flagsGuardReentry_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");        // asked for while the first ends
+        QTest::addColumn<QStringList>("commands");  // the exchanges the panel saw
+        QTest::newRow("read during a read") << "read"
+                                            << "read" << QStringList{"read"};
+        QTest::newRow("write during a write") << "write"
+                                              << "write" << QStringList{"write"};
+        QTest::newRow("write during a read") << "read"
+                                             << "write" << QStringList{"read", "write"};
+        QTest::newRow("read during a write") << "write"
+                                             << "read" << QStringList{"write", "read"};
+    }
+
+    // A second command, asked for while the first still runs (it arrives
+    // with the window messages the first lets through at its end), does not
+    // start when it is of the same kind; one of the other kind does.
     void flagsGuardReentry()
     {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QStringList, commands);
         PanelFixture f;
-        TFMain::ReadAllowed = false;
-        f.main->ReadDataFromDevice();
-        TFMain::ReadAllowed = true;
-        TFMain::WriteAllowed = false;
-        f.main->WriteDataToDevice();
-        TFMain::WriteAllowed = true;
-        QVERIFY(f.panel.Requests().isEmpty());
-        QVERIFY(f.app->prompts.shown.isEmpty());
+        auto command = [](const QString& kind) {
+            return kind == "read" ? &TFMain::ReadDataFromDevice : &TFMain::WriteDataToDevice;
+        };
+        std::atomic<bool> asked{false};
+        const auto secondCommand = command(second);
+        // The last block of the first command is on the line: the second
+        // request waits in the window messages.
+        f.panel.SetFrameLogger([&](SimulatedPanel::Direction dir, const QByteArray& frame) {
+            const bool lastBlock = frame.size() > 5 && uint8_t(frame[1]) == 0x46 &&
+                                   (frame[4] == 1 || frame[4] == 2) && frame[5] == 6;
+            if (dir != SimulatedPanel::Direction::Request || !lastBlock || asked.exchange(true))
+                return;
+            QMetaObject::invokeMethod(
+                f.main,
+                [&f, secondCommand] {
+                    f.app->app.RunCommand([&f, secondCommand] { (f.main->*secondCommand)(); });
+                },
+                Qt::QueuedConnection);
+        });
+        QVERIFY(f.app->app.RunCommand([&] { (f.main->*command(first))(); }));
+        QCoreApplication::processEvents();
+        f.panel.SetFrameLogger({});
+        QVERIFY(asked);
+
+        QStringList seen;
+        for (const QString& kind : f.requestKinds())
+            if (kind == "ident")
+                seen << QString();
+            else if (kind.startsWith("read") || kind.startsWith("write"))
+                seen.last() = kind.section(' ', 0, 0);
+        QCOMPARE(seen, commands);
+        // One question per write that started, and no error.
+        QCOMPARE(f.app->prompts.shown.size(), int(commands.count("write")));
+        QCOMPARE(f.app->prompts.messages().size(), 0);
+        QVERIFY(TFMain::ReadAllowed && TFMain::WriteAllowed);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "link/block_crc.h"
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
+#include "test_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,21 +15,6 @@
 #include <sys/stat.h>
 
 namespace {
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // A valid 1.70 file with a recognisable image.
 QByteArray ValidFile(int version = 170, int family = 0)
 {
@@ -39,12 +25,7 @@ QByteArray ValidFile(int version = 170, int family = 0)
     image[1] = 0;
     image[2] = 12;
     image[5] = 7;
-    StampBlockCrcs(image);
-    QByteArray bytes(32, '\0');
-    qToLittleEndian<qint32>(version, bytes.data());
-    bytes[12] = char(family);
-    bytes.append(reinterpret_cast<const char*>(image.data()), ConfigImageSize);
-    return bytes;
+    return ConfigFileBytes(image, version, family);
 }
 
 // What a load must leave alone when it fails.
