@@ -102,17 +102,21 @@ bool Expected(int kind, int block, const QByteArray& raw, bool marks)
     bool error = false;
     const QByteArray got = Delivered(raw, marks, error);
     auto has = [&](int n) { return got.size() >= n; };
+    // Every answer echoes the address (1) and the function, an exception with bit 7 set.
+    auto echoes = [&](uint8_t function) {
+        return uint8_t(got[0]) == 1 && (uint8_t(got[1]) & 0x7F) == function;
+    };
     switch (kind) {
-        case 0: return has(8);  // identification: the CRC is only reported
-        case 1:                 // poll: one byte more after an exception
-            return has(4) && (!(uint8_t(got[1]) & 0x80) || has(5));
-        case 2: return has(10) && CrcOk(got, 10);
+        case 0: return has(8) && echoes(0x11);  // identification: the CRC is only reported
+        case 1:                                 // poll: one byte more after an exception
+            return has(4) && (!(uint8_t(got[1]) & 0x80) || has(5)) && echoes(0x0E);
+        case 2: return has(10) && CrcOk(got, 10) && echoes(0x46);
         case 3: {
             const int n = BlockLengthTable[block].Read + 8;
-            return has(n) && CrcOk(got, n);
+            return has(n) && CrcOk(got, n) && echoes(0x46);
         }
-        case 4: return has(5) && CrcOk(got, 5) && uint8_t(got[1]) == 0x46;
-        default: return has(5);  // apply
+        case 4: return has(5) && CrcOk(got, 5) && uint8_t(got[0]) == 1 && uint8_t(got[1]) == 0x46;
+        default: return has(5) && echoes(0x46);  // apply
     }
 }
 
@@ -192,6 +196,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         if (m != PanelText::NoAnswer("1", "ttyFUZZ") &&
             m != PanelText::WrongDevice("1", "ttyFUZZ") && m != PanelText::IoError() &&
             m != PanelText::ApplyNotStarted() &&
+            !m.startsWith(QStringLiteral("Панель отвергла применение: код ")) &&
             !m.startsWith(QStringLiteral("Конфликт версий ПО - требуется программатор v")))
             std::abort();
     }

@@ -1,8 +1,10 @@
 // orlix-panel-sim: a simulated ОРЛ panel on a pseudo-terminal, registered
 // as a virtual serial port that the configuration tool lists.
 #include "files/config_file.h"
+#include "files/native_name.h"
 #include "link/block_crc.h"
 #include "link/hex_text.h"
+#include "link/port_registration.h"
 #include "link/port_registry.h"
 #include "model/address_rule.h"
 #include "model/command_error.h"
@@ -60,16 +62,15 @@ void PrintFrame(SimulatedPanel::Direction direction, const QByteArray& frame)
 
 int main(int argc, char** argv)
 {
-    // The panel's thread must not take the stop signals: block them here,
-    // before it starts, and wait for them below. A shell starts background
-    // jobs with SIGINT ignored; an ignored signal would never arrive.
+    // A shell starts background jobs with SIGINT ignored; an ignored signal
+    // would never arrive. Until the panel runs, the stop signals end the
+    // program as usual (a slow file to load stays interruptible).
     sigset_t stopSignals;
     sigemptyset(&stopSignals);
     for (int stop : {SIGINT, SIGTERM, SIGHUP}) {
         std::signal(stop, SIG_DFL);
         sigaddset(&stopSignals, stop);
     }
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("orlix-panel-sim"));
@@ -117,14 +118,15 @@ int main(int argc, char** argv)
         QStringLiteral("fault"),
         QStringLiteral(
             "A scripted fault, repeatable: kind[,kind...][,key=value...]. Kinds: no-answer, "
-            "crc, exception, busy, apply-not-started, discard, delay, late, short, extra. "
+            "crc, exception, busy, apply-not-started, delay, late, short, extra, foreign, discard. "
             "Keys: request=any|ident|poll|version|read-block|write-block|apply, "
             "block=n, count=n (-1 always), code=n, delay=ms, by=n (short), "
-            "bytes=n (extra)."),
+            "bytes=n (extra), as-address=n and as-function=n (foreign: an intact "
+            "answer as if for another panel or request)."),
         QStringLiteral("script"));
     parser.addOptions(
         {portName, portsDir, address, family, ident, firmware, revision, load, save, fault});
-    parser.process(app);
+    parser.process(ArgumentsFromNative(argc, argv));
 
     // A path the image cannot be saved to is found now, not after a session.
     if (parser.isSet(save)) {
@@ -197,6 +199,9 @@ int main(int argc, char** argv)
     }
 
     panel.SetFrameLogger(PrintFrame);
+    // The panel's thread must not take the stop signals: block them before
+    // it starts, and wait for them below.
+    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
     QString error;
     if (!panel.Start(&error))
         return Fail(error);
@@ -204,7 +209,8 @@ int main(int argc, char** argv)
         parser.isSet(portsDir) ? parser.value(portsDir) : PortRegistry::DefaultVirtualPortsDir();
     const QString name = parser.value(portName);
     const QString device = panel.DevicePath();
-    if (!PortRegistry::RegisterVirtualPort(dir, name, device, &error))
+    PortRegistration registration;
+    if (!registration.Register(dir, name, device, &error))
         return Fail(error);
     std::printf("Simulated panel %s, address %s, firmware %d.%d: port %s -> %s\n",
                 familyCode == 1 ? "ОРЛ-09" : "ОРЛ-07", qPrintable(parser.value(address)), major,
@@ -215,7 +221,7 @@ int main(int argc, char** argv)
     int signal = 0;
     sigwait(&stopSignals, &signal);
 
-    PortRegistry::UnregisterVirtualPort(dir, name, device);
+    registration.Unregister();
     panel.Stop();
     int status = 0;
     if (parser.isSet(save)) {

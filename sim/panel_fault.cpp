@@ -52,6 +52,8 @@ bool ApplyKind(const QString& kind, PanelFault& fault)
         fault.ShortBy = 1;
     } else if (kind == QLatin1String("extra")) {
         fault.ExtraBytes = 1;
+    } else if (kind == QLatin1String("foreign")) {
+        // An answer for another request: the as-address and as-function keys say how.
     } else if (kind == QLatin1String("vanish")) {
         fault.Kind = PanelFault::Action::Vanish;
     } else {
@@ -130,6 +132,10 @@ std::optional<PanelFault> PanelFault::Parse(const QString& text, QString* error)
             fault.ShortBy = number;
         } else if (key == QLatin1String("bytes") && number >= 0) {
             fault.ExtraBytes = number;
+        } else if (key == QLatin1String("as-address") && number >= 0 && number <= 255) {
+            fault.AnswerAddress = number;
+        } else if (key == QLatin1String("as-function") && number >= 0 && number <= 255) {
+            fault.AnswerFunction = number;
         } else {
             return fail(QStringLiteral("unknown or invalid setting '%1'").arg(parts[i]));
         }
@@ -158,6 +164,10 @@ QString PanelFault::Describe() const
         what << QStringLiteral("%1 extra byte(s)").arg(ExtraBytes);
     if (DelayMs > 0)
         what << QStringLiteral("%1 ms late").arg(DelayMs);
+    if (AnswerAddress >= 0)
+        what << QStringLiteral("answers as address %1").arg(AnswerAddress);
+    if (AnswerFunction >= 0)
+        what << QStringLiteral("answers with function %1").arg(AnswerFunction);
     QString target = PanelRequestName(Request);
     if (Block >= 0)
         target += QStringLiteral(" of block %1").arg(Block);

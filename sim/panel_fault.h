@@ -42,6 +42,10 @@ struct PanelFault {
     int ShortBy = 0;     // bytes left off the end of the answer
     int ExtraBytes = 0;  // junk bytes appended to the answer
     int DelayMs = 0;     // the answer leaves this much later
+    // An intact answer as another request's: this address or function
+    // byte in place of the request's (-1: the request's own).
+    int AnswerAddress = -1;
+    int AnswerFunction = -1;
 
     // An answer this late misses the tool's 1000 ms wait.
     static constexpr int LateDelayMs = 1500;
@@ -50,9 +54,10 @@ struct PanelFault {
 
     // "kind[,kind...][,key=value...]": kinds no-answer, crc, exception, busy (an
     // exception to polls), apply-not-started, delay, late, short, extra,
-    // vanish, discard; keys request (any, ident, poll, version, read-block,
-    // write-block, apply), block, count, after (matching requests let pass
-    // first), code, delay, by (short), bytes (extra).
+    // vanish, discard, foreign (with as-address or as-function); keys request (any, ident, poll,
+    // version, read-block, write-block, apply), block, count, after (matching requests let pass
+    // first), code, delay, by (short), bytes (extra), as-address and as-function (an answer for
+    // another request).
     static std::optional<PanelFault> Parse(const QString& text, QString* error = nullptr);
     QString Describe() const;
 };

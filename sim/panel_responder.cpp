@@ -131,6 +131,10 @@ PanelAnswer PanelResponder::Respond(const QByteArray& request)
     QByteArray frame = fault.Kind == PanelFault::Action::Exception
                            ? ExceptionAnswer(At(request, 1), fault.ExceptionCode)
                            : NormalAnswer(kind, block, request, fault.Kind);
+    if (fault.AnswerAddress >= 0 && !frame.isEmpty())
+        frame[0] = char(fault.AnswerAddress);
+    if (fault.AnswerFunction >= 0 && frame.size() > 1)
+        frame[1] = char(fault.AnswerFunction);
     AppendCrc(frame);
     // The answer leaves at the settings in use; then the new ones apply.
     if (kind == PanelRequest::ApplyConfig && fault.Kind == PanelFault::Action::Answer)

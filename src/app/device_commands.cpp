@@ -122,6 +122,8 @@ void TFMain::N20Click()
         QString::number(firmware.Major) + QLatin1Char('.') + QString::number(firmware.Minor) +
         QLatin1Char('\n') + QStringLiteral("—  Hardware revision:    0x") +
         QStringLiteral("%1").arg(firmware.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper();
-    // The port stays held until the box is closed.
+    // The port is let go before the box waits for the user: a line that
+    // keeps sending meanwhile is nobody's to receive.
+    FMBParam->Disconnect();
     m_app.prompts().Message(this, caption, text, Prompts::Icon::Information);
 }

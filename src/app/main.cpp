@@ -2,6 +2,7 @@
 #include "app/command_line.h"
 #include "app/prompts.h"
 #include "app/tfmain.h"
+#include "files/native_name.h"
 #include "model/command_error.h"
 #include "widgets/icons.h"
 
@@ -51,7 +52,7 @@ int main(int argc, char** argv)
         QCoreApplication probe(argc, argv);
         probe.setApplicationName(QStringLiteral("orlix-config"));
         probe.setApplicationVersion(QStringLiteral("1.70"));
-        options = ParseCommandLine(probe.arguments());
+        options = ParseCommandLine(ArgumentsFromNative(argc, argv));
         if (!options.Error.isEmpty()) {
             std::fprintf(stderr, "%s\n\n%s", qPrintable(options.Error),
                          qPrintable(options.HelpText));

@@ -8,6 +8,7 @@
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
 #include "widgets/popup_menu.h"
+#include "widgets/string_grid.h"
 #include "widgets/vertical_pager.h"
 
 #include <QAbstractButton>
@@ -153,6 +154,7 @@ bool TFMain::FormCloseQuery()
 
 void TFMain::closeEvent(QCloseEvent* event)
 {
+    EndCellEdits();
     if (m_exitWithoutQuestion || FormCloseQuery())
         event->accept();
     else
@@ -163,6 +165,18 @@ void TFMain::N7Click()
 {
     m_exitWithoutQuestion = true;
     close();
+}
+
+void TFMain::EndCellEdits()
+{
+    for (StringGrid* grid : findChildren<StringGrid*>())
+        grid->endEdit();
+}
+
+bool TFMain::RunCommand(const std::function<void()>& command)
+{
+    EndCellEdits();
+    return m_app.RunCommand(command);
 }
 
 void TFMain::ShowStatus(const QString& text)

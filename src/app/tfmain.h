@@ -7,6 +7,7 @@
 
 #include <QMainWindow>
 
+#include <functional>
 #include <memory>
 
 class QAction;
@@ -84,6 +85,14 @@ public:
     // Returns false when the key is to be discarded.
     bool EDeviceAddrKeyPress(QLineEdit* sender, QChar key);
     void EDeviceAddrChange(QLineEdit* sender);
+
+    // Ends every open cell editor of the pages as Enter would (the page
+    // validates and stores what it holds), so that a command that reads or
+    // replaces the whole image works on what the user sees.
+    void EndCellEdits();
+    // Runs a command of the window: open cell editors end first; an error
+    // the command raises is shown.
+    bool RunCommand(const std::function<void()>& command);
 
     // The whole-image operations every page takes part in.
     void NewConfiguration(bool fromUser);

@@ -29,7 +29,7 @@ QString DraggedFile(const QMimeData* data)
 
 void TFMain::OpenFromOutside(const QString& path)
 {
-    m_app.RunCommand([this, &path] { LoadFile(path); });
+    RunCommand([this, &path] { LoadFile(path); });
 }
 
 void TFMain::dragEnterEvent(QDragEnterEvent* event)

@@ -12,6 +12,7 @@
 #include "pages/structure_page.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
+#include "widgets/picture_button.h"
 #include "widgets/vertical_pager.h"
 
 #include <QAction>
@@ -20,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
 #include <QStatusBar>
@@ -196,13 +198,13 @@ void TFMain::BuildStatusBar()
 void TFMain::Bind(QAction* action, void (TFMain::*handler)())
 {
     connect(action, &QAction::triggered, this,
-            [this, handler] { m_app.RunCommand([this, handler] { (this->*handler)(); }); });
+            [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void TFMain::Bind(QToolButton* button, void (TFMain::*handler)())
 {
     connect(button, &QToolButton::clicked, this,
-            [this, handler] { m_app.RunCommand([this, handler] { (this->*handler)(); }); });
+            [this, handler] { RunCommand([this, handler] { (this->*handler)(); }); });
 }
 
 void TFMain::WireCommands()
@@ -217,7 +219,7 @@ void TFMain::WireCommands()
     Bind(MIOpen, &TFMain::SBLoadFileClick);
     Bind(MISave, &TFMain::SBSaveFileClick);
     connect(MISaveAs, &QAction::triggered, this,
-            [this] { m_app.RunCommand([this] { SBSaveAsFileClick(true); }); });
+            [this] { RunCommand([this] { SBSaveAsFileClick(true); }); });
     Bind(N7, &TFMain::N7Click);
     Bind(MIRead, &TFMain::ReadDataFromDevice);
     Bind(MIWrite, &TFMain::WriteDataToDevice);
@@ -225,4 +227,9 @@ void TFMain::WireCommands()
     Bind(MINew, &TFMain::SBNewConfigClick);
     Bind(MIConnection, &TFMain::SBMBusParametersClick);
     Bind(N20, &TFMain::N20Click);
+    // A fill menu replaces a whole block, however it is opened (a click on
+    // its button or a right click): an edit in progress ends first.
+    for (const PictureButton* button : findChildren<PictureButton*>())
+        if (QMenu* menu = button->popupMenu())
+            connect(menu, &QMenu::aboutToShow, this, &TFMain::EndCellEdits);
 }

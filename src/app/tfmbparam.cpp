@@ -4,6 +4,7 @@
 #include "app/ui_texts.h"
 #include "link/modbus.h"
 #include "link/port_registry.h"
+#include "model/command_error.h"
 #include "model/mbus_settings.h"
 #include "widgets/control_factory.h"
 #include "widgets/rounded_group_box.h"
@@ -164,7 +165,15 @@ LinkSettings TFMBParam::Settings() const
 int TFMBParam::Connect(bool checkVersion)
 {
     m_connected = Settings();
-    return m_link.Connect(m_connected, checkVersion);
+    try {
+        return m_link.Connect(m_connected, checkVersion);
+    } catch (const CommandError& e) {
+        // A virtual port the unsafe ports' folder hides: say why it is missing.
+        const QString problem = m_registry.FolderProblem();
+        if (problem.isEmpty() || e.Message() != PanelText::OpenError(m_connected.PortName))
+            throw;
+        throw CommandError(e.Message(), e.Detail() + QStringLiteral("\n\n") + problem);
+    }
 }
 
 bool TFMBParam::Disconnect()

@@ -4,6 +4,7 @@
 #include "cli/cli_report.h"
 
 #include "files/config_file.h"
+#include "files/native_name.h"
 #include "link/block_crc.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
@@ -247,8 +248,11 @@ int RunPorts(const CliOptions& options, QTextStream& out, QTextStream& err)
     const PortRegistry registry;
     CliReport report(options, out, err);
     for (const QString& name : registry.PortNames())
-        report.Add(Status::Ok, name, QString(),
+        report.Add(Status::Ok, PrintableName(name), QString(),
                    QJsonObject{{"name", name}, {"device", registry.DevicePath(name)}});
+    const QString problem = registry.FolderProblem();
+    if (!problem.isEmpty())
+        err << problem << '\n';
     return report.Finish("ports");
 }
 

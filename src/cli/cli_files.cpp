@@ -4,6 +4,7 @@
 #include "cli/config_listing.h"
 #include "files/config_file.h"
 #include "files/config_file_header.h"
+#include "files/native_name.h"
 #include "link/panel_link.h"
 #include "model/command_error.h"
 #include "text/config_document.h"
@@ -15,12 +16,23 @@
 
 #include <optional>
 
+#include <sys/stat.h>
+
 namespace {
 using Status = CliReport::Status;
 
 QString VersionOf(const LoadedConfig& c)
 {
     return c.IsImport ? QStringLiteral("1.60") : QStringLiteral("1.70");
+}
+
+// The size of the regular file `path` names, -1 for anything else.
+qint64 RegularFileSize(const QString& path)
+{
+    struct stat st {};
+    if (::stat(NativeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+        return -1;
+    return qint64(st.st_size);
 }
 
 void PrintJson(QTextStream& out, const QString& command, QJsonObject root)
@@ -34,9 +46,10 @@ void PrintJson(QTextStream& out, const QString& command, QJsonObject root)
 QString FileErrorText(const QString& path, const QString& message)
 {
     const QString text = ErrorBoxText(message);
-    if (text.contains(path) || text.contains(QFileInfo(path).absoluteFilePath()))
+    const QString shown = PrintableName(path);
+    if (text.contains(shown) || text.contains(PrintableName(QFileInfo(path).absoluteFilePath())))
         return text;
-    return path + QStringLiteral(": ") + text;
+    return shown + QStringLiteral(": ") + text;
 }
 
 std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err)
@@ -53,8 +66,7 @@ int RunCheck(const CliOptions& options, QTextStream& out, QTextStream& err)
 {
     CliReport report(options, out, err);
     for (const QString& path : options.Files) {
-        const QFileInfo info(path);
-        const qint64 size = info.isFile() ? info.size() : -1;
+        const qint64 size = RegularFileSize(path);
         QJsonObject json{{"file", path}, {"size", size >= 0 ? QJsonValue(size) : QJsonValue()}};
         const QString sizeText = size >= 0 ? QStringLiteral("%1 байт").arg(size) : QString();
         try {
@@ -66,19 +78,22 @@ int RunCheck(const CliOptions& options, QTextStream& out, QTextStream& err)
                     QStringLiteral("размер %1 байт, а файл конфигурации - %2 байт")
                         .arg(size)
                         .arg(ConfigFileSize);
-                report.Add(Status::Failed, QStringLiteral("%1: ошибка: %2").arg(path, message),
+                report.Add(Status::Failed,
+                           QStringLiteral("%1: ошибка: %2").arg(PrintableName(path), message),
                            message, json);
                 continue;
             }
             const QString message = QStringLiteral("%1, v%2, семейство %3, CRC блоков 0-9 верны")
                                         .arg(sizeText, VersionOf(loaded))
                                         .arg(loaded.FamilyCode);
-            report.Add(Status::Ok, QStringLiteral("%1: %2").arg(path, message), message, json);
+            report.Add(Status::Ok, QStringLiteral("%1: %2").arg(PrintableName(path), message),
+                       message, json);
         } catch (const CommandError& e) {
             QString message = ErrorBoxText(e.Message());
             if (!sizeText.isEmpty())
                 message = sizeText + QStringLiteral(", ") + message;
-            report.Add(Status::Failed, QStringLiteral("%1: ошибка: %2").arg(path, message), message,
+            report.Add(Status::Failed,
+                       QStringLiteral("%1: ошибка: %2").arg(PrintableName(path), message), message,
                        json);
         }
     }
@@ -97,7 +112,7 @@ int RunShow(const CliOptions& options, QTextStream& out, QTextStream& err)
                    {"file_version", VersionOf(*loaded)},
                    {"configuration", ConfigDocument(loaded->Image, loaded->FamilyCode)}});
     } else {
-        out << QStringLiteral("Файл: %1 (v%2)\n").arg(path, VersionOf(*loaded))
+        out << QStringLiteral("Файл: %1 (v%2)\n").arg(PrintableName(path), VersionOf(*loaded))
             << ListingText(ListConfiguration(loaded->Image, loaded->FamilyCode));
     }
     return CliExit::Ok;

@@ -3,6 +3,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_files.h"
 #include "cli/cli_options.h"
+#include "files/native_name.h"
 
 #include <QCoreApplication>
 #include <QTextStream>
@@ -17,7 +18,7 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     QTextStream err(stderr);
 
-    const CliParse parsed = ParseCliArguments(app.arguments());
+    const CliParse parsed = ParseCliArguments(ArgumentsFromNative(argc, argv));
     if (!parsed.Error.isEmpty()) {
         err << "orlix-cli: " << parsed.Error << "\n(orlix-cli --help: справка)\n";
         return CliExit::Usage;

@@ -41,14 +41,18 @@ void CheckConfigFileSize(qint64 size);
 // FamilyCode is header byte 12 as a signed 8-bit number.
 LoadedConfig DecodeConfigFile(const QByteArray& bytes, const std::function<bool()>& askImport);
 
-// Opens the file at `path` and decodes it as DecodeConfigFile does. The
-// size is judged from the file's length before its contents are read.
+// Opens the file at `path` (without blocking; anything but a regular file
+// is refused) and decodes it as DecodeConfigFile does. The size is judged
+// from the file's length before its contents are read.
 // A file that cannot be opened or read throws CommandError naming the
 // file's full path and giving the system's reason.
 LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& askImport);
 
-// Writes `bytes` to `path` through a temporary file in the same folder that
-// replaces the target only after every byte was written and flushed. Any
-// failure throws CommandError naming the file's full path with the
-// system's reason, and an existing file at `path` stays as it was.
+// Writes `bytes` to the regular file `path` leads to (ResolveSaveTarget:
+// never a FIFO, a device or a folder, never through another user's link)
+// through a temporary file in the same folder that replaces the target
+// only after every byte was written and synced. Where the folder takes no
+// new file, an existing file is written in place and put back as it was
+// when a write fails. Any failure throws CommandError naming the file's
+// full path with the reason, and an existing file stays as it was.
 void WriteConfigFile(const QString& path, const QByteArray& bytes);

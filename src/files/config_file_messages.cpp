@@ -1,5 +1,7 @@
 #include "files/config_file_messages.h"
 
+#include "files/native_name.h"
+
 QString VersionMismatchMessage(int32_t version)
 {
     const qint64 v = version;  // wide enough for the magnitude of any int32_t
@@ -17,15 +19,15 @@ QString CorruptFileMessage()
 
 QString OpenFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Не удается открыть файл %1: %2").arg(path, reason);
+    return QStringLiteral("Не удается открыть файл %1: %2").arg(PrintableName(path), reason);
 }
 
 QString ReadFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Не удается прочитать файл %1: %2").arg(path, reason);
+    return QStringLiteral("Не удается прочитать файл %1: %2").arg(PrintableName(path), reason);
 }
 
 QString WriteFailedMessage(const QString& path, const QString& reason)
 {
-    return QStringLiteral("Не удается записать файл %1: %2").arg(path, reason);
+    return QStringLiteral("Не удается записать файл %1: %2").arg(PrintableName(path), reason);
 }

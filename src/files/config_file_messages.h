@@ -15,7 +15,8 @@ QString VersionMismatchMessage(int32_t version);
 QString CorruptFileMessage();
 
 // "Не удается открыть файл <path>: <reason>" and its like for reading and
-// writing; `path` as given, `reason` the system's.
+// writing; `path` as given (PrintableName: a line feed or an escape in it
+// is shown escaped), `reason` the system's.
 QString OpenFailedMessage(const QString& path, const QString& reason);
 QString ReadFailedMessage(const QString& path, const QString& reason);
 QString WriteFailedMessage(const QString& path, const QString& reason);

@@ -12,4 +12,10 @@ inline QString ReceiveFailed()
 {
     return QStringLiteral("Сбой приема");
 }
+// An intact answer for another address or function (another panel, a
+// repeater, a misconfigured gateway).
+inline QString ForeignAnswer(int address, int function)
+{
+    return QStringLiteral("Чужой ответ: адрес %1, функция %2").arg(address).arg(function);
+}
 }  // namespace LinkText

@@ -81,7 +81,10 @@ public:
     bool ReceiveFrame(uint8_t* data, int count, int& received, uint32_t waitTime);
 
     // The panel's requests. Each returns true or false, leaves the answer
-    // in Buffer and its status text on the status sink.
+    // in Buffer and its status text on the status sink. An answer must
+    // carry the request's address and function code (an exception answer
+    // the function | 0x80): an answer for another request fails it, the
+    // status telling so, whatever its CRC.
     bool ReportSlaveId(uint8_t address, int answerLength);
     bool PollStatus(uint8_t address);
     bool ReadVersion(uint8_t address);
@@ -89,8 +92,16 @@ public:
     bool WriteBlock(uint8_t address, int block, const uint8_t* payload);
     bool ApplyConfig(uint8_t address);
 
+    // True when the last request's answer came for another address or
+    // function; such an answer is no answer to it.
+    bool LastAnswerForeign() const { return m_foreignAnswer; }
+
 private:
     enum class AnswerCheck { Enforced, Reported, None };
+
+    // The address and function the answer to the request now built must echo.
+    void ExpectAnswer(uint8_t address, uint8_t function);
+    bool EchoesRequest();
 
     bool SetUpDirectionControl(bool rtsToggle);
     int FailOpen(const QString& reason, bool permissionDenied);
@@ -109,6 +120,9 @@ private:
     int m_bufferSize = 0;
     QString m_lastOpenError;
     bool m_lastOpenPermissionDenied = false;
+    uint8_t m_expectedAddress = 0;
+    uint8_t m_expectedFunction = 0;
+    bool m_foreignAnswer = false;
     StatusSink m_status;
     AlertSink m_alert;
     TraceSink m_trace;

@@ -20,8 +20,25 @@ bool TModbus::CanExchange(int requestLength, int answerLength) const
            answerLength <= m_bufferSize;
 }
 
+void TModbus::ExpectAnswer(uint8_t address, uint8_t function)
+{
+    m_expectedAddress = address;
+    m_expectedFunction = function;
+    m_foreignAnswer = false;
+}
+
+bool TModbus::EchoesRequest()
+{
+    const uint8_t function = Buffer[1] & uint8_t(~ModbusCode::ExceptionBit);
+    m_foreignAnswer = Buffer[0] != m_expectedAddress || function != m_expectedFunction;
+    if (m_foreignAnswer)
+        ShowStatus(LinkText::ForeignAnswer(Buffer[0], Buffer[1]));
+    return !m_foreignAnswer;
+}
+
 int TModbus::BuildProgrammingRequest(uint8_t address, uint8_t command, int dataLength)
 {
+    ExpectAnswer(address, ModbusCode::Programming);
     // address, 0x46, count (bytes from the sub-command up to the CRC), sub-command
     const int count = 1 + dataLength;
     Buffer[0] = address;
@@ -52,17 +69,18 @@ bool TModbus::Exchange(int requestLength, unsigned long pauseMs, int answerLengt
 bool TModbus::Judge(int received, AnswerCheck check)
 {
     if (check == AnswerCheck::None)
-        return true;
+        return EchoesRequest();
     const uint16_t crc = Crc16(Buffer, size_t(received));
     if (check == AnswerCheck::Reported) {
         ShowStatus(CrcStatusText(crc));
-        return true;
+        return EchoesRequest();
     }
-    if (crc == 0)
+    if (crc == 0 && EchoesRequest())
         return true;
     if (m_alert)
         m_alert();
-    ShowStatus(CrcStatusText(crc));
+    if (crc != 0)
+        ShowStatus(CrcStatusText(crc));
     return false;
 }
 
@@ -72,6 +90,7 @@ bool TModbus::ReportSlaveId(uint8_t address, int answerLength)
         ShowStatus(LinkText::SendFailed());
         return false;
     }
+    ExpectAnswer(address, ModbusCode::ReportSlaveId);
     Buffer[0] = address;
     Buffer[1] = ModbusCode::ReportSlaveId;
     return Exchange(CloseFrame(Buffer, 2), 0, answerLength, AnswerCheck::Reported);
@@ -83,6 +102,7 @@ bool TModbus::PollStatus(uint8_t address)
         ShowStatus(LinkText::SendFailed());
         return false;
     }
+    ExpectAnswer(address, ModbusCode::PollStatus);
     Buffer[0] = address;
     Buffer[1] = ModbusCode::PollStatus;
     if (!SendFrame(Buffer, CloseFrame(Buffer, 2))) {

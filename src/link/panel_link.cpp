@@ -2,6 +2,7 @@
 
 #include "link/crc16.h"
 #include "link/modbus.h"
+#include "link/modbus_codes.h"
 #include "link/pause.h"
 #include "model/command_error.h"
 
@@ -63,6 +64,10 @@ QString UnknownDevice()
 QString ApplyNotStarted()
 {
     return QStringLiteral("Программирование не запускалось");
+}
+QString ApplyRefused(int code)
+{
+    return QStringLiteral("Панель отвергла применение: код %1").arg(code);
 }
 }  // namespace PanelText
 
@@ -164,13 +169,14 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image, int* unan
         }
         // The poll request carries 14 at position 1 and its answer overwrites
         // it: a normal answer ends the wait, an exception (still busy) polls
-        // again, and a poll without any answer leaves the 14 in place.
+        // again, and a poll without any answer leaves the 14 in place. An
+        // answer for another panel tells nothing of this one: poll again.
         bool ready = false;
         bool answered = false;
         for (int poll = 0; poll < PollsPerBlock && !ready; ++poll) {
             Pause(StepPauseMs);
-            answered = m_channel.PollStatus(address);
-            ready = m_channel.Buffer[1] == PollFunction;
+            answered = m_channel.PollStatus(address) && !m_channel.LastAnswerForeign();
+            ready = !m_channel.LastAnswerForeign() && m_channel.Buffer[1] == PollFunction;
         }
         if (!ready)
             throw CommandError(PanelText::IoError());
@@ -182,6 +188,11 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image, int* unan
 bool PanelLink::Apply(uint8_t address)
 {
     const bool answered = m_channel.ApplyConfig(address);
+    // Without an answer the buffer still holds the request: nothing to say.
+    if (m_channel.LastAnswerForeign())
+        throw CommandError(PanelText::IoError());
+    if (answered && m_channel.Buffer[1] == (ModbusCode::Programming | ModbusCode::ExceptionBit))
+        throw CommandError(PanelText::ApplyRefused(m_channel.Buffer[2]));
     if (m_channel.Buffer[2] == ApplyNotStartedCode)
         throw CommandError(PanelText::ApplyNotStarted());
     return answered;

@@ -62,7 +62,9 @@ public:
     // does; `unanswered`, when given, counts the blocks whose wait ended so.
     void WriteBlocks(uint8_t address, const ConfigImage& image, int* unanswered = nullptr);
     // Asks the panel to take the written configuration into use. True when
-    // the panel answered (and did not refuse).
+    // the panel answered; fails with ApplyRefused when it answers with an
+    // exception, with ApplyNotStarted when it answers 1, with IoError for
+    // another's answer.
     bool Apply(uint8_t address);
     // Reads blocks 0..6 into `held` (blocks 7..9 and the CRC words taken
     // from `expected`) and gives the first image offset where they differ
@@ -92,4 +94,6 @@ QString IoError();
 QString FamilyName(int family);
 QString ApplyNotStarted();
 QString UnknownDevice();
+// "Панель отвергла применение: код N": apply answered with an exception.
+QString ApplyRefused(int code);
 }  // namespace PanelText

@@ -1,12 +1,17 @@
 #include "link/port_registry.h"
 
+#include "link/private_folder.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSerialPortInfo>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -21,13 +26,37 @@ QString LinkPath(const QString& dir, const QString& portName)
     return QDir(dir).filePath(portName);
 }
 
-// The device a registered link leads to, or empty when the link is dangling.
+// False when the port's registration has a lock file that no process holds:
+// the program that registered it has ended. A link without a lock file was
+// made by hand and lives as long as its device.
+bool OwnerAlive(const QString& dir, const QString& portName)
+{
+    const QByteArray lock = QFile::encodeName(PortRegistry::LockFilePath(dir, portName));
+    const int fd = ::open(lock.constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return errno != ELOOP;  // missing: a link made by hand
+    const bool held = ::flock(fd, LOCK_SH | LOCK_NB) != 0;
+    ::close(fd);
+    return held;
+}
+
+// The device a registered link leads to, or empty when the link is dangling
+// or its owner has ended.
 QString LiveTarget(const QFileInfo& link)
 {
-    if (!link.isSymLink())
+    if (!link.isSymLink() || !OwnerAlive(link.absolutePath(), link.fileName()))
         return {};
     const QString target = link.canonicalFilePath();
     return target.isEmpty() ? QString() : target;
+}
+
+// The virtual ports' folder is /tmp/orlix-<uid>/ports or
+// $XDG_RUNTIME_DIR/orlix/ports: the tool made its parent too.
+bool ToolMadeParent(const QString& dir)
+{
+    if (!qEnvironmentVariable("ORLIX_PORTS_DIR").isEmpty())
+        return false;
+    return QDir::cleanPath(dir) == QDir::cleanPath(PortRegistry::DefaultVirtualPortsDir());
 }
 
 }  // namespace
@@ -71,9 +100,26 @@ QStringList PortRegistry::SystemPortNames(const QString& sysClassTty)
     return names;
 }
 
+QString PortRegistry::LockFilePath(const QString& dir, const QString& portName)
+{
+    return QDir(dir).filePath(QLatin1Char('.') + portName + QStringLiteral(".lock"));
+}
+
+QString PortRegistry::FolderProblem() const
+{
+    return PrivateFolder::Problem(m_dir, ToolMadeParent(m_dir));
+}
+
+QString PortRegistry::PrepareFolder(const QString& dir)
+{
+    return PrivateFolder::Prepare(dir, ToolMadeParent(dir));
+}
+
 QStringList PortRegistry::VirtualPortNames() const
 {
     QStringList names;
+    if (!FolderProblem().isEmpty())
+        return names;  // entries another user could have planted: never looked at
     const QFileInfoList entries =
         QDir(m_dir).entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot, QDir::Name);
     for (const QFileInfo& entry : entries) {
@@ -112,6 +158,8 @@ QString PortRegistry::DevicePath(const QString& portName) const
     const QString systemPath = QStringLiteral("/dev/") + portName;
     if (!IsValidPortName(portName) || ListedSystemPorts().contains(portName))
         return systemPath;
+    if (!FolderProblem().isEmpty())
+        return systemPath;
     const QString target = LiveTarget(QFileInfo(LinkPath(m_dir, portName)));
     return target.isEmpty() ? systemPath : target;
 }
@@ -135,9 +183,9 @@ bool PortRegistry::RegisterVirtualPort(const QString& dir, const QString& portNa
         return fail(QStringLiteral("'%1' is not a valid port name").arg(portName));
     if (!QFileInfo::exists(devicePath))
         return fail(QStringLiteral("%1: no such device").arg(devicePath));
-    if (!QDir().mkpath(dir))
-        return fail(QStringLiteral("%1: cannot create the folder").arg(dir));
-    QFile::setPermissions(dir, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    const QString problem = PrepareFolder(dir);
+    if (!problem.isEmpty())
+        return fail(problem);
 
     const QString link = LinkPath(dir, portName);
     const QFileInfo existing(link);
@@ -145,6 +193,7 @@ bool PortRegistry::RegisterVirtualPort(const QString& dir, const QString& portNa
         if (!existing.isSymLink() || !LiveTarget(existing).isEmpty())
             return fail(QStringLiteral("%1: the port name is taken").arg(link));
         QFile::remove(link);  // a dangling link left by a program that died
+        QFile::remove(LockFilePath(dir, portName));
     }
     if (!QFile::link(devicePath, link))
         return fail(QStringLiteral("%1: cannot create the link").arg(link));

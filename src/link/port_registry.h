@@ -8,7 +8,10 @@
 // symbolic links in a per-user folder, each link named after its port and
 // pointing at the device (a simulated panel's pseudo-terminal, one end of a
 // socat pair, a /dev/serial/by-id link...). Links whose device is gone are
-// not listed.
+// not listed, nor those whose registering program has ended (it holds a
+// lock on the lock file beside the link while it runs, see
+// PortRegistration). The folder is used only while it is private to the
+// user (PrivateFolder): otherwise nothing in it is listed or followed.
 class PortRegistry {
 public:
     // `virtualPortsDir` empty: DefaultVirtualPortsDir().
@@ -29,8 +32,16 @@ public:
     // every tty). Without that folder, QSerialPortInfo's list.
     static QStringList SystemPortNames(
         const QString& sysClassTty = QStringLiteral("/sys/class/tty"));
-    // The names of the registered virtual ports whose device exists.
+    // The names of the registered virtual ports whose device exists and
+    // whose registering program runs; none while FolderProblem() is not empty.
     QStringList VirtualPortNames() const;
+    // Why the virtual ports' folder is not used, and what to do; empty
+    // while it is private (the folder of another user, open to others...).
+    QString FolderProblem() const;
+    // Creates the folder (mode 0700) where it is missing; its problem.
+    static QString PrepareFolder(const QString& dir);
+    // The lock file a running program holds for its registration.
+    static QString LockFilePath(const QString& dir, const QString& portName);
 
     // The device path to open for a listed name: "/dev/" + name for a system
     // port, the device a virtual port's link leads to (so that both names
@@ -41,8 +52,9 @@ public:
     QString DevicePath(const QString& portName) const;
 
     // Registers `devicePath` as the virtual port `portName` in `dir`,
-    // creating the folder. Replaces a link whose device is gone; refuses a
-    // name that is taken by a live link or is not a plain file name.
+    // creating the folder. Replaces a link whose device or owner is gone;
+    // refuses a name that is taken by a live link or is not a plain file
+    // name, and a folder that is not private.
     static bool RegisterVirtualPort(const QString& dir, const QString& portName,
                                     const QString& devicePath, QString* error = nullptr);
     // Removes the registration if it still leads to `devicePath` (empty:

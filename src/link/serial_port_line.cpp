@@ -1,9 +1,12 @@
 #include "link/serial_port_line.h"
 
+#include "files/native_name.h"
+#include "link/port_holder.h"
 #include "link/serial_line.h"
 
 #include <QSerialPort>
 
+#include <sys/stat.h>
 #include <algorithm>
 
 namespace {
@@ -61,10 +64,29 @@ bool SerialPortLine::Open(const QString& path, const LineSettings& settings)
     m_error.clear();
     m_permissionDenied = false;
 
+    // Only a character device is a port: never a file a name like
+    // ../../../etc/passwd leads to.
+    struct stat st {};
+    if (::stat(NativeName(path).constData(), &st) == 0 && !S_ISCHR(st.st_mode) &&
+        !SerialLine::IsPermissionDenied(path))
+        return Fail(QStringLiteral("%1 — не последовательный порт (не символьное устройство)")
+                        .arg(PrintableName(path)));
+
     auto port = std::make_unique<QSerialPort>();
     port->setPortName(path);
+    // What arrives while nobody reads (between requests, while a box is
+    // open) is kept only up to this much; the rest waits in the driver.
+    port->setReadBufferSize(MaxPendingInput);
     if (!port->open(QIODevice::ReadWrite)) {
         m_permissionDenied = SerialLine::IsPermissionDenied(path);
+        if (!m_permissionDenied && (port->error() == QSerialPort::PermissionError ||
+                                    port->error() == QSerialPort::ResourceError)) {
+            // The device is ours to open, so another program holds it.
+            const QString holder = PortHolder(path);
+            return Fail(holder.isEmpty()
+                            ? QStringLiteral("порт занят другой программой")
+                            : QStringLiteral("порт занят другой программой: ") + holder);
+        }
         return Fail(port->errorString());
     }
     m_port = std::move(port);

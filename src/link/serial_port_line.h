@@ -34,6 +34,9 @@ public:
     ReadResult Read(uint8_t* data, int64_t max) override;
     bool WaitReadable(const QDeadlineTimer& deadline) override;
 
+    // The most input kept between reads: the longest answer and a margin.
+    static constexpr qint64 MaxPendingInput = 1024;
+
     // True when input errors reach us marked (parity checking is on).
     bool ChecksInputParity() const { return m_marksErrors; }
 

@@ -62,8 +62,16 @@ TExternalNetPage::TExternalNetPage(PageHost& host, QWidget* parent)
     bold.setBold(true);
     Button28->setFont(bold);
     Button17 = MakePushButton(this, "Button17", QStringLiteral("Get"), 362);
-    Button27 = MakePushButton(this, "Button27", QStringLiteral("Default"), 384);
-    Button27->hide();
+    Button27 = MakeHiddenButton(this, "Button27", QStringLiteral("Default"));
+    Button27->setGeometry(546, 384, 75, 22);
+
+    connect(SBAddRequest, &QToolButton::clicked, this, [this] { SBAddRequestClick(); });
+    connect(SBDelRequest, &QToolButton::clicked, this, [this] { SBDelRequestClick(); });
+    connect(SBUpRequestRow, &QToolButton::clicked, this, [this] { SBUpRequestRowClick(); });
+    connect(SBDownRequestRow, &QToolButton::clicked, this, [this] { SBDownRequestRowClick(); });
+    connect(Button28, &QPushButton::clicked, this, [this] { Button28Click(); });
+    connect(Button17, &QPushButton::clicked, this, [this] { GetExternalNet(); });
+    connect(Button27, &QPushButton::clicked, this, [this] { DefaultExternalNet(); });
 
     FMBMaster = new TFMBMaster(this);
 }

@@ -26,6 +26,12 @@ public:
     // they are: both do nothing.
     void GetExternalNet() {}
     void DefaultExternalNet() {}
+    // The request commands "+", "-", "Up", "Down" and "TEST" do nothing yet.
+    void SBAddRequestClick() {}
+    void SBDelRequestClick() {}
+    void SBUpRequestRowClick() {}
+    void SBDownRequestRowClick() {}
+    void Button28Click() {}
 
     // Whether a row may be selected: only the rows of requests in use.
     bool ASGExternalNetSelectCell(int row) const;

@@ -85,13 +85,15 @@ TSignallingPage::TSignallingPage(PageHost& host, QWidget* parent)
     connect(SBFillDispSettings, &PictureButton::clicked, this,
             [this] { m_host.SBShowPopup(SBFillDispSettings); });
 
-    Button18 = new QPushButton(QStringLiteral("Normal"), this);
-    Button18->setObjectName(QStringLiteral("Button18"));
-    Button18->hide();
+    ButtonGetDispSettings = MakeHiddenButton(this, "ButtonGetDispSettings", QStringLiteral("Get"));
+    connect(ButtonGetDispSettings, &QPushButton::clicked, this, [this] { GetDispSettings(); });
+    ButtonDefaultDispSettings =
+        MakeHiddenButton(this, "ButtonDefaultDispSettings", QStringLiteral("Default"));
+    connect(ButtonDefaultDispSettings, &QPushButton::clicked, this,
+            [this] { DefaultDispSettings(); });
+    Button18 = MakeHiddenButton(this, "Button18", QStringLiteral("Normal"));
     connect(Button18, &QPushButton::clicked, this, [this] { Button18Click(); });
-    Button26 = new QPushButton(QStringLiteral("Wide"), this);
-    Button26->setObjectName(QStringLiteral("Button26"));
-    Button26->hide();
+    Button26 = MakeHiddenButton(this, "Button26", QStringLiteral("Wide"));
     connect(Button26, &QPushButton::clicked, this, [this] { Button26Click(); });
 }
 

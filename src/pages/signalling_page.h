@@ -50,6 +50,9 @@ public:
     PictureButton* SBFillDispSettings;
     QMenu* PMSetDispSettings;
     QMenu* PMFillDispSettings;
+    // The four buttons that are never shown: "Get", "Default", "Normal", "Wide".
+    QPushButton* ButtonGetDispSettings;
+    QPushButton* ButtonDefaultDispSettings;
     QPushButton* Button18;  // "Normal", never shown
     QPushButton* Button26;  // "Wide", never shown
 

@@ -2,6 +2,7 @@
 
 #include "model/output_activation.h"
 #include "pages/page_host.h"
+#include "widgets/button_fonts.h"
 #include "widgets/click_grid.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
@@ -10,12 +11,14 @@
 
 #include <QAction>
 #include <QMenu>
+#include <QPushButton>
 
 namespace {
 const QColor ActiveRelayColour(255, 128, 0);
 const QColor ActiveRelayText(255, 255, 255);
 const QColor RejectedNumberColour(255, 255, 0);
 const QColor GreyNumberColour(192, 192, 192);
+const QColor FillButtonCaptionColour(0, 0, 255);
 
 constexpr int Columns = 12;
 constexpr int Rows = 65;
@@ -77,8 +80,15 @@ TStructurePage::TStructurePage(PageHost& host, QWidget* parent)
     // Unlike the other fill buttons, a right click opens nothing here.
     SBFillCrossBar = MakeFillButton(this, "SBFillCrossBar", 555, 10, PMFillCrossBar, false,
                                     QStringLiteral("Заполнить: С модулей БВХ-7, С ModBus, Пусто"));
+    SetBoldCaptionFont(SBFillCrossBar, FillButtonCaptionColour, 0);
     connect(SBFillCrossBar, &PictureButton::clicked, this,
             [this] { m_host.SBShowPopup(SBFillCrossBar); });
+
+    ButtonGetCrossBar = MakeHiddenButton(this, "ButtonGetCrossBar", QStringLiteral("Get"));
+    connect(ButtonGetCrossBar, &QPushButton::clicked, this, [this] { GetCrossBar(); });
+    ButtonDefaultCrossBar =
+        MakeHiddenButton(this, "ButtonDefaultCrossBar", QStringLiteral("Default"));
+    connect(ButtonDefaultCrossBar, &QPushButton::clicked, this, [this] { DefaultCrossBar(); });
 }
 
 void TStructurePage::SetupCrossBar()

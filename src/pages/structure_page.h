@@ -8,6 +8,7 @@ class ClickGrid;
 class PictureButton;
 class QAction;
 class QMenu;
+class QPushButton;
 
 // The page "Структура": the crossbar from each of the 64 inputs to the
 // relays it activates (block 6) and to what it is assigned to, a window or
@@ -50,6 +51,9 @@ public:
     QAction* N71;
     QAction* ModBus2;
     QAction* N19;
+    // Never shown: their operations run from the commands.
+    QPushButton* ButtonGetCrossBar;
+    QPushButton* ButtonDefaultCrossBar;
 
 private:
     void ShowRelayCell(int row, int relay);

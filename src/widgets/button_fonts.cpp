@@ -1,8 +1,9 @@
 #include "widgets/button_fonts.h"
 
+#include <QColor>
 #include <QWidget>
 
-void SetNavyBoldFont(QWidget* button, int pointSize)
+void SetBoldCaptionFont(QWidget* button, const QColor& colour, int pointSize)
 {
     QFont font = button->font();
     font.setBold(true);
@@ -10,6 +11,11 @@ void SetNavyBoldFont(QWidget* button, int pointSize)
         font.setPointSize(pointSize);
     button->setFont(font);
     QPalette pal = button->palette();
-    pal.setColor(QPalette::ButtonText, QColor(0, 0, 128));
+    pal.setColor(QPalette::ButtonText, colour);
     button->setPalette(pal);
+}
+
+void SetNavyBoldFont(QWidget* button, int pointSize)
+{
+    SetBoldCaptionFont(button, QColor(0, 0, 128), pointSize);
 }

@@ -1,6 +1,7 @@
 #include "widgets/click_grid.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -96,6 +97,18 @@ void ClickGrid::mousePressEvent(QMouseEvent* event)
     StringGrid::mousePressEvent(event);
     if (event->button() == Qt::LeftButton && index.isValid())
         emit clickCell(index.column(), index.row());
+}
+
+void ClickGrid::keyPressEvent(QKeyEvent* event)
+{
+    const QModelIndex index = currentIndex();
+    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && index.isValid() &&
+        !hasCheckBox(index.column(), index.row()) && !canOpenEditor(index.column(), index.row())) {
+        emit clickCell(index.column(), index.row());
+        event->accept();
+        return;
+    }
+    StringGrid::keyPressEvent(event);
 }
 
 bool ClickGrid::eventFilter(QObject* watched, QEvent* event)

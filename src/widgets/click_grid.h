@@ -6,8 +6,9 @@ class QHeaderView;
 
 // A StringGrid that also reports every left click on a cell, fixed cells
 // included, so that a page can act on cells that have no editor (such as
-// the crossbar's relay cells); whose mouse wheel can be kept from scrolling
-// it; and whose first row can stay in place while the other rows scroll.
+// the crossbar's relay cells; Space on such a cell counts as a click);
+// whose mouse wheel can be kept from scrolling it; and whose first row can
+// stay in place while the other rows scroll.
 class ClickGrid : public StringGrid {
     Q_OBJECT
 public:
@@ -30,6 +31,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

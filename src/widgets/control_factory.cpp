@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTableWidget>
 
@@ -77,6 +78,15 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& text, 
     box->setObjectName(QLatin1String(name));
     box->setGeometry(x, y, width, 17);
     return box;
+}
+
+QPushButton* MakeHiddenButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(QLatin1String(name));
+    button->setAccessibleName(caption);
+    button->hide();
+    return button;
 }
 
 RoundedGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QRect rect)

@@ -7,6 +7,7 @@ class PictureButton;
 class QCheckBox;
 class QFont;
 class QMenu;
+class QPushButton;
 class QTableWidget;
 class QLabel;
 class QRadioButton;
@@ -35,5 +36,9 @@ PictureButton* MakeFillButton(QWidget* parent, const char* name, int x, int y, Q
 // A page's grid: named, in the forms' font, in a sunken frame two pixels wide.
 void StylePageGrid(QTableWidget* grid, const char* name, const QString& accessibleName,
                    const QRect& geometry);
+
+// A page's push button that is never shown: its operation runs from the
+// commands, and the button stays for completeness of the form.
+QPushButton* MakeHiddenButton(QWidget* parent, const char* name, const QString& caption);
 
 RoundedGroupBox* MakeGroup(QWidget* parent, const char* name, const QString& title, QRect rect);

@@ -182,10 +182,24 @@ void StringGrid::numberEntered(int col, int row, const QString& text)
     emit cellValidate(col, row, text);
 }
 
+bool StringGrid::canOpenEditor(int col, int row) const
+{
+    return editorKind(col, row) != EditorKind::None && cellEditable(col, row);
+}
+
+void StringGrid::endEdit()
+{
+    if (state() != EditingState)
+        return;
+    if (QWidget* editor = indexWidget(currentIndex())) {
+        commitData(editor);
+        closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+    }
+}
+
 bool StringGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event)
 {
-    if (index.isValid() && (editorKind(index.column(), index.row()) == EditorKind::None ||
-                            !cellEditable(index.column(), index.row())))
+    if (index.isValid() && !canOpenEditor(index.column(), index.row()))
         return false;
     return QTableWidget::edit(index, trigger, event);
 }
@@ -207,19 +221,26 @@ void StringGrid::mousePressEvent(QMouseEvent* event)
         return;
     }
     // A click elsewhere ends the edit in progress first.
-    if (state() == EditingState && currentIndex() != index) {
-        if (QWidget* editor = indexWidget(currentIndex())) {
-            commitData(editor);
-            closeEditor(editor, QAbstractItemDelegate::NoHint);
-        }
-    }
+    if (currentIndex() != index)
+        endEdit();
     QTableWidget::mousePressEvent(event);
     if (event->button() != Qt::LeftButton)
         return;
     if (hasCheckBox(index.column(), index.row()))
         toggleCheckBox(index.column(), index.row());
-    else if (state() != EditingState)
+    else if (state() != EditingState && canOpenEditor(index.column(), index.row()))
         edit(index);
+}
+
+void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
+{
+    // The item view would take it for a request to edit and drop the press:
+    // a quick second click would be lost.
+    QMouseEvent press(QEvent::MouseButtonPress, event->position(), event->scenePosition(),
+                      event->globalPosition(), event->button(), event->buttons(),
+                      event->modifiers(), event->pointingDevice());
+    mousePressEvent(&press);
+    event->setAccepted(press.isAccepted());
 }
 
 void StringGrid::keyPressEvent(QKeyEvent* event)

@@ -11,7 +11,9 @@
 // cells, banded data rows, per-cell background and text colours, cells that
 // hold a check box, and per-cell editors (a drop-down list that opens on the
 // first click, a digits-only number edit that starts editing on a click).
-// The selected cell is not highlighted.
+// The selected cell is not highlighted. Every press of the mouse counts, the
+// presses of a double click too; Space toggles the current cell's check box
+// and the arrow keys move between cells.
 //
 // The page decides which editor a cell has and whether it may be edited;
 // the grid tells it what the user did through its signals. Changing cells
@@ -67,6 +69,11 @@ public:
     using QTableWidget::edit;
     // Whether a cell editor is open.
     bool isEditing() const { return state() == EditingState; }
+    // Whether a click or a typed key may open an editor on the cell.
+    bool canOpenEditor(int col, int row) const;
+    // Ends the open cell editor, if any, as Enter does: the page validates
+    // and stores what the editor holds.
+    void endEdit();
 
     QRect cellRect(int col, int row) const;
     void repaintCell(int col, int row);
@@ -83,6 +90,8 @@ signals:
 protected:
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // The second press of a double click counts as a press of its own.
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
 private:

@@ -16,6 +16,7 @@
 #include "model/window_types.h"
 #include "simulated_panel.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -24,6 +25,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 
 namespace {
 // The key under which the crossbar lists input 7.
@@ -88,13 +92,14 @@ class TestOrlixCli : public QObject {
     QTemporaryDir m_files;
     std::unique_ptr<SimulatedPanel> m_panel;
 
-    Result Run(const QStringList& arguments, int timeoutMs = 30000)
+    Result Run(const QStringList& arguments, int timeoutMs = 30000,
+               const QString& program = QStringLiteral(ORLIX_CLI_PATH))
     {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("ORLIX_PORTS_DIR", m_ports.path());
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(ORLIX_CLI_PATH), arguments);
+        p.start(program, arguments);
         if (!p.waitForFinished(timeoutMs))
             p.kill();
         return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
@@ -190,13 +195,23 @@ private slots:
         QCOMPARE(int(r.err.count(" -> 01 46 00 16 02 00")), 1);  // block 0, written once
     }
 
+    void writeAndApplyRefused_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("summary");
+        QTest::newRow("answers 1") << "apply-not-started"
+                                   << "№1 (адрес 1): ошибка: Программирование не запускалось.";
+        QTest::newRow("exception 6") << "exception,code=6,request=apply"
+                                     << "№1 (адрес 1): ошибка: Панель отвергла применение: код 6.";
+    }
     void writeAndApplyRefused()
     {
-        const auto fault = PanelFault::Parse("apply-not-started");
-        m_panel->AddFault(*fault);
+        QFETCH(QString, fault);
+        QFETCH(QString, summary);
+        m_panel->AddFault(*PanelFault::Parse(fault));
         const Result r =
             Run({"write", WriteFile("a.cfg", Sample(1)), "--apply", "--port", "ORL-SIM1"});
-        QCOMPARE(r.out, Lines({"№1 (адрес 1): ошибка: Программирование не запускалось."}));
+        QCOMPARE(r.out, Lines({summary}));
         QCOMPARE(r.exitCode, 1);
         const QByteArray last = m_panel->Requests().last();
         QCOMPARE(last.toHex(' ').toUpper(), QByteArray("01 46 00 01 03 4D 19"));
@@ -694,6 +709,90 @@ private slots:
         QVERIFY(m_panel->Requests().isEmpty());
     }
 
+    // Special files, strange names and ports that are no ports: refused at
+    // once with the reason, names printed escaped, nothing replaced.
+    void hostileInput_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");  // in standard output or error
+        QTest::newRow("check FIFO") << "check-fifo" << 1 << "именованный канал (FIFO)";
+        QTest::newRow("show FIFO") << "show-fifo" << 1 << "именованный канал (FIFO)";
+        QTest::newRow("read -o FIFO") << "read-fifo" << 1 << "именованный канал (FIFO)";
+        QTest::newRow("read -o device node")
+            << "read-device" << 1 << "это не обычный файл, а символьное устройство";
+        QTest::newRow("port ../../../etc/passwd")
+            << "port-file" << 1 << "не последовательный порт (не символьное устройство)";
+        QTest::newRow("port name with new line and escape")
+            << "ports-escaped" << 0 << "EVIL\\n\\x1b[31mORL-SIM9";
+        QTest::newRow("ports folder open to all")
+            << "ports-open" << 0 << "к ней есть доступ у группы или у всех (права 777)";
+        QTest::newRow("check file name with new line")
+            << "check-newline" << 0 << "a\\nb.cfg: 514 байт, v1.70";
+        QTest::newRow("check file name not UTF-8")
+            << "check-bytes" << 0 << "a\\xff.cfg: 514 байт, v1.70";
+    }
+    void hostileInput()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        const QString special = m_files.filePath(kind + ".cfg");
+        const QByteArray special8 = QFile::encodeName(special);
+        if (kind.endsWith("fifo"))
+            QCOMPARE(::mkfifo(special8.constData(), 0600), 0);
+        if (kind == "read-device" && ::mknod(special8.constData(), S_IFCHR | 0600, makedev(1, 3)))
+            QSKIP("cannot make a device node here (not root)");
+        QStringList arguments;
+        QString program = QStringLiteral(ORLIX_CLI_PATH);
+        if (kind == "check-fifo") {
+            arguments = {"check", special};
+        } else if (kind == "show-fifo") {
+            arguments = {"show", special};
+        } else if (kind.startsWith("read-")) {
+            arguments = {"read", "--port", "ORL-SIM1", "-o", special};
+        } else if (kind == "port-file") {
+            arguments = {"info", "--port", "../../../etc/passwd"};
+        } else if (kind == "ports-escaped") {
+            QVERIFY(QFile::link(m_panel->DevicePath(), m_ports.filePath("EVIL\n\x1b[31mORL-SIM9")));
+            arguments = {"ports"};
+        } else if (kind == "ports-open") {
+            QVERIFY(QFile::setPermissions(m_ports.path(), QFileDevice::Permissions(0x7777)));
+            arguments = {"ports"};
+        } else if (kind == "check-newline") {
+            arguments = {"check", WriteFile("a\nb.cfg", Sample(2))};
+        } else if (kind == "check-bytes") {
+            const QString good = WriteFile("good.cfg", Sample(3));
+            // The name reaches the program as bytes that are not UTF-8.
+            program = QStringLiteral("/bin/sh");
+            arguments = {"-c",
+                         "f=\"$(printf '%s/a\\377.cfg' \"$1\")\"; cp \"$2\" \"$f\" && "
+                         "\"$0\" check \"$f\"; s=$?; rm -f \"$f\"; exit $s",
+                         QStringLiteral(ORLIX_CLI_PATH), m_files.path(), good};
+        }
+        QElapsedTimer clock;
+        clock.start();
+        const Result r = Run(arguments, 10000, program);
+        QVERIFY(QFile::setPermissions(m_ports.path(), QFileDevice::Permissions(0x7700)));
+        QFile::remove(m_ports.filePath("EVIL\n\x1b[31mORL-SIM9"));
+        if (kind == "ports-open")  // nothing of the folder listed
+            QVERIFY2(!r.out.contains("ORL-SIM1"), qPrintable(r.out));
+        QVERIFY2(clock.elapsed() < 8000, "the program waited on a special file");
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2((r.out + r.err).contains(message), qPrintable(r.out + r.err));
+        QVERIFY(!(r.out + r.err).contains(QChar(0x1b)));
+        if (kind.endsWith("fifo")) {
+            struct stat st {};
+            QCOMPARE(::lstat(special8.constData(), &st), 0);
+            QVERIFY(S_ISFIFO(st.st_mode));  // not replaced by a file
+        }
+        if (kind == "read-device") {
+            struct stat st {};
+            QCOMPARE(::lstat(special8.constData(), &st), 0);
+            QVERIFY(S_ISCHR(st.st_mode));
+        }
+    }
+
     // Failures of the line and of the files, in the tool's words.
     void failures_data()
     {
@@ -811,29 +910,6 @@ private slots:
         const Result r = Run({"info", "--port", m_panel->DevicePath()});
         QCOMPARE(r.exitCode, 0);
         QCOMPARE(r.out, Lines({"№1 (адрес 1): ОРЛ-07, ПО 1.7, ревизия аппаратуры 0x01"}));
-    }
-
-    // The simulated panel refuses a --save path it could not write at its
-    // start, not after a session.
-    void simulatorChecksSavePathAtStart_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("a folder") << "@dir";
-        QTest::newRow("a missing folder") << "/nonexistent/panel.cfg";
-    }
-    void simulatorChecksSavePathAtStart()
-    {
-        QFETCH(QString, path);
-        QProcess sim;
-        sim.start(QStringLiteral(ORLIX_SIM_PATH),
-                  {"--port-name", "ORL-SAVE", "--ports-dir", m_ports.path(), "--save",
-                   path == "@dir" ? m_files.path() : path});
-        const bool ended = sim.waitForFinished(5000);
-        if (!ended)
-            sim.kill();
-        QVERIFY(ended);
-        QCOMPARE(sim.exitCode(), 1);
-        QVERIFY(QString::fromUtf8(sim.readAllStandardError()).contains("--save"));
     }
 };
 

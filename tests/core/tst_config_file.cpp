@@ -1,3 +1,4 @@
+#include "file_outcomes.h"
 #include "files/config_file.h"
 #include "fs_faults.h"
 #include "link/block_crc.h"
@@ -117,28 +118,6 @@ QString LoadOutcome(const QString& path, int* asks)
     } catch (const CommandError& e) {
         return e.Message();
     }
-}
-
-QString WriteOutcome(const QString& path, const QByteArray& bytes)
-{
-    try {
-        WriteConfigFile(path, bytes);
-        return Ok;
-    } catch (const CommandError& e) {
-        return e.Message();
-    }
-}
-
-bool PutFile(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
-}
-
-QByteArray FileContents(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 enum class WriteFault { ReadOnlyFolder, ParentIsFile, TargetIsFolder, WriteFails };
@@ -582,6 +561,7 @@ private slots:
                                    QFileInfo(path).absoluteFilePath() + QStringLiteral(": ");
             QVERIFY2(message.startsWith(prefix), qPrintable(message));
             QVERIFY2(message.size() > prefix.size(), "the system's reason is missing");
+            QCOMPARE(FileContents(path), QByteArray(600, 'o'));  // put back whole
         }
         QCOMPARE(QDir(folder).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
                  QStringList{QStringLiteral("panel7.cfg")});

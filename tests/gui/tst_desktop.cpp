@@ -4,6 +4,7 @@
 #include "app/tfmbparam.h"
 #include "app_fixture.h"
 #include "link/block_crc.h"
+#include "test_files.h"
 
 #include <QAccessible>
 #include <QAccessibleActionInterface>
@@ -17,6 +18,8 @@
 #include <QTemporaryDir>
 #include <QUrl>
 #include <QtEndian>
+
+#include <sys/stat.h>
 
 namespace {
 // A 1.70 file of an ОРЛ-09 configuration with a recognisable image.
@@ -42,22 +45,6 @@ QString Write(const QTemporaryDir& dir, const QString& name, const QByteArray& b
     if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));
     return path;
-}
-
-// Drags `urls` onto the window and drops them; true when the window took
-// the drag.
-bool Drop(QWidget* window, const QList<QUrl>& urls)
-{
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = window->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &drop);
-    return drop.isAccepted();
 }
 
 QString AccessibleName(QObject* object)
@@ -141,12 +128,24 @@ private slots:
             << v150 << "Несоответствие версии файла и программатора, файл v1.50.";
         QTest::newRow("275 bytes")
             << QByteArray(275, '\0') << "Несоответствие версии файла и программатора, файл v1.20.";
+        QTest::newRow("FIFO") << QByteArray("FIFO")
+                              << "Не удается открыть файл %1: это не обычный файл, а именованный "
+                                 "канал (FIFO)";  // ")" gets no full stop
     }
     void brokenFileFromOutside()
     {
         QFETCH(QByteArray, bytes);
         QFETCH(QString, message);
-        const QString path = Write(m_dir, "broken.cfg", bytes);
+        QString path;
+        if (bytes == "FIFO") {
+            // Refused at once, not waited on until someone writes to it.
+            path = m_dir.filePath("pipe.cfg");
+            QFile::remove(path);
+            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+            message = message.arg(path);
+        } else {
+            path = Write(m_dir, "broken.cfg", bytes);
+        }
         AppFixture f;
         const ConfigImage atStart = f.main->State().Image;
         f.main->OpenFromOutside(path);

@@ -13,6 +13,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include <atomic>
+
 namespace {
 // A recognisable configuration for a panel of the given family.
 ConfigImage PanelImage(int family)
@@ -98,16 +100,24 @@ private slots:
 
     // The tool holds an ОРЛ-07 configuration and reads an ОРЛ-09 panel:
     // nothing of the panel's, its family included, is taken.
+    // A spoilt answer to block 3, or an intact one for another request
+    // (another panel at the address, a repeater), fails the read there.
+    void readFailsAtBlock3_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("corrupted CRC") << QStringLiteral("crc,request=read-block,block=3");
+        QTest::newRow("from another address")
+            << QStringLiteral("foreign,request=read-block,block=3,as-address=2");
+        QTest::newRow("another function")
+            << QStringLiteral("foreign,request=read-block,block=3,as-function=3");
+    }
     void readFailsAtBlock3()
     {
+        QFETCH(QString, fault);
         PanelFixture f;
         f.panel.SetFamily(1);
         f.panel.SetImage(PanelImage(1));
-        PanelFault fault;
-        fault.Request = PanelRequest::ReadBlock;
-        fault.Block = 3;
-        fault.CorruptCrc = true;
-        f.panel.AddFault(fault);
+        f.panel.AddFault(*PanelFault::Parse(fault));
         f.main->SBNewConfigClick();
         const ConfigImage before = f.main->State().Image;
         const QString title = f.main->windowTitle();
@@ -188,13 +198,20 @@ private slots:
         QCOMPARE(int(QFile(file).size()), 514);
     }
 
+    // A busy panel, or ready answers that come from another panel, never
+    // end the wait for block 0.
+    void writeToBusyPanelFailsAfter25Polls_data()
+    {
+        QTest::addColumn<QString>("fault");
+        QTest::newRow("busy") << QStringLiteral("busy");
+        QTest::newRow("ready, from another address")
+            << QStringLiteral("foreign,request=poll,as-address=2");
+    }
     void writeToBusyPanelFailsAfter25Polls()
     {
+        QFETCH(QString, fault);
         PanelFixture f;
-        PanelFault busy;
-        busy.Kind = PanelFault::Action::Exception;
-        busy.Request = PanelRequest::PollStatus;
-        f.panel.AddFault(busy);
+        f.panel.AddFault(*PanelFault::Parse(fault));
         f.main->SBWriteConfig->click();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
         QStringList expected{"ident", "version", "write 0"};
@@ -278,25 +295,31 @@ private slots:
 
     void apply_data()
     {
-        QTest::addColumn<bool>("notStarted");
-        QTest::newRow("answers 1") << true;
-        QTest::newRow("answers 0") << false;
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("answers 1") << QStringLiteral("apply-not-started,request=apply")
+                                   << QStringList{"Программирование не запускалось."};
+        QTest::newRow("answers 0") << QString() << QStringList();
+        QTest::newRow("exception 4") << QStringLiteral("exception,code=4,request=apply")
+                                     << QStringList{"Панель отвергла применение: код 4."};
+        // An exception whose code is 1 is a refusal, not the answer 1.
+        QTest::newRow("exception 1") << QStringLiteral("exception,code=1,request=apply")
+                                     << QStringList{"Панель отвергла применение: код 1."};
+        QTest::newRow("another panel's answer 1")
+            << QStringLiteral("apply-not-started,request=apply,as-address=7")
+            << QStringList{"Ошибка I/O."};
     }
 
     void apply()
     {
-        QFETCH(bool, notStarted);
+        QFETCH(QString, fault);
+        QFETCH(QStringList, messages);
         PanelFixture f;
-        if (notStarted) {
-            PanelFault fault;
-            fault.Kind = PanelFault::Action::ApplyNotStarted;
-            fault.Request = PanelRequest::ApplyConfig;
-            f.panel.AddFault(fault);
-        }
+        if (!fault.isEmpty())
+            f.panel.AddFault(*PanelFault::Parse(fault));
         const ConfigImage before = f.main->State().Image;
         f.main->SBApplyConfig->click();
-        QCOMPARE(f.messageTexts(),
-                 notStarted ? QStringList{"Программирование не запускалось."} : QStringList());
+        QCOMPARE(f.messageTexts(), messages);
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "apply"}));
         const QString shortfall = f.pauseShortfall({0, 20, 20});
         QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));
@@ -361,17 +384,31 @@ private slots:
         VerifyClosed(f);
     }
 
+    // The port cannot be had: the box says why, in the tool's words.
+    void portHeldElsewhere_data()
+    {
+        QTest::addColumn<bool>("openFolder");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("held by another program") << false << "порт занят другой программой";
+        QTest::newRow("ports folder open to all")
+            << true << "к ней есть доступ у группы или у всех (права 777)";
+    }
     void portHeldElsewhere()
     {
+        QFETCH(bool, openFolder);
+        QFETCH(QString, why);
         PanelFixture f;
         TModbus other;
-        QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
-                TModbus::ClosedMarker);
+        if (openFolder)
+            QVERIFY(QFile::setPermissions(f.portsDir.path(), QFileDevice::Permissions(0x7777)));
+        else
+            QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
+                    TModbus::ClosedMarker);
         f.main->SBApplyConfig->click();
         const auto boxes = f.app->prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("Невозможно открыть порт ORL-SIM1."));
-        QVERIFY(!boxes[0].detail.isEmpty());
+        QVERIFY2(boxes[0].detail.contains(why), qPrintable(boxes[0].detail));
         QVERIFY(f.panel.Requests().isEmpty());
         VerifyClosed(f);
     }
@@ -410,18 +447,65 @@ private slots:
         QVERIFY(f.requestsHex().first().startsWith(QStringLiteral("C8 11")));
     }
 
-    // A command of the same kind does not start while one runs.
+    void flagsGuardReentry_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");        // asked for while the first ends
+        QTest::addColumn<QStringList>("commands");  // the exchanges the panel saw
+        QTest::newRow("read during a read") << "read"
+                                            << "read" << QStringList{"read"};
+        QTest::newRow("write during a write") << "write"
+                                              << "write" << QStringList{"write"};
+        QTest::newRow("write during a read") << "read"
+                                             << "write" << QStringList{"read", "write"};
+        QTest::newRow("read during a write") << "write"
+                                             << "read" << QStringList{"write", "read"};
+    }
+
+    // A second command, asked for while the first still runs (it arrives
+    // with the window messages the first lets through at its end), does not
+    // start when it is of the same kind; one of the other kind does.
     void flagsGuardReentry()
     {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        QFETCH(QStringList, commands);
         PanelFixture f;
-        TFMain::ReadAllowed = false;
-        f.main->ReadDataFromDevice();
-        TFMain::ReadAllowed = true;
-        TFMain::WriteAllowed = false;
-        f.main->WriteDataToDevice();
-        TFMain::WriteAllowed = true;
-        QVERIFY(f.panel.Requests().isEmpty());
-        QVERIFY(f.app->prompts.shown.isEmpty());
+        auto command = [](const QString& kind) {
+            return kind == "read" ? &TFMain::ReadDataFromDevice : &TFMain::WriteDataToDevice;
+        };
+        std::atomic<bool> asked{false};
+        const auto secondCommand = command(second);
+        // The last block of the first command is on the line: the second
+        // request waits in the window messages.
+        f.panel.SetFrameLogger([&](SimulatedPanel::Direction dir, const QByteArray& frame) {
+            const bool lastBlock = frame.size() > 5 && uint8_t(frame[1]) == 0x46 &&
+                                   (frame[4] == 1 || frame[4] == 2) && frame[5] == 6;
+            if (dir != SimulatedPanel::Direction::Request || !lastBlock || asked.exchange(true))
+                return;
+            QMetaObject::invokeMethod(
+                f.main,
+                [&f, secondCommand] {
+                    f.app->app.RunCommand([&f, secondCommand] { (f.main->*secondCommand)(); });
+                },
+                Qt::QueuedConnection);
+        });
+        QVERIFY(f.app->app.RunCommand([&] { (f.main->*command(first))(); }));
+        QCoreApplication::processEvents();
+        f.panel.SetFrameLogger({});
+        QVERIFY(asked);
+
+        QStringList seen;
+        for (const QString& kind : f.requestKinds())
+            if (kind == "ident")
+                seen << QString();
+            else if (kind.startsWith("read") || kind.startsWith("write"))
+                seen.last() = kind.section(' ', 0, 0);
+        QCOMPARE(seen, commands);
+        // One question per write that started, and no error.
+        QCOMPARE(f.app->prompts.shown.size(), int(commands.count("write")));
+        QCOMPARE(f.app->prompts.messages().size(), 0);
+        QVERIFY(TFMain::ReadAllowed && TFMain::WriteAllowed);
     }
 };
 

@@ -3,6 +3,7 @@
 #include "link/block_crc.h"
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
+#include "test_files.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,22 +12,9 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 
+#include <sys/stat.h>
+
 namespace {
-QByteArray ReadAll(const QString& path)
-{
-    QFile f(path);
-    if (!f.open(QIODevice::ReadOnly))
-        return {};
-    return f.readAll();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(f.write(bytes), bytes.size());
-}
-
 // A valid 1.70 file with a recognisable image.
 QByteArray ValidFile(int version = 170, int family = 0)
 {
@@ -37,12 +25,7 @@ QByteArray ValidFile(int version = 170, int family = 0)
     image[1] = 0;
     image[2] = 12;
     image[5] = 7;
-    StampBlockCrcs(image);
-    QByteArray bytes(32, '\0');
-    qToLittleEndian<qint32>(version, bytes.data());
-    bytes[12] = char(family);
-    bytes.append(reinterpret_cast<const char*>(image.data()), ConfigImageSize);
-    return bytes;
+    return ConfigFileBytes(image, version, family);
 }
 
 // What a load must leave alone when it fails.
@@ -303,13 +286,16 @@ private slots:
     void failedSaveKeepsOldFile_data()
     {
         QTest::addColumn<bool>("fullDevice");
-        QTest::newRow("full device") << true;
-        QTest::newRow("read-only folder") << false;
+        QTest::addColumn<bool>("ontoFifo");  // Save as onto a FIFO
+        QTest::newRow("full device") << true << false;
+        QTest::newRow("read-only folder") << false << false;
+        QTest::newRow("save as onto a FIFO") << false << true;
     }
 
     void failedSaveKeepsOldFile()
     {
         QFETCH(bool, fullDevice);
+        QFETCH(bool, ontoFifo);
         QTemporaryDir dir;
         QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner |
                                                       QFile::ExeOwner | QFile::ReadOther |
@@ -326,9 +312,28 @@ private slots:
         {
             std::unique_ptr<FileSizeLimit> limit;
             std::unique_ptr<UnprivilegedFiles> user;
+            if (ontoFifo) {
+                const QString fifo = dir.filePath("pipe.cfg");
+                QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+                f.prompts.fileNames.enqueue(fifo);
+                f.main->MISaveAs->trigger();
+                const auto boxes = f.prompts.messages();
+                QCOMPARE(boxes.size(), 1);
+                QCOMPARE(boxes[0].text,
+                         QStringLiteral("Не удается записать файл %1: это не обычный файл, а "
+                                        "именованный канал (FIFO)")
+                             .arg(fifo));
+                struct stat st {};
+                QCOMPARE(::lstat(QFile::encodeName(fifo).constData(), &st), 0);
+                QVERIFY(S_ISFIFO(st.st_mode));
+                QVERIFY(QFile::remove(fifo));
+                f.prompts.clear();
+            }
             if (fullDevice) {
                 limit = std::make_unique<FileSizeLimit>(100);
                 QVERIFY(limit->Active());
+            } else if (ontoFifo) {
+                // and the file the configuration came from is saved as ever
             } else {
                 QVERIFY(QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::ExeOwner |
                                                               QFile::ReadOther | QFile::ExeOther));
@@ -340,6 +345,11 @@ private slots:
         }
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const auto boxes = f.prompts.messages();
+        if (ontoFifo) {
+            QCOMPARE(boxes.size(), 0);
+            QVERIFY(ReadAll(file) != old);  // the save after the refusal went through
+            return;
+        }
         QCOMPARE(boxes.size(), 1);
         QVERIFY2(boxes[0].text.contains(file), qPrintable(boxes[0].text));
         QCOMPARE(ReadAll(file), old);

@@ -154,29 +154,39 @@ private slots:
                      bool(expected[(k - 1) / 8] & (1 << ((k - 1) % 8))));
     }
 
-    // A load that turns master mode on shows the Modbus group with the bits
-    // it already held; one that turns it off hides it and keeps the bits.
+    void masterModeByLoad_data()
+    {
+        QTest::addColumn<QList<bool>>("masters");      // the flag of each load in turn
+        QTest::addColumn<QList<QList<int>>>("types");  // the eight type bytes of each load
+        const QList<int> some{0, 0, 0, 0, 0x81, 0x00, 0xFF, 0x02};
+        const QList<int> other{0xFF, 0, 0, 0, 0x7E, 0xFF, 0x00, 0x40};
+        QTest::newRow("on, then off") << QList<bool>{true, false} << QList<QList<int>>{some, some};
+        QTest::newRow("off with Modbus bits, then on")
+            << QList<bool>{false, true} << QList<QList<int>>{some, some};
+        QTest::newRow("off, off with other bits, on")
+            << QList<bool>{false, false, true} << QList<QList<int>>{some, other, other};
+    }
+
+    // Every load shows all 64 inputs' bits, the hidden Modbus group's
+    // included, shows that group exactly in master mode, and moves the fill
+    // button with it.
     void masterModeByLoad()
     {
+        QFETCH(QList<bool>, masters);
+        QFETCH(QList<QList<int>>, types);
         AppFixture f;
         TInputsPage* p = f.main->AdvOfficePage5;
-        const QList<int> types{0, 0, 0, 0, 0x81, 0x00, 0xFF, 0x02};
-        Load(f, true, types);
-        QVERIFY(f.main->AdvOfficePage2->CBMBusMaster->isChecked());
-        QVERIFY(!p->AGBoxMODBUS->isHidden());
-        QCOMPARE(p->SBFillInputType->pos(), QPoint(435, 10));
-        QVERIFY(ShowsClosed(p->SBTypeContact[32]));
-        QVERIFY(ShowsOpen(p->SBTypeContact[33]));
-        QVERIFY(ShowsClosed(p->SBTypeContact[39]));
-        QVERIFY(ShowsClosed(p->SBTypeContact[48]));
-        QVERIFY(ShowsClosed(p->SBTypeContact[57]));
-        QVERIFY(ShowsOpen(p->SBTypeContact[63]));
-
-        Load(f, false, types);
-        QVERIFY(p->AGBoxMODBUS->isHidden());
-        QCOMPARE(p->SBFillInputType->pos(), QPoint(225, 10));
-        QCOMPARE(f.bytes(31, 8), types);
-        QVERIFY(ShowsClosed(p->SBTypeContact[32]));
+        for (int n = 0; n < masters.size(); ++n) {
+            Load(f, masters[n], types[n]);
+            QCOMPARE(f.main->AdvOfficePage2->CBMBusMaster->isChecked(), masters[n]);
+            QCOMPARE(p->AGBoxMODBUS->isHidden(), !masters[n]);
+            QCOMPARE(p->SBFillInputType->pos(), QPoint(masters[n] ? 435 : 225, 10));
+            QCOMPARE(f.bytes(31, 8), types[n]);
+            for (int k = 1; k <= 64; ++k)
+                QVERIFY2(ShowsClosed(p->SBTypeContact[k - 1]) ==
+                             bool(types[n][(k - 1) / 8] & (1 << ((k - 1) % 8))),
+                         qPrintable(QStringLiteral("load %1, input %2").arg(n).arg(k)));
+        }
     }
 };
 

@@ -1,5 +1,9 @@
 #include "app/ui_texts.h"
 #include "app_fixture.h"
+#include "pages/structure_page.h"
+#include "test_files.h"
+#include "widgets/bevel_panel.h"
+#include "widgets/click_grid.h"
 #include "widgets/popup_menu.h"
 #include "widgets/vertical_pager.h"
 
@@ -8,6 +12,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPushButton>
+#include <QTemporaryDir>
 #include <QToolButton>
 
 class TestMainWindow : public QObject {
@@ -196,18 +202,123 @@ private slots:
         QCOMPARE(f.main->State().CurrentFileName, QStringLiteral("/tmp/x.cfg"));
     }
 
-    // New does not clear the image first: blocks 7..9 and the CRC words stay.
-    void newKeepsExternalNetAndCrcWords()
+    // The tool started with a file in which every byte differs; New then
+    // gives the New image byte for byte. It does not clear the image first:
+    // what no default writes keeps the file's value (byte 4 and bits 2..7 of
+    // byte 3 of block 0, bits 6..7 of the first output's mode, copied to all
+    // eight, blocks 7..9 and the CRC words).
+    void newImageAfterRichFile()
     {
+        QTemporaryDir dir;
+        ConfigImage rich{};
+        for (int i = 0; i < ConfigImageSize; ++i)
+            rich[i] = uint8_t(i * 7 + 3);
+        const QString path = dir.filePath("rich.cfg");
+        WriteAll(path, ConfigFileBytes(rich, 170, 1));
+        rich = FileImage(ReadAll(path));  // with its CRC words
         AppFixture f;
-        ConfigImage& image = f.main->State().Image;
-        image[233] = 5;
-        image[480] = 0x77;
-        image[21] = 0x12;
+        f.main->OpenFromOutside(path);
+        QVERIFY(f.main->State().Image == rich);
+        QCOMPARE(f.main->State().FamilyCode, 1);
+
         f.main->MINew->trigger();
-        QCOMPARE(int(image[233]), 5);
-        QCOMPARE(int(image[480]), 0x77);
-        QCOMPARE(int(image[21]), 0x12);
+
+        ConfigImage expected = rich;
+        const auto put = [&](int offset, std::initializer_list<int> bytes) {
+            for (int b : bytes)
+                expected[offset++] = uint8_t(b);
+        };
+        put(0, {2, 1, 32, (rich[3] & 0xFC) | 0x01, rich[4], 0});
+        put(6, {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+        put(22, {1, 47, 8, 115, 6, 0, 0});
+        put(31, {0, 0, 0, 0, 0, 0, 0, 0});
+        for (int i = 0; i < 64; ++i)
+            expected[41 + i] = uint8_t(i < 32 ? i : 255);
+        for (int i = 0; i < 32; ++i)
+            expected[107 + i] = 1;
+        for (int i = 0; i < 8; ++i)
+            expected[141 + i] = uint8_t((rich[141] & 0xC0) | 0x3C | (i < 4 ? 2 : 0));
+        for (int i = 0; i < 16; ++i)
+            expected[149 + i] = 255;
+        for (int i = 0; i < 64; ++i)
+            expected[167 + i] = uint8_t(i < 8 ? 1 << i : 0);
+        for (int i = 0; i < ConfigImageSize; ++i)
+            QVERIFY2(f.main->State().Image[i] == expected[i],
+                     qPrintable(QStringLiteral("byte %1: %2, not %3")
+                                    .arg(i)
+                                    .arg(f.main->State().Image[i])
+                                    .arg(expected[i])));
+        QCOMPARE(f.main->State().FamilyCode, 0);
+    }
+
+    void hiddenPageButtons_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<int>("block");    // the block the button's operation rewrites
+        QTest::addColumn<bool>("writes");  // Default: New's values into it; Get: only shows it
+        // What the page shows afterwards: the number of input 1 on the
+        // crossbar, the colour of window 1; empty: nothing to see.
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("structure Get") << "ButtonGetCrossBar"
+                                       << "Get" << 3 << false << "2";
+        QTest::newRow("structure Default") << "ButtonDefaultCrossBar"
+                                           << "Default" << 3 << true << "1";
+        QTest::newRow("signalling Get") << "ButtonGetDispSettings"
+                                        << "Get" << 4 << false << "#ff0000";
+        QTest::newRow("signalling Default") << "ButtonDefaultDispSettings"
+                                            << "Default" << 4 << true << "#00ff00";
+        QTest::newRow("signalling Normal") << "Button18"
+                                           << "Normal" << 4 << false << "";
+        QTest::newRow("signalling Wide") << "Button26"
+                                         << "Wide" << 4 << false << "";
+        QTest::newRow("external network Default") << "Button27"
+                                                  << "Default" << 7 << false << "";
+    }
+
+    // The pages' buttons that are never shown exist, hidden, and run their
+    // operation: Default puts New's values back into its block, the others
+    // leave the image as it is.
+    void hiddenPageButtons()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        QFETCH(int, block);
+        QFETCH(bool, writes);
+        QFETCH(QString, shown);
+        AppFixture f;
+        const ConfigImage fresh = f.main->State().Image;
+        ConfigImage& image = f.main->State().Image;
+        for (int i = 0; i < ConfigImageSize; ++i)
+            image[i] = uint8_t(i * 5 + 1);
+        image[41] = 1;   // input 1 on window 2
+        image[107] = 3;  // window 1 an emergency window, red
+        const ConfigImage changed = image;
+        const auto display = [&]() -> QString {
+            if (block == 3)
+                return f.main->AdvOfficePage7->ASGCrossBar->cellText(11, 1);
+            return f.main->AdvOfficePage6->PDisplay[0]->colour().name();
+        };
+        if (!shown.isEmpty() && !writes)
+            QVERIFY(display() != shown);
+        auto* button = f.find<QPushButton>(qPrintable(name));
+        QCOMPARE(button->text(), caption);
+        QVERIFY(button->isHidden());
+        button->click();
+        ConfigImage expected = changed;
+        if (writes) {
+            const ConfigBlock& b = BlockDirectory[block];
+            std::copy(fresh.begin() + b.Offset, fresh.begin() + b.CrcOffset(),
+                      expected.begin() + b.Offset);
+            if (block == 3) {  // the crossbar's Default writes block 6 too
+                const ConfigBlock& six = BlockDirectory[6];
+                std::copy(fresh.begin() + six.Offset, fresh.begin() + six.CrcOffset(),
+                          expected.begin() + six.Offset);
+            }
+        }
+        QVERIFY(image == expected);
+        if (!shown.isEmpty())
+            QCOMPARE(display(), shown);
     }
 
     void closeQuestion()

@@ -1,5 +1,6 @@
 #include "app_fixture.h"
 #include "pages/outputs_page.h"
+#include "rapid_presses.h"
 #include "widgets/picture_button.h"
 #include "widgets/string_grid.h"
 
@@ -69,11 +70,13 @@ struct OutputsFixture : AppFixture {
         QTRY_VERIFY(!grid->isEditing());
     }
 
-    void load(const std::function<void(ConfigImage&)>& change)
+    // Replaces the image with a changed copy; returns the image as sent.
+    ConfigImage load(const std::function<void(ConfigImage&)>& change)
     {
         ConfigImage image = main->State().Image;
         change(image);
         main->ReplaceImage(image, 0);
+        return image;
     }
 };
 }  // namespace
@@ -224,8 +227,8 @@ private slots:
     }
 
     // An accepted number is stored as number - 1 (empty as 255); a rejected
-    // one stays on yellow with the message and the byte unchanged, until a
-    // valid entry clears both.
+    // one stays on yellow with the message and the byte unchanged, also
+    // through Get, until a valid entry clears both.
     void externalInput()
     {
         QFETCH(int, col);
@@ -250,6 +253,11 @@ private slots:
                  stored >= 0 ? f.grid->cellBackground(2, row) : Yellow);
         if (stored >= 0)
             return;
+        // Get shows the image's number again; the mark and the message stay.
+        f.main->GetOutDataBase();
+        QCOMPARE(f.grid->cellText(col, row), QStringLiteral("13"));
+        QCOMPARE(f.grid->cellBackground(col, row), Yellow);
+        QCOMPARE(f.main->StatusText(), OutOfRange);
         f.enter(col, row, QStringLiteral("5"));
         QCOMPARE(int(f.main->State().Image[offset]), 4);
         QCOMPARE(f.grid->cellBackground(col, row), f.grid->cellBackground(2, row));
@@ -274,12 +282,11 @@ private slots:
     {
         OutputsFixture f;
         for (int value = 0; value < 256; ++value) {
-            f.load([&](ConfigImage& image) {
+            const ConfigImage loaded = f.load([&](ConfigImage& image) {
                 image[141] = uint8_t(value);
                 image[149] = uint8_t(value);
                 image[164] = uint8_t(value);
             });
-            const ConfigImage loaded = f.main->State().Image;
             const QString number = value < 64 ? QString::number(value + 1) : QString();
             QCOMPARE(f.grid->cellText(4, 2), number);
             QCOMPARE(f.grid->cellText(7, 9), number);
@@ -334,27 +341,39 @@ private slots:
     {
         QTest::addColumn<int>("col");
         QTest::addColumn<int>("bit");
-        QTest::newRow("ack panel") << 2 << 0x20;
-        QTest::newRow("ack modbus") << 3 << 0x08;
-        QTest::newRow("reset panel") << 5 << 0x10;
-        QTest::newRow("reset modbus") << 6 << 0x04;
+        QTest::addColumn<int>("clicks");  // quick clicks in a row
+        QTest::newRow("ack panel, a click") << 2 << 0x20 << 1;
+        QTest::newRow("ack modbus, a double click") << 3 << 0x08 << 2;
+        QTest::newRow("reset panel, a triple click") << 5 << 0x10 << 3;
+        QTest::newRow("reset modbus, a double click") << 6 << 0x04 << 2;
+        QTest::newRow("ack panel, a triple click") << 2 << 0x20 << 3;
     }
 
-    // A click on a box of output 8 flips its bit of image byte 148 only;
-    // Space on the cell does the same.
+    // Every press on a box of output 8 flips its bit of image byte 148 and
+    // nothing else: a double click leaves it as it was, a triple click
+    // flipped. Space on the cell flips it once more; the arrow keys move to
+    // the next box, which Space flips too.
     void checkBox()
     {
         QFETCH(int, col);
         QFETCH(int, bit);
+        QFETCH(int, clicks);
         OutputsFixture f;
         f.load([](ConfigImage& image) { image[148] = 0xE6; });
-        const ConfigImage before = f.main->State().Image;
-        f.click(col, 9);
-        for (int i = 0; i < ConfigImageSize; ++i)
-            QCOMPARE(int(f.main->State().Image[i]), i == 148 ? before[i] ^ bit : int(before[i]));
-        QCOMPARE(f.grid->checkBoxState(col, 9), !(before[148] & bit));
+        ConfigImage expected = f.main->State().Image;
+        if (clicks % 2)
+            expected[148] ^= uint8_t(bit);
+        QuickClicks(f.grid->viewport(), f.grid->cellRect(col, 9).center(), clicks);
+        QVERIFY(f.main->State().Image == expected);
+        QCOMPARE(f.grid->checkBoxState(col, 9), bool(expected[148] & bit));
         QTest::keyClick(f.grid, Qt::Key_Space);
-        QVERIFY(f.main->State().Image == before);
+        expected[148] ^= uint8_t(bit);
+        QVERIFY(f.main->State().Image == expected);
+        // Up to output 7: its box in the same column.
+        QTest::keyClick(f.grid, Qt::Key_Up);
+        QTest::keyClick(f.grid, Qt::Key_Space);
+        expected[147] ^= uint8_t(bit);
+        QVERIFY(f.main->State().Image == expected);
     }
 
     // The crossbar's relay inputs (the last input naming a relay) replace

@@ -27,11 +27,13 @@ struct SignallingFixture : AppFixture {
             qFatal("window not exposed");
     }
 
-    void load(const std::function<void(ConfigImage&)>& change, int32_t family = 0)
+    // Replaces the image with a changed copy; returns the image as sent.
+    ConfigImage load(const std::function<void(ConfigImage&)>& change, int32_t family = 0)
     {
         ConfigImage image = main->State().Image;
         change(image);
         main->ReplaceImage(image, family);
+        return image;
     }
 
     // Picks an item of a menu that is open, as the user does.
@@ -340,8 +342,8 @@ private slots:
     {
         SignallingFixture f;
         for (int value = 0; value < 256; ++value) {
-            f.load([&](ConfigImage& image) { image[Types + 31] = uint8_t(value); });
-            const ConfigImage loaded = f.main->State().Image;
+            const ConfigImage loaded =
+                f.load([&](ConfigImage& image) { image[Types + 31] = uint8_t(value); });
             QCOMPARE(f.page->PDisplay[31]->colour(), value < 6 ? ByCode[value] : Neutral);
             QVERIFY(f.main->State().Image == loaded);
         }

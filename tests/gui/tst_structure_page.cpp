@@ -1,6 +1,8 @@
 #include "app_fixture.h"
+#include "ink.h"
 #include "pages/outputs_page.h"
 #include "pages/structure_page.h"
+#include "rapid_presses.h"
 #include "widgets/click_grid.h"
 #include "widgets/picture_button.h"
 
@@ -43,6 +45,9 @@ struct StructureFixture : AppFixture {
 
     StructureFixture()
     {
+        // Partly beyond the screen's left edge, so that the fill menu at the
+        // page's right fits below its button on the small offscreen screen.
+        main->move(-60, 0);
         main->show();
         main->AdvOfficePager->setActivePage(page);
         if (!QTest::qWaitForWindowExposed(main))
@@ -70,18 +75,6 @@ struct StructureFixture : AppFixture {
             if (w->isVisible())
                 return w;
         return nullptr;
-    }
-
-    // Leaves an open editor without a pick or an entry.
-    void cancelEdit()
-    {
-        if (auto* list = editor<QComboBox>()) {
-            QTest::keyClick(list->view(), Qt::Key_Escape);
-            QTest::keyClick(list, Qt::Key_Escape);
-        } else if (auto* edit = editor<QLineEdit>()) {
-            QTest::keyClick(edit, Qt::Key_Escape);
-        }
-        QTRY_VERIFY(!grid->isEditing());
     }
 
     void act(int row, const QString& action)
@@ -112,19 +105,27 @@ struct StructureFixture : AppFixture {
         QTest::mouseClick(page->SBFillCrossBar, Qt::LeftButton);
         QMenu* menu = page->PMFillCrossBar;
         QTRY_VERIFY(menu->isVisible());
-        // Below the button, left edges aligned unless the screen's edge is nearer.
+        // Below the button, left edges aligned; the window stands where the
+        // menu fits on the screen, so nothing may move it.
         const QPoint below = page->SBFillCrossBar->mapToGlobal(QPoint(0, 25));
-        const int right = menu->screen()->availableGeometry().right() + 1;
-        QCOMPARE(menu->pos(), QPoint(qMin(below.x(), right - menu->width()), below.y()));
+        QVERIFY2(menu->screen()->availableGeometry().contains(QRect(below, menu->size())),
+                 qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                .arg(below.x())
+                                .arg(below.y())
+                                .arg(menu->width())
+                                .arg(menu->height())));
+        QCOMPARE(menu->pos(), below);
         QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
         QTRY_VERIFY(!menu->isVisible());
     }
 
-    void load(const std::function<void(ConfigImage&)>& change)
+    // Replaces the image with a changed copy; returns the image as sent.
+    ConfigImage load(const std::function<void(ConfigImage&)>& change)
     {
         ConfigImage image = main->State().Image;
         change(image);
         main->ReplaceImage(image, 0);
+        return image;
     }
 
     // Whether the relay cell shows its relay activated; either way both
@@ -165,15 +166,56 @@ private slots:
         QCOMPARE(QStringList({g->cellText(1, 64), g->cellText(9, 64)}), QStringList({"64", "8"}));
         QCOMPARE(g->dropDownItems(), QStringList({Window, None}));
 
-        // The discrete inputs' caption reads upwards: a tall narrow strip of ink.
+        // Where the texts are drawn in a row without activated relays: the
+        // relay numbers and the input number centred, the kind on the left,
+        // the window number on the right.
         const QImage shot = g->viewport()->grab().toImage();
-        QRect ink;
-        for (int y = 0; y < shot.height(); ++y)
-            for (int x = 0; x < g->columnWidth(0); ++x)
-                if (shot.pixelColor(x, y).lightness() < 100)
-                    ink |= QRect(x, y, 1, 1);
-        QVERIFY2(ink.height() > 60 && ink.width() < 16,
-                 qPrintable(QStringLiteral("%1x%2").arg(ink.width()).arg(ink.height())));
+        const struct {
+            int col;
+            Qt::Alignment alignment;
+        } placed[] = {{1, Qt::AlignHCenter},
+                      {2, Qt::AlignHCenter},
+                      {9, Qt::AlignHCenter},
+                      {10, Qt::AlignLeft},
+                      {11, Qt::AlignRight}};
+        for (const auto& [col, alignment] : placed) {
+            const QRect cell = g->cellRect(col, 10).adjusted(0, 0, -1, -1);
+            const QRect ink = InkBox(shot, cell);
+            QVERIFY2(!ink.isEmpty(), qPrintable(QString::number(col)));
+            const int left = ink.left() - cell.left(), right = cell.right() - ink.right();
+            const QString where =
+                QStringLiteral("column %1: %2 | %3").arg(col).arg(left).arg(right);
+            if (alignment == Qt::AlignHCenter)
+                QVERIFY2(qAbs(left - right) <= 2, qPrintable(where));
+            else if (alignment == Qt::AlignLeft)
+                // after the two blanks the kind texts begin with
+                QVERIFY2(left <= 16 && right > left + 10, qPrintable(where));
+            else
+                QVERIFY2(right <= 8 && left > right + 10, qPrintable(where));
+        }
+
+        // The discrete inputs' caption reads upwards: a tall narrow strip of
+        // ink whose word gap (the first word is the longer) lies above its
+        // middle. The grid is made tall enough to show the whole cell.
+        const QSize size = g->size();
+        g->resize(size.width(), 32 * 22 + 60);
+        const QImage tall = g->viewport()->grab().toImage();
+        g->resize(size);
+        const QRect caption = InkBox(tall, g->cellRect(0, 1).adjusted(0, 0, -1, -1));
+        QVERIFY2(caption.height() > 150 && caption.width() < 16,
+                 qPrintable(QStringLiteral("%1x%2").arg(caption.width()).arg(caption.height())));
+        int gapTop = 0, gapLength = 0;
+        for (int y = caption.top(), run = 0; y <= caption.bottom(); ++y) {
+            run =
+                InkBox(tall, QRect(caption.left(), y, caption.width(), 1)).isEmpty() ? run + 1 : 0;
+            if (run > gapLength) {
+                gapLength = run;
+                gapTop = y - run + 1;
+            }
+        }
+        QVERIFY2(gapTop + gapLength / 2 < caption.center().y(),
+                 qPrintable(
+                     QStringLiteral("gap at %1, middle %2").arg(gapTop).arg(caption.center().y())));
 
         // The scroll bar is always there; the wheel scrolls nothing.
         QVERIFY(g->verticalScrollBar()->isVisible());
@@ -195,6 +237,8 @@ private slots:
         QVERIFY(top.pixelColor(strip->sectionViewportPosition(10) - 1, 5) != face);
 
         QCOMPARE(f.page->SBFillCrossBar->geometry(), QRect(555, 10, 40, 25));
+        QVERIFY(f.page->SBFillCrossBar->font().bold());
+        QCOMPARE(f.page->SBFillCrossBar->palette().color(QPalette::ButtonText), QColor(0, 0, 255));
         QStringList items;
         for (QAction* a : f.page->PMFillCrossBar->actions())
             items << a->objectName() + "=" + a->text();
@@ -273,44 +317,84 @@ private slots:
     {
         QTest::addColumn<int>("col");
         QTest::addColumn<int>("row");
-        QTest::addColumn<int>("mask");  // the bit of the row's byte of block 6; 0: none
-        QTest::newRow("relay 1 of input 1") << 2 << 1 << 0x01;
-        QTest::newRow("relay 8 of input 64") << 9 << 64 << 0x80;
-        QTest::newRow("relay 3 of input 40") << 4 << 40 << 0x04;
-        QTest::newRow("header") << 5 << 0 << 0;
-        QTest::newRow("column 0") << 0 << 5 << 0;
-        QTest::newRow("input number") << 1 << 5 << 0;
-        QTest::newRow("kind list") << 10 << 5 << 0;
-        QTest::newRow("number of a window row") << 11 << 5 << 0;
-        QTest::newRow("number of a none row") << 11 << 40 << 0;
+        QTest::addColumn<int>("mask");    // the bit of the row's byte of block 6; 0: none
+        QTest::addColumn<int>("clicks");  // quick clicks in a row
+        QTest::newRow("relay 1 of input 1, a click") << 2 << 1 << 0x01 << 1;
+        QTest::newRow("relay 1 of input 1, a double click") << 2 << 1 << 0x01 << 2;
+        QTest::newRow("relay 8 of input 64, a triple click") << 9 << 64 << 0x80 << 3;
+        QTest::newRow("relay 3 of input 40, a double click") << 4 << 40 << 0x04 << 2;
+        QTest::newRow("relay 5 of input 2, four clicks") << 6 << 2 << 0x10 << 4;
+        QTest::newRow("header") << 5 << 0 << 0 << 1;
+        QTest::newRow("column 0, a double click") << 0 << 5 << 0 << 2;
+        QTest::newRow("input number, a triple click") << 1 << 5 << 0 << 3;
+        QTest::newRow("kind list") << 10 << 5 << 0 << 1;
+        QTest::newRow("number of a window row") << 11 << 5 << 0 << 1;
+        QTest::newRow("number of a none row, a double click") << 11 << 40 << 0 << 2;
     }
 
-    // Two clicks on a relay cell flip its bit and back, colours included;
-    // other cells toggle nothing (an editor opens only where editable).
+    // Every press on a relay cell flips its bit, colours included: a double
+    // click leaves it as it was, a triple click flipped. Other cells toggle
+    // nothing (an editor opens only where editable).
     void clicks()
     {
         QFETCH(int, col);
         QFETCH(int, row);
         QFETCH(int, mask);
+        QFETCH(int, clicks);
         StructureFixture f;
         f.load([](ConfigImage& image) {
             for (int i = 167; i < 231; ++i)
                 image[i] = uint8_t(i * 29);
         });
-        const ConfigImage before = f.main->State().Image;
-        const ConfigImage flipped = [&] {
-            ConfigImage image = before;
-            image[167 + row - 1] ^= uint8_t(mask);
-            return image;
-        }();
-        for (const ConfigImage* expected : {&flipped, &before}) {
-            f.click(col, row);
-            QVERIFY(f.main->State().Image == *expected);
-            if (mask)
-                QCOMPARE(f.relayOn(row, col - 1), bool((*expected)[167 + row - 1] & mask));
-            QCOMPARE(f.grid->isEditing(), col >= 10 && row == 5);
-            f.cancelEdit();
+        ConfigImage expected = f.main->State().Image;
+        if (clicks % 2)
+            expected[167 + row - 1] ^= uint8_t(mask);
+        f.grid->scrollTo(f.grid->model()->index(qMax(row, 1), col));
+        if (row == 0) {
+            QHeaderView* strip = f.grid->horizontalHeader();
+            QuickClicks(strip->viewport(), QPoint(strip->sectionViewportPosition(col) + 5, 10),
+                        clicks);
+        } else {
+            QuickClicks(f.grid->viewport(), f.grid->cellRect(col, row).center(), clicks);
         }
+        QVERIFY(f.main->State().Image == expected);
+        if (mask)
+            QCOMPARE(f.relayOn(row, col - 1), bool(expected[167 + row - 1] & mask));
+        QCOMPARE(f.grid->isEditing(), col >= 10 && row == 5);
+    }
+
+    void keyboard_data()
+    {
+        QTest::addColumn<QString>("keys");        // s: Space, l r u d: the arrow keys
+        QTest::addColumn<QList<int>>("flipped");  // 8 * input + relay - 1, for each flip
+        QTest::newRow("Space twice") << "ss" << QList<int>{8 * 3 + 2, 8 * 3 + 2};
+        QTest::newRow("right, Space") << "rs" << QList<int>{8 * 3 + 3};
+        QTest::newRow("down, left, Space") << "dls" << QList<int>{8 * 4 + 1};
+        QTest::newRow("up twice, Space, right, Space")
+            << "uusrs" << QList<int>{8 * 1 + 2, 8 * 1 + 3};
+    }
+
+    // From relay 3 of input 3 the arrow keys move between the cells and
+    // Space toggles the current relay cell, as a click does.
+    void keyboard()
+    {
+        QFETCH(QString, keys);
+        QFETCH(QList<int>, flipped);
+        StructureFixture f;
+        f.grid->setFocus();
+        f.grid->setCurrentIndex(f.grid->model()->index(3, 4));
+        ConfigImage expected = f.main->State().Image;
+        for (int bit : flipped)
+            expected[167 + bit / 8 - 1] ^= uint8_t(1 << (bit % 8));
+        const QMap<QChar, Qt::Key> key{{'s', Qt::Key_Space},
+                                       {'l', Qt::Key_Left},
+                                       {'r', Qt::Key_Right},
+                                       {'u', Qt::Key_Up},
+                                       {'d', Qt::Key_Down}};
+        for (QChar k : keys)
+            QTest::keyClick(f.grid, key[k]);
+        QVERIFY(f.main->State().Image == expected);
+        QVERIFY(!f.grid->isEditing());
     }
 
     void fills_data()
@@ -378,11 +462,10 @@ private slots:
     {
         StructureFixture f;
         for (int base = 0; base < 256; base += 64) {
-            f.load([&](ConfigImage& image) {
+            const ConfigImage loaded = f.load([&](ConfigImage& image) {
                 for (int i = 0; i < 64; ++i)
                     image[41 + i] = image[167 + i] = uint8_t(base + i);
             });
-            const ConfigImage loaded = f.main->State().Image;
             for (int row = 1; row <= 64; ++row) {
                 const auto code = uint8_t(base + row - 1);
                 const auto number = AssignmentNumber(code);

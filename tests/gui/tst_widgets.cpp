@@ -1,3 +1,4 @@
+#include "message_guard.h"
 #include "widgets/icons.h"
 #include "widgets/picture_button.h"
 #include "widgets/popup_menu.h"
@@ -77,6 +78,8 @@ struct PagerFixture {
 class TestWidgets : public QObject {
     Q_OBJECT
 private slots:
+    void initTestCase() { FailOnEditingFailed(); }
+
     // ---- VerticalPager ----
 
     void pagerKeepsPagesInOrder()

@@ -4,6 +4,7 @@
 #include "link/serial_line.h"
 #include "pseudo_terminal.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
@@ -13,6 +14,7 @@
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
+#include <atomic>
 #include <thread>
 
 namespace {
@@ -176,9 +178,92 @@ private slots:
         QVERIFY(Open96002None(holder, m_pty.SlavePath()) >= 0);
         QCOMPARE(Open96002None(*m_modbus, m_pty.SlavePath()), TModbus::ClosedMarker);
         QCOMPARE(m_modbus->Buffer, nullptr);
-        QVERIFY(!m_modbus->LastOpenErrorText().isEmpty());
+        // In the tool's words, with the holder where its lock file tells.
+        QCOMPARE(m_modbus->LastOpenErrorText(),
+                 QStringLiteral("порт занят другой программой: tst_modbus_chan, PID %1")
+                     .arg(QCoreApplication::applicationPid()));
+        QVERIFY(!m_modbus->LastOpenWasPermissionDenied());
         holder.ClosePort();
         QVERIFY(Open96002None(*m_modbus, m_pty.SlavePath()) >= 0);
+    }
+
+    // Only a character device is opened as a port: a name that leads to a
+    // file or a folder is refused, and the file is not touched.
+    void openRefusesWhatIsNoPort_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::newRow("a regular file") << QStringLiteral("FILE");
+        QTest::newRow("/etc/passwd by a relative name")
+            << QStringLiteral("/dev/../../../etc/passwd");
+        QTest::newRow("a folder") << QStringLiteral("/tmp");
+    }
+    void openRefusesWhatIsNoPort()
+    {
+        QFETCH(QString, path);
+        QTemporaryDir dir;
+        if (path == QLatin1String("FILE")) {
+            path = dir.filePath(QStringLiteral("port"));
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("keep");
+        }
+        QFile before(path);
+        const QByteArray content = before.open(QIODevice::ReadOnly) ? before.readAll() : "";
+        before.close();
+        QCOMPARE(Open96002None(*m_modbus, path), TModbus::ClosedMarker);
+        QCOMPARE(m_modbus->Buffer, nullptr);
+        QCOMPARE(m_modbus->LastOpenErrorText(),
+                 path + QStringLiteral(" — не последовательный порт (не символьное устройство)"));
+        QFile after(path);
+        QCOMPARE(after.open(QIODevice::ReadOnly) ? after.readAll() : "", content);
+    }
+
+    // A line that keeps sending while nobody reads (between requests, or
+    // while a box waits for the user) does not make the process grow: what
+    // is kept of it is bounded, and the next request still works.
+    void streamingLineIsBounded()
+    {
+        OpenChannel();
+        auto residentKb = [] {
+            QFile statm(QStringLiteral("/proc/self/statm"));
+            if (!statm.open(QIODevice::ReadOnly))
+                return qint64(-1);
+            return statm.readAll().split(' ').value(1).toLongLong() * (::getpagesize() / 1024);
+        };
+        const qint64 before = residentKb();
+        if (before < 0)
+            QSKIP("no /proc/self/statm");
+        std::atomic<bool> stop{false};
+        std::atomic<qint64> sent{0};
+        std::thread stream([&] {
+            const QByteArray junk(4096, '\x55');
+            while (!stop) {
+                const ssize_t n = ::write(m_pty.MasterFd(), junk.constData(), size_t(junk.size()));
+                if (n > 0)
+                    sent += n;
+                else
+                    ::usleep(200);
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        while (clock.elapsed() < 1500)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        stop = true;
+        stream.join();
+        const qint64 grown = residentKb() - before;
+        QVERIFY2(
+            grown < 8 * 1024,
+            qPrintable(
+                QStringLiteral("grew by %1 KiB while %2 bytes came").arg(grown).arg(sent.load())));
+        // The stale input is purged by the next request, which is answered.
+        QVERIFY(m_modbus->SendFrame(reinterpret_cast<const uint8_t*>("\x01\x0E\x81\xE4"), 4));
+        WriteMaster(m_pty.MasterFd(), QByteArray::fromHex("010E81E4"));
+        uint8_t answer[4] = {};
+        int received = 0;
+        QVERIFY(m_modbus->ReceiveFrame(answer, 4, received, 1000));
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(answer), 4),
+                 QByteArray::fromHex("010E81E4"));
     }
 
     void openWithoutPermission()

@@ -289,6 +289,56 @@ private slots:
         QCOMPARE(m_status.last(), CrcStatusText(crc));
     }
 
+    // An intact answer from another address or with another function code
+    // belongs to another request: the request fails as a corrupted answer
+    // does (the alert where the CRC is enforced) and says why.
+    void foreignAnswers_data()
+    {
+        QTest::addColumn<Kind>("kind");
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("status");  // empty: the answer is the request's own
+        QTest::addColumn<int>("alerts");
+        QTest::newRow("ident from address 2") << Kind::Ident << "foreign,request=ident,as-address=2"
+                                              << "Чужой ответ: адрес 2, функция 17" << 0;
+        QTest::newRow("ident, function 3") << Kind::Ident << "foreign,request=ident,as-function=3"
+                                           << "Чужой ответ: адрес 1, функция 3" << 0;
+        QTest::newRow("poll from address 9") << Kind::Poll << "foreign,request=poll,as-address=9"
+                                             << "Чужой ответ: адрес 9, функция 14" << 0;
+        QTest::newRow("poll, function 3") << Kind::Poll << "foreign,request=poll,as-function=3"
+                                          << "Чужой ответ: адрес 1, функция 3" << 0;
+        QTest::newRow("version from address 0")
+            << Kind::Version << "foreign,request=version,as-address=0"
+            << "Чужой ответ: адрес 0, функция 70" << 1;
+        QTest::newRow("read block, function 71")
+            << Kind::ReadBlock3 << "foreign,request=read-block,as-function=71"
+            << "Чужой ответ: адрес 1, функция 71" << 1;
+        QTest::newRow("write block from address 255")
+            << Kind::WriteBlock2 << "foreign,request=write-block,as-address=255"
+            << "Чужой ответ: адрес 255, функция 70" << 1;
+        QTest::newRow("apply, function 17") << Kind::Apply << "foreign,request=apply,as-function=17"
+                                            << "Чужой ответ: адрес 1, функция 17" << 0;
+        QTest::newRow("busy poll is its own") << Kind::Poll << "busy" << QString() << 0;
+        QTest::newRow("refused write is its own")
+            << Kind::WriteBlock2 << "exception,request=write-block" << QString() << 0;
+    }
+    void foreignAnswers()
+    {
+        QFETCH(Kind, kind);
+        QFETCH(QString, fault);
+        QFETCH(QString, status);
+        QFETCH(int, alerts);
+        m_panel->AddFault(Fault(fault));
+        const bool ok = Run(*m_modbus, kind);
+        QCOMPARE(m_modbus->LastAnswerForeign(), !status.isEmpty());
+        QCOMPARE(m_alerts, alerts);
+        if (status.isEmpty()) {
+            QVERIFY(!m_status.last().startsWith(QStringLiteral("Чужой")));
+        } else {
+            QVERIFY(!ok);
+            QCOMPARE(m_status.last(), status);
+        }
+    }
+
     void applyIgnoresCrc()
     {
         m_panel->AddFault(Fault("crc,request=apply"));

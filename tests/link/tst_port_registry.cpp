@@ -1,18 +1,27 @@
 // The port list: system ports plus virtual ports registered as links.
 #include "link/modbus.h"
+#include "link/port_holder.h"
+#include "link/port_registration.h"
 #include "link/port_registry.h"
 #include "simulated_panel.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QSerialPortInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <csignal>
 
 namespace {
+constexpr uid_t OtherUser = 65534;  // "nobody"
+
+enum class FolderState { Private, OpenToAll, OtherOwner, Link, ParentOpen, Missing };
 
 QString MakeFile(const QTemporaryDir& dir, const QString& name)
 {
@@ -43,6 +52,8 @@ private:
 };
 
 }  // namespace
+
+Q_DECLARE_METATYPE(FolderState)
 
 class TestPortRegistry : public QObject {
     Q_OBJECT
@@ -204,6 +215,198 @@ private slots:
         QVERIFY(PortRegistry(m_ports).VirtualPortNames().isEmpty());
         QVERIFY(!QFileInfo(QDir(m_ports).filePath(QStringLiteral("P"))).isSymLink());
         QVERIFY(PortRegistry::UnregisterVirtualPort(m_ports, QStringLiteral("P")));
+    }
+
+    // The folder of the virtual ports is used only while it is the user's
+    // own: a real folder, no access for others, its parent too where the
+    // tool made it. Otherwise its entries are neither listed nor followed,
+    // nothing is registered in it, and the problem says why.
+    void folderRules_data()
+    {
+        QTest::addColumn<FolderState>("state");
+        QTest::addColumn<QString>("why");  // empty: the folder is used
+        QTest::newRow("private") << FolderState::Private << QString();
+        QTest::newRow("missing: made 0700") << FolderState::Missing << QString();
+        QTest::newRow("mode 777") << FolderState::OpenToAll
+                                  << QStringLiteral(
+                                         "к ней есть доступ у группы или у всех "
+                                         "(права 777)");
+        QTest::newRow("another owner")
+            << FolderState::OtherOwner
+            << QStringLiteral("её владелец — другой пользователь (uid 65534)");
+        QTest::newRow("a link") << FolderState::Link << QStringLiteral("это символическая ссылка");
+        QTest::newRow("parent open to all")
+            << FolderState::ParentOpen
+            << QStringLiteral("к ней есть доступ у группы или у всех (права 777)");
+    }
+    void folderRules()
+    {
+        QFETCH(FolderState, state);
+        QFETCH(QString, why);
+        EnvGuard ports("ORLIX_PORTS_DIR");
+        EnvGuard runtime("XDG_RUNTIME_DIR");
+        qunsetenv("ORLIX_PORTS_DIR");
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(m_root.path()));
+        // The default folder: the tool makes it and its parent "orlix".
+        const QString dir = PortRegistry::DefaultVirtualPortsDir();
+        QCOMPARE(dir, m_ports);
+        const QString parent = QFileInfo(dir).path();
+        QDir(parent).removeRecursively();
+        const QString device = MakeFile(m_devices, QStringLiteral("dev"));
+        if (state != FolderState::Missing) {
+            QVERIFY(QDir().mkpath(dir));
+            QCOMPARE(::chmod(QFile::encodeName(parent).constData(), 0700), 0);
+            QCOMPARE(::chmod(QFile::encodeName(dir).constData(), 0700), 0);
+            QVERIFY(QFile::link(device, QDir(dir).filePath(QStringLiteral("PLANTED"))));
+        }
+        const QByteArray dir8 = QFile::encodeName(dir);
+        switch (state) {
+            case FolderState::Private:
+            case FolderState::Missing: break;
+            case FolderState::OpenToAll: QCOMPARE(::chmod(dir8.constData(), 0777), 0); break;
+            case FolderState::OtherOwner:
+                if (::geteuid() != 0)
+                    QSKIP("a folder of another owner needs root to make");
+                QCOMPARE(::chown(dir8.constData(), OtherUser, OtherUser), 0);
+                break;
+            case FolderState::Link: {
+                const QString real = parent + QStringLiteral("/elsewhere");
+                QVERIFY(QDir().rename(dir, real));
+                QVERIFY(QFile::link(real, dir));
+                break;
+            }
+            case FolderState::ParentOpen:
+                QCOMPARE(::chmod(QFile::encodeName(parent).constData(), 0777), 0);
+                break;
+        }
+
+        const PortRegistry registry;
+        QString error;
+        const bool registered =
+            PortRegistry::RegisterVirtualPort(dir, QStringLiteral("MINE"), device, &error);
+        if (why.isEmpty()) {
+            QVERIFY2(registered, qPrintable(error));
+            QCOMPARE(registry.FolderProblem(), QString());
+            QStringList expected{QStringLiteral("MINE")};
+            if (state != FolderState::Missing)
+                expected.append(QStringLiteral("PLANTED"));
+            QCOMPARE(registry.VirtualPortNames(), expected);
+            struct stat st {};
+            QCOMPARE(::lstat(dir8.constData(), &st), 0);
+            QCOMPARE(st.st_mode & 0777, mode_t(0700));
+            QCOMPARE(::lstat(QFile::encodeName(parent).constData(), &st), 0);
+            QCOMPARE(st.st_mode & 0777, mode_t(0700));
+        } else {
+            const QString problem = registry.FolderProblem();
+            QVERIFY2(problem.contains(why), qPrintable(problem));
+            QVERIFY2(problem.contains(QStringLiteral("chmod 700")), qPrintable(problem));
+            QVERIFY(!registered);
+            QCOMPARE(error, problem);
+            QVERIFY(registry.VirtualPortNames().isEmpty());
+            QVERIFY(!registry.PortNames().contains(QStringLiteral("PLANTED")));
+            QCOMPARE(registry.DevicePath(QStringLiteral("PLANTED")),
+                     QStringLiteral("/dev/PLANTED"));
+            QVERIFY(!QFileInfo(QDir(dir).filePath(QStringLiteral("MINE"))).isSymLink());
+        }
+    }
+
+    // A program's registration lasts as long as the program: after kill -9
+    // its name is no longer listed nor followed, and the next one takes it.
+    void killedOwnerFreesTheName()
+    {
+        const QString device = MakeFile(m_devices, QStringLiteral("pty"));
+        const QString next = MakeFile(m_devices, QStringLiteral("pty2"));
+        int ready[2];
+        QCOMPARE(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        QVERIFY(child >= 0);
+        if (child == 0) {
+            PortRegistration registration;
+            const char ok =
+                registration.Register(m_ports, QStringLiteral("ORL-SIM1"), device) ? 'y' : 'n';
+            (void)!::write(ready[1], &ok, 1);
+            for (;;)
+                ::pause();
+        }
+        ::close(ready[1]);
+        char ok = 0;
+        QCOMPARE(::read(ready[0], &ok, 1), ssize_t(1));
+        ::close(ready[0]);
+        QCOMPARE(ok, 'y');
+        QCOMPARE(PortRegistry(m_ports).VirtualPortNames(), QStringList{"ORL-SIM1"});
+        PortRegistration second;
+        QString error;
+        QVERIFY(!second.Register(m_ports, QStringLiteral("ORL-SIM1"), next, &error));
+        QVERIFY2(error.contains(QStringLiteral("taken")), qPrintable(error));
+
+        ::kill(child, SIGKILL);
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        const PortRegistry registry(m_ports);
+        QVERIFY(QFileInfo(QDir(m_ports).filePath(QStringLiteral("ORL-SIM1"))).isSymLink());
+        QVERIFY(registry.VirtualPortNames().isEmpty());
+        QCOMPARE(registry.DevicePath(QStringLiteral("ORL-SIM1")), QStringLiteral("/dev/ORL-SIM1"));
+
+        QVERIFY2(second.Register(m_ports, QStringLiteral("ORL-SIM1"), next, &error),
+                 qPrintable(error));
+        QCOMPARE(registry.DevicePath(QStringLiteral("ORL-SIM1")),
+                 QFileInfo(next).canonicalFilePath());
+        second.Unregister();
+        QVERIFY(
+            QDir(m_ports)
+                .entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System)
+                .isEmpty());
+    }
+
+    // Who holds a port, as the lock files of other programs tell it: the
+    // UUCP form (ten digits) and Qt's (pid, program, host); a lock of a
+    // process that has ended, or one that is not a lock, tells nothing.
+    void portHolderFromLockFiles_data()
+    {
+        QTest::addColumn<QString>("device");
+        QTest::addColumn<QString>("lockName");
+        QTest::addColumn<QString>("content");  // %1: the holder's process id
+        QTest::addColumn<bool>("told");
+        QTest::newRow("UUCP form") << "/dev/ttyUSB0"
+                                   << "LCK..ttyUSB0"
+                                   << "%1\n"
+                                   << true;
+        QTest::newRow("Qt form, pseudo-terminal") << "/dev/pts/7"
+                                                  << "LCK..pts_7"
+                                                  << "%1\nsleep\nhost\n"
+                                                  << true;
+        QTest::newRow("ended process") << "/dev/ttyS1"
+                                       << "LCK..ttyS1"
+                                       << "999999999\n"
+                                       << false;
+        QTest::newRow("not a lock") << "/dev/ttyS2"
+                                    << "LCK..ttyS2"
+                                    << "hello\n"
+                                    << false;
+        QTest::newRow("another port's lock") << "/dev/ttyS3"
+                                             << "LCK..ttyS4"
+                                             << "%1\n"
+                                             << false;
+    }
+    void portHolderFromLockFiles()
+    {
+        QFETCH(QString, device);
+        QFETCH(QString, lockName);
+        QFETCH(QString, content);
+        QFETCH(bool, told);
+        QProcess holder;
+        holder.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+        QVERIFY(holder.waitForStarted());
+        QTemporaryDir locks;
+        QFile lock(locks.filePath(lockName));
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        const qint64 pid = holder.processId();
+        lock.write(content.arg(pid, 10).toLatin1());
+        lock.close();
+        const QString text = PortHolder(device, {locks.path()});
+        holder.kill();
+        holder.waitForFinished();
+        QCOMPARE(text, told ? QStringLiteral("sleep, PID %1").arg(pid) : QString());
     }
 
     // The simulated panel registered as a port: the tool opens it by the

@@ -3,6 +3,7 @@
 #include "app/application.h"
 #include "app/tfmain.h"
 #include "fake_prompts.h"
+#include "message_guard.h"
 #include "model/command_error.h"
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
@@ -22,6 +23,7 @@ struct AppFixture {
 
     explicit AppFixture(bool platformSupported = true)
     {
+        FailOnEditingFailed();
         app.PlatformSupported = [platformSupported] { return platformSupported; };
         app.CreateForms();
         main = app.FMain();
