@@ -29,13 +29,14 @@ QImage PanelImage(const PanelPicture& picture)
         font.setPixelSize(13);
         font.setBold(true);
         p.setFont(font);
+        const QStringList lines = PanelBoxLines(box);
         const QRect first(box.Rect.left(), box.Rect.top() + 2, box.Rect.width(), 16);
-        p.drawText(first, Qt::AlignCenter, QString::number(box.Window));
+        p.drawText(first, Qt::AlignCenter, lines[0]);
         font.setPixelSize(9);
         font.setBold(false);
         p.setFont(font);
-        p.drawText(first.translated(0, 16), Qt::AlignCenter, box.TypeText);
-        p.drawText(first.translated(0, 32), Qt::AlignCenter, WindowInputsText(box.Inputs));
+        for (int i = 1; i < lines.size(); ++i)
+            p.drawText(first.translated(0, 16 * i), Qt::AlignCenter, lines[i]);
     }
     return image;
 }
@@ -54,6 +55,6 @@ std::unique_ptr<QTextDocument> ReportDocument(const ReportSource& source)
 void SetUpReportPrinter(QPrinter& printer, const QTextDocument& document)
 {
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                      QMarginsF(12, 14, 12, 14), QPageLayout::Millimeter));
+                                      QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter));
     printer.setDocName(document.metaInformation(QTextDocument::DocumentTitle));
 }

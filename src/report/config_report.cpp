@@ -146,14 +146,14 @@ QString Inputs(const ConfigImage& image)
 
 QString Legend()
 {
-    QString html = TableStart(QStringLiteral("legend")) + QStringLiteral("<tr>");
+    QString html = TableStart(QStringLiteral("legend"));
     for (int code = 0; code < WindowTypeCount; ++code)
         html += QStringLiteral(
-                    "<td class=\"swatch\" style=\"background-color: #%1\">&#160;</td>"
-                    "<td>%2</td>")
+                    "<tr><td class=\"swatch\" width=\"24\" style=\"background-color: #%1\">"
+                    "&#160;</td><td>%2</td></tr>\n")
                     .arg(WindowTypeColour(uint8_t(code)), 6, 16, QLatin1Char('0'))
                     .arg(Escaped(QString::fromUtf8(WindowTypeName(uint8_t(code)))));
-    return html + QStringLiteral("</tr></table>\n");
+    return html + QStringLiteral("</table>\n");
 }
 
 QString Panel(const ReportSource& source, PanelDrawing drawing)

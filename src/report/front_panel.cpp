@@ -7,7 +7,7 @@
 
 namespace {
 constexpr int Margin = 8;
-constexpr int NarrowWidth = 84;
+constexpr int NarrowWidth = 76;
 constexpr int WideWidth = 2 * NarrowWidth;
 constexpr int BoxHeight = 54;
 constexpr int RowPitch = BoxHeight + 4;
@@ -58,6 +58,15 @@ QString WindowInputsText(const QList<int>& inputs)
     return QStringLiteral("вх. ") + numbers.join(QStringLiteral(", "));
 }
 
+QStringList PanelBoxLines(const PanelWindowBox& box)
+{
+    // A narrow window is too small for a type's name: its colour and the
+    // table under the picture tell it.
+    if (box.Rect.width() < WideWidth - 2)
+        return {QString::number(box.Window), QString(), WindowInputsText(box.Inputs)};
+    return {QString::number(box.Window), box.TypeText, WindowInputsText(box.Inputs)};
+}
+
 QString FrontPanelSvg(const PanelPicture& picture)
 {
     QString svg = QStringLiteral(
@@ -81,17 +90,17 @@ QString FrontPanelSvg(const PanelPicture& picture)
                    .arg(r.width())
                    .arg(r.height())
                    .arg(ColourText(box.Colour));
-        const QStringList lines{QString::number(box.Window), box.TypeText,
-                                WindowInputsText(box.Inputs)};
+        const QStringList lines = PanelBoxLines(box);
         for (int i = 0; i < lines.size(); ++i)
-            svg += QStringLiteral(
-                       "<text x=\"%1\" y=\"%2\" text-anchor=\"middle\" "
-                       "font-size=\"%3\"%4>%5</text>")
-                       .arg(middle)
-                       .arg(r.top() + 15 + 16 * i)
-                       .arg(i == 0 ? 13 : 9)
-                       .arg(i == 0 ? QStringLiteral(" font-weight=\"bold\"") : QString())
-                       .arg(lines[i].toHtmlEscaped());
+            if (!lines[i].isEmpty())
+                svg += QStringLiteral(
+                           "<text x=\"%1\" y=\"%2\" text-anchor=\"middle\" "
+                           "font-size=\"%3\"%4>%5</text>")
+                           .arg(middle)
+                           .arg(r.top() + 15 + 16 * i)
+                           .arg(i == 0 ? 13 : 9)
+                           .arg(i == 0 ? QStringLiteral(" font-weight=\"bold\"") : QString())
+                           .arg(lines[i].toHtmlEscaped());
         svg += QStringLiteral("</g>\n");
     }
     return svg + QStringLiteral("</svg>\n");

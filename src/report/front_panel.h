@@ -31,5 +31,9 @@ PanelPicture FrontPanel(const ConfigImage& image, int32_t familyCode);
 // "вх. 1, 33", or "—" for a window no input lights.
 QString WindowInputsText(const QList<int>& inputs);
 
+// The three text lines of a window: its number, its type (wide windows
+// only; empty otherwise) and its inputs.
+QStringList PanelBoxLines(const PanelWindowBox& box);
+
 // The picture as an inline SVG element.
 QString FrontPanelSvg(const PanelPicture& picture);
