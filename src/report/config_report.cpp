@@ -13,7 +13,7 @@
 namespace {
 
 const char* const Style = R"(
-@page { size: A4; margin: 14mm 12mm; }
+@page { size: A4; margin: 10mm 12mm; }
 body { font-family: "DejaVu Sans", Arial, sans-serif; font-size: 9pt; color: #000000; }
 h1 { font-size: 15pt; margin: 0 0 6pt 0; }
 h2 { font-size: 12pt; margin: 10pt 0 4pt 0; }
@@ -24,6 +24,7 @@ thead th { background-color: #e8e8e8; }
 thead { display: table-header-group; }
 tr { page-break-inside: avoid; break-inside: avoid; }
 td.swatch { width: 18pt; }
+table.inputs td { font-size: 8pt; padding: 0 4pt; }
 )";
 
 QString Escaped(const QString& text)
