@@ -55,9 +55,15 @@ metainfo=$prefix/share/metainfo/org.orlix.ConfigTool.metainfo.xml
 if [ -f "$metainfo" ]; then
     grep -q '<launchable type="desktop-id">org.orlix.ConfigTool.desktop</launchable>' "$metainfo" \
         || fail "metainfo: launchable"
+    # A software centre finds the package by each program it installs and by the file type.
+    for provided in '<binary>orlix-config</binary>' '<binary>orlix-cli</binary>' \
+        '<binary>orlix-panel-sim</binary>' '<mediatype>application/x-orlix-config</mediatype>'; do
+        grep -qF "$provided" "$metainfo" && pass "metainfo provides $provided" \
+            || fail "metainfo does not provide $provided"
+    done
     if have appstreamcli; then
-        appstreamcli validate --no-net "$metainfo" >/dev/null && pass "appstreamcli validate" \
-            || fail "appstreamcli validate: $(appstreamcli validate --no-net "$metainfo" 2>&1)"
+        appstreamcli validate --strict --no-net "$metainfo" >/dev/null && pass "appstreamcli validate --strict" \
+            || fail "appstreamcli validate --strict: $(appstreamcli validate --strict --no-net "$metainfo" 2>&1)"
     else
         echo "SKIP: appstreamcli not installed"
     fi
