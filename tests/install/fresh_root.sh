@@ -1,0 +1,127 @@
+#!/usr/bin/env bash
+# Installs each package into a fresh Debian 12 root, as a new user installs
+# it with apt, and checks what it brought:
+#   - orlix-tools alone brings no Qt Widgets, Qt Gui, X, Wayland or OpenGL
+#     library, and orlix-cli --version runs there;
+#   - orlix-config brings the Qt translations, and orlix-config --version runs.
+# The root comes from debootstrap (minbase) over the mirror apt is set up
+# with, kept as a tar file beside the packages so that a second run needs
+# no download. Where no root can be made (no debootstrap, not root, no
+# mirror), apt computes the same install against an empty package state
+# (a dry run) and the list is checked the same way; nothing runs then.
+#   fresh_root.sh DIR        DIR holds orlix-tools_*.deb and orlix-config_*.deb
+set -euo pipefail
+dir=$(cd "$1" && pwd)
+suite=bookworm
+base=$dir/debian-root.tar
+# The libraries a headless install must not bring.
+display_libs='^(libqt6gui6|libqt6widgets6|libqt6opengl6|qt6-qpa-plugins|libx11-|libxcb|libxkbcommon|libwayland-|libgl1|libegl1|libglx|libopengl0|libdrm2|libfontconfig1|libfreetype6)'
+
+failures=0
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+pass() { echo "PASS: $*"; }
+deb_of() { ls "$dir"/"$1"_*.deb | head -n1; }
+
+make_base() {
+    [ -s "$base" ] && return 0
+    [ "$(id -u)" -eq 0 ] && command -v debootstrap >/dev/null || return 1
+    local mirror
+    mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' \
+        | awk -v s="$suite" '$2 == s { print $1; exit }')
+    [ -n "$mirror" ] || return 1
+    local tmp
+    tmp=$(mktemp -d)
+    echo "debootstrap $suite from $mirror ..."
+    if debootstrap --variant=minbase "$suite" "$tmp" "$mirror" >"$dir/debootstrap.log" 2>&1; then
+        tar -C "$tmp" -cf "$base" .
+        rm -rf "$tmp"
+    else
+        rm -rf "$tmp"
+        return 1
+    fi
+}
+
+# Installs the packages named ($@, .deb paths) into a fresh root; prints the
+# packages the install added to $installed, runs the checks in the root.
+root_install() {
+    local root
+    root=$(mktemp -d)
+    tar -C "$root" -xf "$base"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    local args=()
+    for deb in "$@"; do
+        cp "$deb" "$root/tmp/"
+        args+=("/tmp/$(basename "$deb")")
+    done
+    chroot "$root" dpkg-query -W -f '${Package}\n' | sort >"$root/tmp/before"
+    chroot "$root" apt-get update -qq >&2
+    chroot "$root" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${args[@]}" \
+        >"$root/tmp/apt.log" 2>&1 || { tail -n 20 "$root/tmp/apt.log"; rm -rf "$root"; return 1; }
+    chroot "$root" dpkg-query -W -f '${Package}\n' | sort | comm -13 "$root/tmp/before" - >"$installed"
+    echo "$root"
+}
+
+# The same install computed by apt against an empty package state.
+dry_run() {
+    local state
+    state=$(mktemp)
+    apt-get install -s -o Dir::State::status="$state" "$@" 2>/dev/null \
+        | awk '$1 == "Inst" { print $2 }' | sort >"$installed"
+    rm -f "$state"
+    [ -s "$installed" ]
+}
+
+installed=$(mktemp)
+trap 'rm -f "$installed"' EXIT
+tools=$(deb_of orlix-tools)
+config=$(deb_of orlix-config)
+
+if make_base; then
+    echo "fresh root: debootstrap --variant=minbase $suite"
+    root=$(root_install "$tools") || { fail "orlix-tools does not install"; root=; }
+    if [ -n "$root" ]; then
+        echo "orlix-tools brought $(wc -l <"$installed") packages: $(tr '\n' ' ' <"$installed")"
+        bad=$(grep -E "$display_libs" "$installed" || true)
+        [ -z "$bad" ] && pass "orlix-tools brings no display library" \
+            || fail "orlix-tools brings $(echo $bad)"
+        version=$(chroot "$root" orlix-cli --version 2>&1 || true)
+        [ "$version" = "orlix-cli 1.70" ] && pass "orlix-cli --version: $version" \
+            || fail "orlix-cli --version: $version"
+        chroot "$root" orlix-panel-sim --help >/dev/null 2>&1 && pass "orlix-panel-sim --help" \
+            || fail "orlix-panel-sim --help"
+        for page in orlix-cli orlix-panel-sim; do
+            [ -f "$root/usr/share/man/man1/$page.1.gz" ] && pass "man page $page" \
+                || fail "man page $page missing"
+        done
+        rm -rf "$root"
+    fi
+    root=$(root_install "$tools" "$config") || { fail "orlix-config does not install"; root=; }
+    if [ -n "$root" ]; then
+        echo "orlix-config (with orlix-tools) brought $(wc -l <"$installed") packages"
+        grep -qx qt6-translations-l10n "$installed" && pass "orlix-config brings the Qt translations" \
+            || fail "orlix-config without qt6-translations-l10n"
+        [ -f "$root/usr/share/qt6/translations/qtbase_ru.qm" ] && pass "qtbase_ru.qm installed" \
+            || fail "qtbase_ru.qm missing"
+        version=$(chroot "$root" orlix-config --version 2>&1 || true)
+        [ "$version" = "orlix-config 1.70" ] && pass "orlix-config --version: $version" \
+            || fail "orlix-config --version: $version"
+        rm -rf "$root"
+    fi
+else
+    echo "no fresh root here (debootstrap needs root and the mirror): apt's dry run on an empty state"
+    if dry_run "$tools"; then
+        bad=$(grep -E "$display_libs" "$installed" || true)
+        [ -z "$bad" ] && pass "orlix-tools would bring no display library" \
+            || fail "orlix-tools would bring $(echo $bad)"
+    else
+        fail "apt cannot resolve orlix-tools"
+    fi
+    if dry_run "$config"; then
+        grep -qx qt6-translations-l10n "$installed" && pass "orlix-config would bring the Qt translations" \
+            || fail "orlix-config would not bring qt6-translations-l10n"
+    else
+        fail "apt cannot resolve orlix-config"
+    fi
+fi
+[ "$failures" -eq 0 ] || { echo "$failures fresh-root check(s) failed"; exit 1; }
+echo "fresh-root checks passed"
