@@ -24,21 +24,36 @@ SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(dpkg-parsechangelog -l "$root/debian/ch
 export SOURCE_DATE_EPOCH
 export ORLIX_CMAKE_ARGS=${ORLIX_CMAKE_ARGS:-}
 
-# A build from a clean copy of the sources (tracked and new files, not the
-# ignored build trees), always in the same folder; its results go to $1.
-build_once() {
-    local results=$1
-    rm -rf "$out/src" "$results"
-    mkdir -p "$out/src" "$results"
+version=$(dpkg-parsechangelog -l "$root/debian/changelog" -SVersion)
+src=$out/orlix-config-$version
+
+# A clean copy of the sources (tracked and new files, not the ignored build
+# trees), always in the same folder.
+copy_sources() {
+    rm -rf "$src"
+    mkdir -p "$src"
     (cd "$root" && git ls-files -z --cached --others --exclude-standard \
         | xargs -0 -I{} sh -c 'test -e "{}" && printf "%s\0" "{}"' \
-        | tar --null -T - -cf -) | tar -xf - -C "$out/src"
-    rm -f "$out"/*.deb "$out"/*.ddeb "$out"/*.changes "$out"/*.buildinfo
-    (cd "$out/src" && dpkg-buildpackage -us -uc -b -j"$(nproc)") >"$results/build.log" 2>&1 \
+        | tar --null -T - -cf -) | tar -xf - -C "$src"
+}
+
+# A binary build from a clean copy; its results go to $1.
+build_once() {
+    local results=$1
+    rm -rf "$results"
+    mkdir -p "$results"
+    copy_sources
+    rm -f "$out"/*.deb "$out"/*.changes "$out"/*.buildinfo
+    (cd "$src" && dpkg-buildpackage -us -uc -b -j"$(nproc)") >"$results/build.log" 2>&1 \
         || { tail -n 40 "$results/build.log"; echo "dpkg-buildpackage failed"; return 1; }
     mv "$out"/*.deb "$out"/*.changes "$out"/*.buildinfo "$results"/
-    mv "$out"/*.ddeb "$results"/ 2>/dev/null || true
 }
+
+# The source package, for lintian's look at debian/.
+mkdir -p "$out"
+copy_sources
+rm -f "$out"/*.dsc "$out"/*.tar.xz
+(cd "$out" && dpkg-source -b "$(basename "$src")" >/dev/null)
 
 echo "first build ..."
 build_once "$out/first"
@@ -60,8 +75,7 @@ for deb in "$out"/first/*.deb; do
     echo
 done
 
-changes=$(ls "$out"/first/*.changes)
-lintian -i -I --tag-display-limit 0 "$changes" | tee "$out/lintian.txt"
+lintian -i -I --tag-display-limit 0 "$out"/first/*.changes "$out"/*.dsc | tee "$out/lintian.txt"
 if grep -E '^(E|W): |hardening' "$out/lintian.txt" >/dev/null; then
     echo "FAIL: lintian reports errors, warnings or hardening tags"
     status=1
