@@ -17,6 +17,7 @@ fresh_root=1
 
 "$root/scripts/deps.sh"
 "$root/scripts/deps.sh" dpkg-dev debhelper lintian
+[ "$fresh_root" = 1 ] && "$root/scripts/deps.sh" debootstrap
 (cd "$root" && dpkg-checkbuilddeps)
 
 # One time for every file of both builds: the date of the latest changelog entry.
@@ -27,14 +28,16 @@ export ORLIX_CMAKE_ARGS=${ORLIX_CMAKE_ARGS:-}
 version=$(dpkg-parsechangelog -l "$root/debian/changelog" -SVersion)
 src=$out/orlix-config-$version
 
-# A clean copy of the sources (tracked and new files, not the ignored build
-# trees), always in the same folder.
+# One snapshot of the sources (tracked and new files, not the ignored build
+# trees) for both builds; each build unpacks it afresh, always in the same folder.
+mkdir -p "$out"
+(cd "$root" && git ls-files -z --cached --others --exclude-standard \
+    | xargs -0 -I{} sh -c 'test -e "{}" && printf "%s\0" "{}"' \
+    | tar --null -T - -cf -) >"$out/sources.tar"
 copy_sources() {
     rm -rf "$src"
     mkdir -p "$src"
-    (cd "$root" && git ls-files -z --cached --others --exclude-standard \
-        | xargs -0 -I{} sh -c 'test -e "{}" && printf "%s\0" "{}"' \
-        | tar --null -T - -cf -) | tar -xf - -C "$src"
+    tar -xf "$out/sources.tar" -C "$src"
 }
 
 # A binary build from a clean copy; its results go to $1.
@@ -50,7 +53,6 @@ build_once() {
 }
 
 # The source package, for lintian's look at debian/.
-mkdir -p "$out"
 copy_sources
 rm -f "$out"/*.dsc "$out"/*.tar.xz
 (cd "$out" && dpkg-source -b "$(basename "$src")" >/dev/null)

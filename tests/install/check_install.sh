@@ -17,6 +17,20 @@ have() { command -v "$1" >/dev/null 2>&1; }
 for exe in orlix-config orlix-cli orlix-panel-sim; do
     if [ -x "$prefix/bin/$exe" ]; then pass "bin/$exe"; else fail "bin/$exe missing"; fi
 done
+# The command-line programs run on machines without a display: they must not
+# load Qt Gui, Qt Widgets, X or OpenGL (the orlix-tools package depends on
+# what they link).
+for exe in orlix-cli orlix-panel-sim; do
+    needed=$(objdump -p "$prefix/bin/$exe" 2>/dev/null | awk '$1 == "NEEDED" { print $2 }' || true)
+    bad=$(grep -E '^lib(Qt6(Gui|Widgets|OpenGL|DBus)|X11|xcb|GL|EGL|wayland)' <<<"$needed" || true)
+    if [ -z "$needed" ]; then
+        fail "$exe: no NEEDED entries read"
+    elif [ -n "$bad" ]; then
+        fail "$exe links $(echo $bad)"
+    else
+        pass "$exe links no display library"
+    fi
+done
 "$prefix/bin/orlix-config" --version | grep -q "orlix-config 1.70" && pass "orlix-config --version" \
     || fail "orlix-config --version"
 

@@ -3,7 +3,8 @@
 # it with apt, and checks what it brought:
 #   - orlix-tools alone brings no Qt Widgets, Qt Gui, X, Wayland or OpenGL
 #     library, and orlix-cli --version runs there;
-#   - orlix-config brings the Qt translations, and orlix-config --version runs.
+#   - orlix-config, even without recommends, brings the Qt translations, and
+#     orlix-config --version runs.
 # The root comes from debootstrap (minbase) over the mirror apt is set up
 # with, kept as a tar file beside the packages so that a second run needs
 # no download. Where no root can be made (no debootstrap, not root, no
@@ -41,8 +42,9 @@ make_base() {
     fi
 }
 
-# Installs the packages named ($@, .deb paths) into a fresh root; prints the
-# packages the install added to $installed, runs the checks in the root.
+# Installs the packages named ($@: .deb paths, apt options) into a fresh
+# root, writes the packages the install added to $installed and prints the
+# root's folder.
 root_install() {
     local root
     root=$(mktemp -d)
@@ -50,8 +52,13 @@ root_install() {
     cp /etc/resolv.conf "$root/etc/resolv.conf"
     local args=()
     for deb in "$@"; do
-        cp "$deb" "$root/tmp/"
-        args+=("/tmp/$(basename "$deb")")
+        case $deb in
+        -*) args+=("$deb") ;;
+        *)
+            cp "$deb" "$root/tmp/"
+            args+=("/tmp/$(basename "$deb")")
+            ;;
+        esac
     done
     chroot "$root" dpkg-query -W -f '${Package}\n' | sort >"$root/tmp/before"
     chroot "$root" apt-get update -qq >&2
@@ -87,6 +94,7 @@ if make_base; then
         version=$(chroot "$root" orlix-cli --version 2>&1 || true)
         [ "$version" = "orlix-cli 1.70" ] && pass "orlix-cli --version: $version" \
             || fail "orlix-cli --version: $version"
+        chroot "$root" orlix-cli ports >/dev/null 2>&1 && pass "orlix-cli ports" || fail "orlix-cli ports"
         chroot "$root" orlix-panel-sim --help >/dev/null 2>&1 && pass "orlix-panel-sim --help" \
             || fail "orlix-panel-sim --help"
         for page in orlix-cli orlix-panel-sim; do
@@ -95,13 +103,17 @@ if make_base; then
         done
         rm -rf "$root"
     fi
-    root=$(root_install "$tools" "$config") || { fail "orlix-config does not install"; root=; }
+    # Without recommends: the translations must come from orlix-config's own dependencies.
+    root=$(root_install --no-install-recommends "$config") || { fail "orlix-config does not install"; root=; }
     if [ -n "$root" ]; then
-        echo "orlix-config (with orlix-tools) brought $(wc -l <"$installed") packages"
+        echo "orlix-config brought $(wc -l <"$installed") packages"
         grep -qx qt6-translations-l10n "$installed" && pass "orlix-config brings the Qt translations" \
             || fail "orlix-config without qt6-translations-l10n"
         [ -f "$root/usr/share/qt6/translations/qtbase_ru.qm" ] && pass "qtbase_ru.qm installed" \
             || fail "qtbase_ru.qm missing"
+        # The desktop tool does bring them: the pattern above sees real package names.
+        grep -qE "$display_libs" "$installed" && pass "orlix-config brings Qt Gui and X, as it must" \
+            || fail "the display-library pattern matches nothing in orlix-config's install"
         version=$(chroot "$root" orlix-config --version 2>&1 || true)
         [ "$version" = "orlix-config 1.70" ] && pass "orlix-config --version: $version" \
             || fail "orlix-config --version: $version"
