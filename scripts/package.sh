@@ -3,9 +3,11 @@
 # (dpkg-buildpackage over debian/), twice, and checks them:
 #   - the two builds, with one SOURCE_DATE_EPOCH, give byte-identical .debs;
 #   - lintian reports no error, no warning and no hardening tag;
-#   - each package installs into a fresh Debian root (tests/install/fresh_root.sh).
+#   - a build in a fresh Debian root with only the Build-Depends gives the
+#     same bytes, and each package installs into a fresh Debian root
+#     (tests/install/fresh_root.sh).
 #   scripts/package.sh                 all of it; the packages end up in build-package/
-#   scripts/package.sh --no-root       without the fresh-root install
+#   scripts/package.sh --no-root       without the fresh-root build and install
 #   sudo apt install ./build-package/orlix-tools_*.deb ./build-package/orlix-config_*.deb
 # $ORLIX_CMAKE_ARGS goes to the CMake configuration of the package build
 # (e.g. -DCMAKE_CXX_COMPILER_LAUNCHER=ccache: the same objects, sooner).
@@ -87,7 +89,7 @@ fi
 
 cp "$out"/first/*.deb "$out"/
 if [ "$fresh_root" = 1 ]; then
-    bash "$root/tests/install/fresh_root.sh" "$out" || status=1
+    bash "$root/tests/install/fresh_root.sh" "$out" "$out/sources.tar" || status=1
 fi
 [ "$status" = 0 ] && echo "package checks passed" || echo "package checks FAILED"
 exit "$status"

@@ -10,7 +10,11 @@
 # no download. Where no root can be made (no debootstrap, not root, no
 # mirror), apt computes the same install against an empty package state
 # (a dry run) and the list is checked the same way; nothing runs then.
-#   fresh_root.sh DIR        DIR holds orlix-tools_*.deb and orlix-config_*.deb
+# Given the sources too, it first builds the packages in a fresh root that
+# holds only build-essential and the Build-Depends (apt-get build-dep), in
+# another folder than the first build, and compares the .debs byte for byte.
+#   fresh_root.sh DIR [SOURCES.tar]
+#       DIR holds orlix-tools_*.deb and orlix-config_*.deb
 set -euo pipefail
 dir=$(cd "$1" && pwd)
 suite=bookworm
@@ -83,8 +87,35 @@ trap 'rm -f "$installed"' EXIT
 tools=$(deb_of orlix-tools)
 config=$(deb_of orlix-config)
 
+# Builds the packages from $1 (a tar of the sources) in a fresh root.
+clean_build() {
+    local root
+    root=$(mktemp -d)
+    tar -C "$root" -xf "$base"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    mkdir -p "$root/build/orlix-config"
+    tar -C "$root/build/orlix-config" -xf "$1"
+    echo "building in a fresh root with only the Build-Depends ..."
+    if chroot "$root" sh -c 'export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq && apt-get install -y -qq --no-install-recommends build-essential dpkg-dev &&
+        cd /build/orlix-config && apt-get build-dep -y -qq --no-install-recommends . &&
+        dpkg-buildpackage -us -uc -b -j"$(nproc)"' >"$dir/clean-build.log" 2>&1; then
+        pass "dpkg-buildpackage in a fresh root with only the Build-Depends"
+        for deb in "$dir"/orlix-*.deb; do
+            cmp -s "$deb" "$root/build/$(basename "$deb")" \
+                && pass "the same bytes: $(basename "$deb")" \
+                || fail "$(basename "$deb") differs from the fresh root's build (a newer toolchain there? compare the .buildinfo files)"
+        done
+    else
+        tail -n 20 "$dir/clean-build.log"
+        fail "dpkg-buildpackage in a fresh root (log: $dir/clean-build.log)"
+    fi
+    rm -rf "$root"
+}
+
 if make_base; then
     echo "fresh root: debootstrap --variant=minbase $suite"
+    [ -n "${2:-}" ] && clean_build "$2"
     root=$(root_install "$tools") || { fail "orlix-tools does not install"; root=; }
     if [ -n "$root" ]; then
         echo "orlix-tools brought $(wc -l <"$installed") packages: $(tr '\n' ' ' <"$installed")"
