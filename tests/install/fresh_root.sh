@@ -46,14 +46,21 @@ make_base() {
     fi
 }
 
+# A fresh root from the base, able to reach the mirror; prints its folder.
+new_root() {
+    local root
+    root=$(mktemp -d)
+    tar -C "$root" -xf "$base"
+    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    echo "$root"
+}
+
 # Installs the packages named ($@: .deb paths, apt options) into a fresh
 # root, writes the packages the install added to $installed and prints the
 # root's folder.
 root_install() {
     local root
-    root=$(mktemp -d)
-    tar -C "$root" -xf "$base"
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    root=$(new_root)
     local args=()
     for deb in "$@"; do
         case $deb in
@@ -90,9 +97,7 @@ config=$(deb_of orlix-config)
 # Builds the packages from $1 (a tar of the sources) in a fresh root.
 clean_build() {
     local root
-    root=$(mktemp -d)
-    tar -C "$root" -xf "$base"
-    cp /etc/resolv.conf "$root/etc/resolv.conf"
+    root=$(new_root)
     mkdir -p "$root/build/orlix-config"
     tar -C "$root/build/orlix-config" -xf "$1"
     echo "building in a fresh root with only the Build-Depends ..."
