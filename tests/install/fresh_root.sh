@@ -101,7 +101,8 @@ clean_build() {
     mkdir -p "$root/build/orlix-config"
     tar -C "$root/build/orlix-config" -xf "$1"
     echo "building in a fresh root with only the Build-Depends ..."
-    if chroot "$root" sh -c 'export DEBIAN_FRONTEND=noninteractive
+    # Nothing of this build's settings (ccache, ORLIX_CMAKE_ARGS) goes in.
+    if chroot "$root" env -u ORLIX_CMAKE_ARGS sh -c 'export DEBIAN_FRONTEND=noninteractive
         apt-get update -qq && apt-get install -y -qq --no-install-recommends build-essential dpkg-dev &&
         cd /build/orlix-config && apt-get build-dep -y -qq --no-install-recommends . &&
         dpkg-buildpackage -us -uc -b -j"$(nproc)"' >"$dir/clean-build.log" 2>&1; then
