@@ -5,8 +5,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
-#include <QMenuBar>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QRegularExpression>
@@ -49,20 +47,6 @@ class TestReportCommands : public QObject {
     QTemporaryDir m_dir;
 
 private slots:
-    // The two items follow "Сохранить как..." and a separator; Ctrl+P prints.
-    void menuItems()
-    {
-        AppFixture f;
-        const auto* file = f.main->menuBar()->findChild<QMenu*>(QStringLiteral("MFile"));
-        QVERIFY(file);
-        QStringList texts;
-        for (const QAction* a : file->actions())
-            texts << (a->isSeparator() ? QStringLiteral("|") : a->text().remove('&'));
-        QCOMPARE(texts, QStringList({"Открыть", "Сохранить", "Сохранить как...", "|", "Печать...",
-                                     "Отчёт...", "|", "Выход"}));
-        QCOMPARE(f.main->MIPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-    }
-
     void commands_data()
     {
         QTest::addColumn<const ReportCommand*>("command");
