@@ -8,6 +8,7 @@
 VerticalPager::VerticalPager(QWidget* parent)
     : QWidget(parent), m_tabs(new PagerTabBar(this)), m_stack(new QStackedWidget(this))
 {
+    m_tabs->setObjectName(QStringLiteral("PageColumn"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
