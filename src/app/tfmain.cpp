@@ -190,7 +190,7 @@ void TFMain::ShowStatus(const QString& text)
 {
     StatusBar->setText(text);
     // A message other than the version is said at once.
-    if (QAccessible::isActive() && text != UiText::VersionStatus) {
+    if (text != UiText::VersionStatus) {
         QAccessibleEvent alert(StatusBar, QAccessible::Alert);
         QAccessible::updateAccessibility(&alert);
     }

@@ -119,7 +119,8 @@ void TStructurePage::SetupCrossBar()
         for (int relay = 1; relay <= RelayCount; ++relay) {
             const int col = FirstRelayColumn + relay - 1;
             grid->setCellText(col, row, QString::number(relay));
-            grid->setCellAccessibleName(col, row, QStringLiteral("Вход %1, реле %2").arg(row).arg(relay));
+            grid->setCellAccessibleName(col, row,
+                                        QStringLiteral("Вход %1, реле %2").arg(row).arg(relay));
             grid->setCellAlignment(col, row, Qt::AlignHCenter);
         }
         grid->setCellAlignment(NumberColumn, row, Qt::AlignRight);

@@ -29,10 +29,7 @@ public:
     }
     bool isValid() const override { return !m_grid.isNull(); }
     QObject* object() const override { return nullptr; }
-    QWindow* window() const override
-    {
-        return m_grid ? m_grid->window()->windowHandle() : nullptr;
-    }
+    QWindow* window() const override { return m_grid ? m_grid->window()->windowHandle() : nullptr; }
     QAccessibleInterface* parent() const override
     {
         return m_grid ? QAccessible::queryAccessibleInterface(m_grid) : nullptr;
@@ -103,8 +100,8 @@ public:
         const bool box = m_grid->hasCheckBox(m_col, r);
         const std::optional<bool> onOff = m_grid->cellOnOff(m_col, r);
         s.focusable = true;
-        s.focused = m_grid->hasFocus() && m_grid->currentRow() == r &&
-                    m_grid->currentColumn() == m_col;
+        s.focused =
+            m_grid->hasFocus() && m_grid->currentRow() == r && m_grid->currentColumn() == m_col;
         if (box || onOff) {
             s.checkable = true;
             s.checked = box ? m_grid->checkBoxState(m_col, r) : *onOff;

@@ -310,7 +310,8 @@ std::optional<bool> StringGrid::cellOnOff(int col, int row) const
 void StringGrid::setCellRefused(int col, int row, const QString& reason)
 {
     const bool was = !cellRefusal(col, row).isEmpty();
-    cell(col, row)->setData(RefusalRole, reason.isEmpty() ? QVariant() : QVariant(reason.trimmed()));
+    cell(col, row)->setData(RefusalRole,
+                            reason.isEmpty() ? QVariant() : QVariant(reason.trimmed()));
     if (was != !reason.isEmpty())
         announceState(col, row, true);
 }
@@ -323,8 +324,6 @@ QString StringGrid::cellRefusal(int col, int row) const
 
 void StringGrid::announceState(int col, int row, bool invalidChanged)
 {
-    if (!QAccessible::isActive())
-        return;
     QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
     QAccessibleTableInterface* cells = table ? table->tableInterface() : nullptr;
     if (!cells || row < m_fixedRows)

@@ -24,9 +24,8 @@ QStringList Numbered(const char* prefix, int first, int last)
     return names;
 }
 
-const QStringList ToolBar{"SBNewConfig",   "SBLoadFile",    "SBSaveFile",
-                          "SBMBusParameters", "SBReadConfig", "SBWriteConfig",
-                          "SBApplyConfig", "EDeviceAddr"};
+const QStringList ToolBar{"SBNewConfig",  "SBLoadFile",    "SBSaveFile",    "SBMBusParameters",
+                          "SBReadConfig", "SBWriteConfig", "SBApplyConfig", "EDeviceAddr"};
 
 void ShowActive(TFMain* main)
 {
@@ -76,19 +75,21 @@ private slots:
     {
         QTest::addColumn<int>("page");
         QTest::addColumn<QStringList>("order");
-        QTest::newRow("Конфигурация") << 1 << QStringList{"CBConfig", "CBFixConfig", "CBLineControl"};
+        QTest::newRow("Конфигурация")
+            << 1 << QStringList{"CBConfig", "CBFixConfig", "CBLineControl"};
         QTest::newRow("ModBus") << 2
                                 << QStringList{"ENetAddress", "CBBaudRate", "RBTwoStopBits",
                                                "RBNoParity"};
-        QTest::newRow("Входы") << 3 << Numbered("SBTypeContact", 1, 32) + QStringList{"SBFillInputType"};
+        QTest::newRow("Входы") << 3
+                               << Numbered("SBTypeContact", 1, 32) + QStringList{"SBFillInputType"};
         QTest::newRow("Выходы") << 4 << QStringList{"ASGOutBase", "SBFillOutDataBase"};
         QTest::newRow("Структура") << 5 << QStringList{"ASGCrossBar", "SBFillCrossBar"};
         QTest::newRow("Сигнализация")
             << 6 << Numbered("PDisplay", 1, 32) + QStringList{"SBFillDispSettings"};
         QTest::newRow("Внешняя сеть")
             << 7
-            << QStringList{"ASGExternalNet", "SBAddRequest",     "SBDelRequest", "SBUpRequestRow",
-                           "SBDownRequestRow", "Button28",      "Button17"};
+            << QStringList{"ASGExternalNet",   "SBAddRequest", "SBDelRequest", "SBUpRequestRow",
+                           "SBDownRequestRow", "Button28",     "Button17"};
     }
     void tabOrder()
     {
@@ -115,9 +116,12 @@ private slots:
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("moves");
         QTest::addColumn<QString>("next");
-        QTest::newRow("outputs") << 4 << "Down Down Right Right" << "SBFillOutDataBase";
-        QTest::newRow("crossbar") << 5 << "Down Down Down Right Right Right" << "SBFillCrossBar";
-        QTest::newRow("external network") << 7 << "Down" << "SBAddRequest";
+        QTest::newRow("outputs") << 4 << "Down Down Right Right"
+                                 << "SBFillOutDataBase";
+        QTest::newRow("crossbar") << 5 << "Down Down Down Right Right Right"
+                                  << "SBFillCrossBar";
+        QTest::newRow("external network") << 7 << "Down"
+                                          << "SBAddRequest";
     }
     void tabLeavesGrid()
     {
@@ -149,8 +153,7 @@ private slots:
         QTest::addColumn<ByteChanges>("changes");
         QTest::newRow("config: unfix the configuration")
             << 1 << "Tab Tab Space" << ByteChanges{{3, 0x00}};
-        QTest::newRow("modbus: network address")
-            << 2 << "Tab End 7" << ByteChanges{{22, 17}};
+        QTest::newRow("modbus: network address") << 2 << "Tab End 7" << ByteChanges{{22, 17}};
         QTest::newRow("inputs: Space on input 3")
             << 3 << "Tab Tab Tab Space" << ByteChanges{{31, 0x04}};
         QTest::newRow("inputs: Enter on input 9")
@@ -171,7 +174,9 @@ private slots:
         QTest::newRow("structure: Enter on relay 1 of input 2")
             << 5 << "Tab Right Down Right Return" << ByteChanges{{168, 0x03}};
         QTest::newRow("structure: window number of input 40")
-            << 5 << QString("Tab Right") + QString(" Down").repeated(39) + QString(" Right").repeated(9) + " Return Up Return Right 5 Return"
+            << 5
+            << QString("Tab Right") + QString(" Down").repeated(39) +
+                   QString(" Right").repeated(9) + " Return Up Return Right 5 Return"
             << ByteChanges{{80, 4}};
         QTest::newRow("signalling: Space steps window 1")
             << 6 << "Tab Space" << ByteChanges{{107, 2}};
