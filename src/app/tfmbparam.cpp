@@ -6,6 +6,7 @@
 #include "link/port_registry.h"
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
+#include "widgets/accessible_factory.h"
 #include "widgets/control_factory.h"
 #include "widgets/rounded_group_box.h"
 
@@ -36,11 +37,7 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
       m_link(main.Modbus, [&main](const QString& text) { main.ShowLinkStatus(text); })
 {
     setObjectName(QStringLiteral("FMBParam"));
-    static const bool accessible = [] {
-        QAccessible::installFactory(PanelAccessible);
-        return true;
-    }();
-    Q_UNUSED(accessible);
+    InstallAccessibleFactoryOnce(PanelAccessible);
     setAccessibleName(QStringLiteral("Параметры связи"));
     setFont(UiText::FormFont());
     setFixedSize(PanelWidth, PanelHeight);

@@ -1,5 +1,6 @@
 #include "widgets/bevel_panel_accessible.h"
 
+#include "widgets/accessible_factory.h"
 #include "widgets/bevel_panel.h"
 
 namespace {
@@ -18,11 +19,7 @@ BevelPanelAccessible::BevelPanelAccessible(BevelPanel* panel)
 
 void BevelPanelAccessible::Install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(Factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactoryOnce(Factory);
 }
 
 BevelPanel* BevelPanelAccessible::panel() const

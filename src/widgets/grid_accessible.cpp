@@ -1,5 +1,6 @@
 #include "widgets/grid_accessible.h"
 
+#include "widgets/accessible_factory.h"
 #include "widgets/string_grid.h"
 
 #include <QAccessibleActionInterface>
@@ -183,11 +184,7 @@ GridAccessible::~GridAccessible()
 
 void GridAccessible::Install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(Factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactoryOnce(Factory);
 }
 
 StringGrid* GridAccessible::grid() const

@@ -2,6 +2,7 @@
 
 #include "widgets/pager_tab_bar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QStackedWidget>
 
@@ -115,8 +116,14 @@ void VerticalPager::setActiveIndex(int index)
 {
     if (index < 0 || index >= count() || index == activeIndex())
         return;
+    // The focus on a control of the page that goes away moves to the page
+    // column, from where Tab enters the new page at its first control.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focusOnPage = focus && m_stack->isAncestorOf(focus);
     m_stack->setCurrentIndex(index);
     m_tabs->setCurrentIndex(index);
+    if (focusOnPage)
+        m_tabs->setFocus(Qt::OtherFocusReason);
     emit activePageChanged(index);
 }
 

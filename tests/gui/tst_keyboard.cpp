@@ -173,6 +173,8 @@ private slots:
             << 5 << "Tab Right Right Right Space" << ByteChanges{{167, 0x03}};
         QTest::newRow("structure: Enter on relay 1 of input 2")
             << 5 << "Tab Right Down Right Return" << ByteChanges{{168, 0x03}};
+        QTest::newRow("structure: reached by Ctrl+Tab from the inputs")
+            << 3 << "Tab Ctrl+Tab Ctrl+Tab Tab Right Right Right Space" << ByteChanges{{167, 0x03}};
         QTest::newRow("structure: window number of input 40")
             << 5
             << QString("Tab Right") + QString(" Down").repeated(39) +
