@@ -271,6 +271,11 @@ private slots:
             QTest::newRow(c.Shortcut) << QString(c.Shortcut) << QString::fromUtf8(c.Effect);
             QTest::newRow(c.Letters) << QString::fromUtf8(c.Letters) << QString::fromUtf8(c.Effect);
         }
+        // Enter on a tool button (the first page's three controls, then the bar).
+        QTest::newRow("Return on SBNewConfig") << "Tab Tab Tab Tab Return"
+                                               << "title [New] - Orlix Configuration tool";
+        QTest::newRow("Return on SBLoadFile") << "Tab Tab Tab Tab Tab Return"
+                                              << "dialog Открыть";
     }
     void commandKeys()
     {
@@ -298,7 +303,6 @@ private slots:
         } else if (kind == "box") {
             QVERIFY(!f.messageTexts().isEmpty());
             QVERIFY2(f.messageTexts().last().startsWith(what), qPrintable(f.messageTexts().last()));
-            QCOMPARE(QApplication::focusWidget(), f.main->AdvOfficePager->tabBar());
         } else {
             QCOMPARE(kind, QStringLiteral("closed"));
             QVERIFY(!f.main->isVisible());
