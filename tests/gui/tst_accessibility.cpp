@@ -5,6 +5,9 @@
 #include "app_fixture.h"
 #include "key_script.h"
 
+#include <QtGui/private/qguiapplication_p.h>
+#include <qpa/qplatformaccessibility.h>
+#include <qpa/qplatformintegration.h>
 #include <QAccessible>
 #include <QAccessibleActionInterface>
 #include <QApplication>
@@ -65,11 +68,84 @@ QString StateMismatch(const QAccessible::State& s, const QString& wanted)
     }
     return wrong.join(", ");
 }
+
+// What a screen reader is told while a test types: each event as
+// "Kind: name", the name being the accessible name of what it concerns
+// (a label's is its text; the object name where there is none).
+QStringList* g_heard = nullptr;
+
+void Listen(QAccessibleEvent* event)
+{
+    if (!g_heard)
+        return;
+    QString kind;
+    switch (event->type()) {
+        case QAccessible::StateChanged: kind = QStringLiteral("StateChanged"); break;
+        case QAccessible::Alert: kind = QStringLiteral("Alert"); break;
+        case QAccessible::DescriptionChanged: kind = QStringLiteral("DescriptionChanged"); break;
+        default: return;
+    }
+    QAccessibleInterface* iface = event->accessibleInterface();
+    QString name = iface ? iface->text(QAccessible::Name) : QString();
+    if (name.isEmpty() && event->object())
+        name = event->object()->objectName();
+    *g_heard << kind + QStringLiteral(": ") + name;
+}
 }  // namespace
 
 class TestAccessibility : public QObject {
     Q_OBJECT
 private slots:
+    // The changes a screen reader must hear of, as the toolkit's bridge
+    // would pass them on: a toggled cell's state, a refused number and the
+    // status text that says why.
+    void announcements_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QStringList>("heard");
+        QTest::newRow("check box toggled") << 4 << "Tab Down Right Right Space"
+                                           << QStringList{"StateChanged: Квитирование, Панель, 1"};
+        QTest::newRow("relay cell toggled")
+            << 5 << "Tab Right Right Right Space" << QStringList{"StateChanged: Вход 1, реле 2"};
+        QTest::newRow("refused input number")
+            << 4 << "Tab Down Right Right Right Right 9 9 Return"
+            << QStringList{"DescriptionChanged: Квитирование, Внешн., 1",
+                           "Alert: Квитирование, Внешн., 1",
+                           "Alert:  Номер входа вне диапазона 1 - 64"};
+        QTest::newRow("refused window number")
+            << 5 << QString("Tab") + QString(" Right").repeated(11) + " 9 9 Return"
+            << QStringList{"Alert: №, 1", "Alert:  Окно вне диапазона 1 - 32"};
+    }
+    void announcements()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, keys);
+        QFETCH(QStringList, heard);
+        AppFixture f;
+        f.main->show();
+        f.main->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(f.main));
+        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePager->page(page));
+        f.main->AdvOfficePager->tabBar()->setFocus(Qt::TabFocusReason);
+
+        QStringList told;
+        g_heard = &told;
+        // A screen reader's bridge switches the platform's accessibility on;
+        // only then does the toolkit pass events on.
+        QPlatformAccessibility* bridge =
+            QGuiApplicationPrivate::platformIntegration()->accessibility();
+        QVERIFY(bridge);
+        bridge->setActive(true);
+        const QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(Listen);
+        TypeKeys(f.main, keys);
+        QAccessible::installUpdateHandler(previous);
+        bridge->setActive(false);
+        g_heard = nullptr;
+
+        for (const QString& line : heard)
+            QVERIFY2(told.contains(line), qPrintable(line + " not in: " + told.join(" | ")));
+    }
     void controls_data()
     {
         QTest::addColumn<int>("page");
