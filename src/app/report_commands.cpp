@@ -24,11 +24,11 @@ ReportSource SourceOf(const ConfigState& state)
 void TFMain::AddReportItems(QMenu* file)
 {
     file->addSeparator();
-    MIPrint = file->addAction(QStringLiteral("Печать..."));
+    MIPrint = file->addAction(QStringLiteral("&Печать..."));
     MIPrint->setObjectName(QStringLiteral("MIPrint"));
     MIPrint->setShortcut(QKeySequence::Print);
     MIPrint->setShortcutContext(Qt::WindowShortcut);
-    MIReport = file->addAction(QStringLiteral("Отчёт..."));
+    MIReport = file->addAction(QStringLiteral("От&чёт..."));
     MIReport->setObjectName(QStringLiteral("MIReport"));
     ReportDialog.Title = QStringLiteral("Сохранить отчёт");
     ReportDialog.Filters =
