@@ -22,6 +22,7 @@ public:
         std::fprintf(stderr, "%s\n", qPrintable(text));
     }
     QString FileName(QWidget*, const FileDialogSpec&) override { return {}; }
+    void PrintPreview(QWidget*, const QTextDocument&) override {}
 };
 }  // namespace
 

@@ -6,7 +6,8 @@
 #      first request to last as the panel's frame log times them, beside the
 #      floor that the protocol's pauses set;
 #  (c) loading a configuration file and refreshing every page;
-#  (d) a scan of addresses 1 to 247 at 9600 baud with one simulated panel.
+#  (d) a scan of addresses 1 to 247 at 9600 baud with one simulated panel;
+#  (e) the report of a rich configuration file, from reading it to the HTML.
 #   scripts/bench.sh [RUNS]     default 9 paired start-ups
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -15,7 +16,7 @@ build=${BUILD_DIR:-$root/build-release}
 "$root/scripts/deps.sh"
 "$root/scripts/deps.sh" xvfb libx11-dev
 BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" orlix-config orlix-cli \
-    orlix-panel-sim orlix-empty-window orlix-load-bench orlix-map-timer >/dev/null
+    orlix-panel-sim orlix-empty-window orlix-load-bench orlix-map-timer orlix-report-bench >/dev/null
 
 work=$(mktemp -d)
 sim_pid=""
@@ -82,3 +83,8 @@ $([ "$scan" -le 8000 ] && echo within || echo OVER))"
 load=$(QT_QPA_PLATFORM=offscreen "$build/bench/orlix-load-bench" "$work/read.cfg" \
        "$root/fuzz/corpus/config_file/v170.cfg" 25)
 echo "load:      a file loaded and every page refreshed in ${load} ms (two files in turn, median of 25)"
+
+# (e) The report of a rich file (every kind of value filled in).
+read -r report bytes < <("$build/bench/orlix-report-bench" "$work" 25)
+echo "report:    a rich file's HTML report (${bytes} bytes) made in ${report} ms (median of 25;" \
+     "limit 200 ms: $(awk -v r="$report" 'BEGIN {print (r < 200 ? "within" : "OVER")}'))"

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class QTextDocument;
 class QWidget;
 
 // A file dialog as the main window keeps it: created once, remembering its
@@ -34,6 +35,10 @@ public:
 
     // Runs a file dialog; the chosen full path, or an empty string when cancelled.
     virtual QString FileName(QWidget* parent, const FileDialogSpec& dialog) = 0;
+
+    // The print preview of `document` on A4, from which the user prints
+    // (to a printer or to PDF) or closes it.
+    virtual void PrintPreview(QWidget* parent, const QTextDocument& document) = 0;
 };
 
 // The real implementation: QMessageBox and QFileDialog.
@@ -44,4 +49,5 @@ public:
     void Message(QWidget* parent, const QString& caption, const QString& text, Icon icon,
                  const QString& detail = {}) override;
     QString FileName(QWidget* parent, const FileDialogSpec& dialog) override;
+    void PrintPreview(QWidget* parent, const QTextDocument& document) override;
 };

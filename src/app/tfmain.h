@@ -80,6 +80,10 @@ public:
     void SBApplyConfigClick();
     void N7Click();
     void N20Click();
+    // The report of the configuration in memory: shown in the print
+    // preview (printing, also to PDF, from there), or saved as HTML.
+    void PrintReport();
+    void SaveReport();
 
     // The rules of the address fields (EDeviceAddr and ENetAddress).
     // Returns false when the key is to be discarded.
@@ -145,6 +149,8 @@ public:
     QAction* MIOpen;
     QAction* MISave;
     QAction* MISaveAs;
+    QAction* MIPrint;
+    QAction* MIReport;
     QAction* N7;
     QAction* MIRead;
     QAction* MIWrite;
@@ -164,6 +170,7 @@ public:
     // The file dialogs, created once and keeping their last file name.
     FileDialogSpec OpenDialog;
     FileDialogSpec SaveDialog;
+    FileDialogSpec ReportDialog;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -174,6 +181,8 @@ protected:
 private:
     void BuildToolBar(QWidget* strip);
     void BuildMenu();
+    // "Печать..." and "Отчёт..." with a separator before them, wired.
+    void AddReportItems(QMenu* file);
     void BuildPages();
     void BuildStatusBar();
     void WireCommands();

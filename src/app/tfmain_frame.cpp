@@ -164,6 +164,7 @@ void TFMain::BuildMenu()
     MIOpen = item(file, "MIOpen", QStringLiteral("&Открыть"));
     MISave = item(file, "MISave", QStringLiteral("&Сохранить"));
     MISaveAs = item(file, "MISaveAs", QStringLiteral("Сохранить &как..."));
+    AddReportItems(file);
     file->addSeparator();
     N7 = item(file, "N7", QStringLiteral("&Выход"));
 

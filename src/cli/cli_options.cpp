@@ -35,6 +35,8 @@ const CommandRow Commands[] = {
     {"show", "FILE.cfg", "содержимое файла в терминах страниц", 1, 1, false},
     {"diff", "A.cfg B.cfg", "различия двух файлов", 2, 2, false},
     {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
+    {"report", "FILE.cfg [-o REPORT.html]", "отчет о конфигурации файла: HTML для печати на A4", 1,
+     1, false},
 };
 
 const QStringList LineCommands{"info", "read", "write", "apply", "verify", "scan"};
@@ -66,8 +68,9 @@ const QList<OptionRow>& Options()
         {{"trace"}, {}, LineCommands, "все кадры в hex с метками времени в мс (stderr)"},
         {{"o", "output"},
          "FILE",
-         {"read"},
-         "файл конфигурации (для нескольких панелей: FILE-N.cfg)"},
+         {"read", "report"},
+         "read: файл конфигурации (для нескольких панелей: FILE-N.cfg);\n"
+         "report: файл отчета (без -o: стандартный вывод)"},
         {{"base"}, "FILE", {"read"}, "блоки 7-9 из этого файла"},
         {{"apply"}, {}, {"write"}, "после записи применить (и проверить, см. --no-verify)"},
         {{"net-address"},

@@ -8,7 +8,7 @@
 
 // What orlix-cli was asked to do.
 struct CliOptions {
-    QString Command;  // ports, info, read, write, apply, verify, scan, show, diff, check
+    QString Command;  // ports, info, read, write, apply, verify, scan, show, diff, check, report
     QStringList Files;
     // The line, as the port settings panel sets it.
     QString Port;
@@ -18,7 +18,7 @@ struct CliOptions {
     int Parity = 0;    // 0 none, 1 odd, 2 even
     bool Trace = false;
     bool StopOnError = false;
-    // read
+    // read, report
     QString Output;
     QString Base;
     // write

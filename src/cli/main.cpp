@@ -2,6 +2,7 @@
 // line, over the same core as the window (no widgets).
 #include "cli/cli_device.h"
 #include "cli/cli_files.h"
+#include "cli/cli_html_report.h"
 #include "cli/cli_options.h"
 #include "files/native_name.h"
 
@@ -40,6 +41,8 @@ int main(int argc, char** argv)
         return RunShow(o, out, err);
     if (o.Command == QLatin1String("diff"))
         return RunDiff(o, out, err);
+    if (o.Command == QLatin1String("report"))
+        return RunReport(o, out, err);
     if (o.Command == QLatin1String("scan"))
         return RunScan(o, out, err);
     return RunDeviceCommand(o, out, err);

@@ -52,5 +52,6 @@ LoadedConfig DecodeConfigFile(const QByteArray& bytes, const std::function<bool(
     if (!CheckBlockCrcs(loaded.Image))
         throw CommandError(CorruptFileMessage());
     loaded.FamilyCode = int8_t(header.FamilyCode);
+    loaded.SavedAt = header.SavedAt;
     return loaded;
 }

@@ -17,6 +17,7 @@ struct LoadedConfig {
     ConfigImage Image{};
     int32_t FamilyCode = 0;
     bool IsImport = false;
+    double SavedAt = 0.0;  // the header's save time, as DaysSince1899 gives it
 };
 
 // The 514 bytes of a file: the header (version 170, `savedAt` as

@@ -2,7 +2,9 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -20,6 +22,18 @@ double DaysSince1899(const QDateTime& local)
     const qint64 days = QDate(1899, 12, 30).daysTo(dt.date());
     const double fraction = dt.time().msecsSinceStartOfDay() / MsecsPerDay;
     return days >= 0 ? double(days) + fraction : double(days) - fraction;
+}
+
+QDateTime DateTimeFrom1899(double days)
+{
+    // 1899-12-30 lies 693594 days after 0001-01-01 and 2958465 before 9999-12-31.
+    if (!std::isfinite(days) || days < -693593.0 || days >= 2958466.0)
+        return {};
+    const double whole = std::trunc(days);
+    const qint64 msecs = std::min(qint64(std::llround(std::fabs(days - whole) * MsecsPerDay)),
+                                  qint64(MsecsPerDay) - 1);
+    const QDate date = QDate(1899, 12, 30).addDays(qint64(whole));
+    return QDateTime(date, QTime::fromMSecsSinceStartOfDay(int(msecs)));
 }
 
 QByteArray EncodeConfigFileHeader(const ConfigFileHeader& header)

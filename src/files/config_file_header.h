@@ -28,6 +28,11 @@ struct ConfigFileHeader {
 // (1899-12-29 06:00 is -1.25). An invalid date and time gives 0.
 double DaysSince1899(const QDateTime& local);
 
+// The local date and time that DaysSince1899 gave `days`, to the
+// millisecond; an invalid QDateTime for a value no date has (not a number,
+// infinite, or beyond the years 1..9999).
+QDateTime DateTimeFrom1899(double days);
+
 // The 32 header bytes, the reserved ones zero.
 QByteArray EncodeConfigFileHeader(const ConfigFileHeader& header);
 

@@ -83,3 +83,9 @@ WindowLayout WindowLayoutFor(uint8_t windowCount, int32_t familyCode)
         return {true, WideWindowCount};
     return {false, WindowCount};
 }
+
+WindowPlace WindowPlaceIn(const WindowLayout& layout, int window)
+{
+    const int perRow = layout.Wide ? 4 : 8;
+    return {(window - 1) % perRow, (window - 1) / perRow};
+}

@@ -75,3 +75,11 @@ struct WindowLayout {
 // window count of 16 gives the 16 wide windows and any other count the 32
 // narrow ones.
 WindowLayout WindowLayoutFor(uint8_t windowCount, int32_t familyCode);
+
+// Where window w (1..32) sits in a layout: 8 narrow or 4 wide windows a
+// row, numbered along the rows from the top left.
+struct WindowPlace {
+    int Column;
+    int Row;
+};
+WindowPlace WindowPlaceIn(const WindowLayout& layout, int window);

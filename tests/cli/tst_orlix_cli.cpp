@@ -15,6 +15,7 @@
 #include "model/request_table.h"
 #include "model/window_types.h"
 #include "simulated_panel.h"
+#include "test_files.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -838,6 +839,72 @@ private slots:
             QVERIFY2(r.err.contains(file + ": " + expected), qPrintable(r.err));
         const Result check = Run({"check", file});
         QCOMPARE(check.exitCode, kind == "v150" || kind == "corrupt" ? 1 : 0);
+    }
+
+    // report: the HTML to standard output or to -o, the same text each time;
+    // a file the tool would not open as it is is refused in the tool's
+    // words, and an -o file already there stays as it was.
+    void report_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("to standard output") << "stdout" << 0 << QString();
+        QTest::newRow("to a file") << "file" << 0 << QString();
+        QTest::newRow("file of version 1.60")
+            << "v160" << 1
+            << "r.cfg: Несоответствие версии файла и программатора, файл v1.60. (откройте файл в "
+               "программе и сохраните его в v1.70)";
+        QTest::newRow("file of version 1.50")
+            << "v150" << 1 << "r.cfg: Несоответствие версии файла и программатора, файл v1.50.";
+        QTest::newRow("corrupt file") << "corrupt" << 1 << "r.cfg: Файл конфигурации поврежден.";
+        QTest::newRow("-o a folder") << "folder" << 1 << ": это не обычный файл, а папка.";
+        QTest::newRow("--json") << "json" << 2 << "Параметр --json не относится к команде report";
+    }
+    void report()
+    {
+        QFETCH(QString, kind);
+        QFETCH(int, exitCode);
+        QFETCH(QString, message);
+        ConfigImage image = PageImage();
+        StampBlockCrcs(image);
+        QByteArray bytes =
+            EncodeConfigFile(image, 0, QDateTime(QDate(2026, 5, 4), QTime(17, 30, 12)));
+        if (kind == "v160" || kind == "v150")
+            qToLittleEndian<qint32>(kind == "v160" ? 160 : 150, bytes.data());
+        if (kind == "corrupt")
+            bytes[300] = char(bytes[300] ^ 0x01);
+        const QString file = m_files.filePath("r.cfg");
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        const QString target = kind == "folder" ? m_files.path() : m_files.filePath("r.html");
+        QFile old(m_files.filePath("r.html"));
+        QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old") == 3);
+        old.close();
+        QStringList arguments{"report", file};
+        if (kind != "stdout")
+            arguments << "-o" << target;
+        if (kind == "json")
+            arguments << "--json";
+        const Result r = Run(arguments);
+        QCOMPARE(r.exitCode, exitCode);
+        QVERIFY2(r.err.contains(message), qPrintable(r.err));
+        const QByteArray written = ReadAll(m_files.filePath("r.html"));
+        if (exitCode != 0) {
+            QCOMPARE(written, QByteArray("old"));
+            QVERIFY(r.out.isEmpty());
+            return;
+        }
+        const QString html = kind == "stdout" ? r.out : QString::fromUtf8(written);
+        QCOMPARE(kind == "stdout" ? written : QByteArray("old"), QByteArray("old"));
+        QVERIFY(html.startsWith("<!DOCTYPE html>"));
+        QVERIFY(html.contains("<tr id=\"file\"><th>Файл</th><td>r.cfg</td></tr>"));
+        QVERIFY(html.contains("<tr id=\"saved-at\"><th>Сохранён</th><td>04.05.2026 17:30:12</td>"));
+        QVERIFY(html.contains("<tr id=\"modbus.address\"><th>Сетевой адрес</th><td>17</td>"));
+        // Made again later, the report is the same text.
+        const Result again = Run({"report", file});
+        QCOMPARE(again.out, html);
     }
 
     // check gives each file's size and fails any that is not 514 bytes.

@@ -188,6 +188,14 @@ const Command Commands[] = {
     {"write, menu", O::Written, D::None, [](EditFixture& f) { f.main->MIWrite->trigger(); }},
     {"apply, tool button", O::Typed, D::None, [](EditFixture& f) { Click(f.main->SBApplyConfig); }},
     {"apply, menu", O::Typed, D::None, [](EditFixture& f) { f.main->MIApply->trigger(); }},
+    {"print, Ctrl+P", O::Typed, D::None,
+     [](EditFixture& f) {
+         QWidget* focus = QApplication::focusWidget();
+         QTest::keyClick(focus ? focus : f.main, Qt::Key_P, Qt::ControlModifier);
+         QCOMPARE(f.app->prompts.shown.size(), 1);
+         QCOMPARE(f.app->prompts.shown[0].kind, FakePrompts::Shown::PrintPreview);
+     }},
+    {"report, menu", O::Typed, D::Save, [](EditFixture& f) { f.main->MIReport->trigger(); }},
     {"fill menu", O::Filled, D::None, PickFill},
     {"close question, cancelled", O::Typed, D::None, CancelClose},
 };

@@ -266,12 +266,15 @@ private slots:
             {"Ctrl+L", "Alt+с", "panel"},
             {"Ctrl+I", "Alt+и", "box —  Тип прибора:"},
             {"Ctrl+Q", "Alt+ф в", "closed"},
+            {"Ctrl+P", "Alt+ф п", "preview Конфигурация панели ОРЛ"},
         };
         for (const auto& c : commands) {
             QTest::newRow(c.Shortcut) << QString(c.Shortcut) << QString::fromUtf8(c.Effect);
             QTest::newRow(c.Letters) << QString::fromUtf8(c.Letters) << QString::fromUtf8(c.Effect);
         }
         // Enter on a tool button (the first page's three controls, then the bar).
+        QTest::newRow("Alt+ф ч") << "Alt+ф ч"
+                                 << "dialog Сохранить отчёт";
         QTest::newRow("Return on SBNewConfig") << "Tab Tab Tab Tab Return"
                                                << "title [New] - Orlix Configuration tool";
         QTest::newRow("Return on SBLoadFile") << "Tab Tab Tab Tab Tab Return"
@@ -300,6 +303,10 @@ private slots:
             QVERIFY(!f.main->FMBParam->isVisible());
             // The focus is back where it was.
             QTRY_COMPARE(QApplication::focusWidget(), f.main->AdvOfficePager->tabBar());
+        } else if (kind == "preview") {
+            QVERIFY(!f.app->prompts.shown.isEmpty());
+            QCOMPARE(f.app->prompts.shown.last().kind, FakePrompts::Shown::PrintPreview);
+            QCOMPARE(f.app->prompts.shown.last().caption, what);
         } else if (kind == "box") {
             QVERIFY(!f.messageTexts().isEmpty());
             QVERIFY2(f.messageTexts().last().startsWith(what), qPrintable(f.messageTexts().last()));

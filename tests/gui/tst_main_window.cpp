@@ -95,7 +95,9 @@ private slots:
                 texts << (a->isSeparator() ? QStringLiteral("-") : QString(a->text()).remove('&'));
             return texts;
         };
-        QCOMPARE(items(0), (QStringList{"Открыть", "Сохранить", "Сохранить как...", "-", "Выход"}));
+        QCOMPARE(items(0), (QStringList{"Открыть", "Сохранить", "Сохранить как...", "-",
+                                        "Печать...", "Отчёт...", "-", "Выход"}));
+        QCOMPARE(f.main->MIPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
         QCOMPARE(items(1), (QStringList{"Считать", "Записать", "Применить", "-", "Новая"}));
         QVERIFY(!f.main->menuBar()->actions()[2]->menu());
         QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));

@@ -13,13 +13,14 @@
 class FakePrompts : public Prompts {
 public:
     struct Shown {
-        enum Kind { Question, Message, FileDialog } kind;
+        enum Kind { Question, Message, FileDialog, PrintPreview } kind;
         QString caption;  // the dialog title for a file dialog
         QString text;
         Icon icon = Icon::Information;
         QString detail;
         bool okIsDefault = false;
         FileDialogSpec dialog;  // file dialogs only
+        QString html;           // print previews only: the document shown
     };
 
     // Answers for the next questions (OK = true); an empty queue answers OK.
@@ -36,6 +37,8 @@ public:
     void Message(QWidget* parent, const QString& caption, const QString& text, Icon icon,
                  const QString& detail = {}) override;
     QString FileName(QWidget* parent, const FileDialogSpec& dialog) override;
+    // Records the document (its title as the caption, its text) instead of showing it.
+    void PrintPreview(QWidget* parent, const QTextDocument& document) override;
 
     // The boxes with one OK button, in order.
     QList<Shown> messages() const;
