@@ -33,13 +33,21 @@ const CommandRow Commands[] = {
     {"verify", "FILE.cfg --port NAME", "сравнить блоки 0-6 панели с файлом", 1, 1, true},
     {"scan", "--port NAME", "найти панели на линии (по умолчанию адреса 1-247)", 0, 0, true},
     {"show", "FILE.cfg", "содержимое файла в терминах страниц", 1, 1, false},
-    {"diff", "A.cfg B.cfg", "различия двух файлов", 2, 2, false},
+    {"diff", "A.cfg|A.json B.cfg|B.json", "различия двух файлов (.cfg и .json в любом сочетании)",
+     2, 2, false},
+    {"export", "FILE.cfg [-o FILE.json]", "конфигурация как текст JSON (схема: README)", 1, 1,
+     false},
+    {"import", "FILE.json -o FILE.cfg", "файл v1.70 из текста JSON", 1, 1, false},
+    {"set", "FILE.cfg ПУТЬ=ЗНАЧЕНИЕ...",
+     "изменить поля файла (пути как в JSON: modbus.address=5,\n"
+     "outputs[3].ack_by_modbus=true, inputs[2].contact=closed)",
+     2, -1, false},
     {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
 };
 
 const QStringList LineCommands{"info", "read", "write", "apply", "verify", "scan"};
-const QStringList AllCommands{"ports",  "info", "read", "write", "apply",
-                              "verify", "scan", "show", "diff",  "check"};
+const QStringList AllCommands{"ports", "info", "read",  "write",  "apply",  "verify", "scan",
+                              "show",  "diff", "check", "export", "import", "set"};
 
 struct OptionRow {
     QStringList Names;
@@ -66,8 +74,9 @@ const QList<OptionRow>& Options()
         {{"trace"}, {}, LineCommands, "все кадры в hex с метками времени в мс (stderr)"},
         {{"o", "output"},
          "FILE",
-         {"read"},
-         "файл конфигурации (для нескольких панелей: FILE-N.cfg)"},
+         {"read", "export", "import"},
+         "файл конфигурации (read для нескольких панелей: FILE-N.cfg;\n"
+         "export: текст JSON, без -o на стандартный вывод)"},
         {{"base"}, "FILE", {"read"}, "блоки 7-9 из этого файла"},
         {{"apply"}, {}, {"write"}, "после записи применить (и проверить, см. --no-verify)"},
         {{"net-address"},
@@ -297,5 +306,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
     }
     if (o.Command == QLatin1String("read") && o.Output.isEmpty())
         return fail(QStringLiteral("Не указан файл для read (-o FILE.cfg)"));
+    if (o.Command == QLatin1String("import") && o.Output.isEmpty())
+        return fail(QStringLiteral("Не указан файл для import (-o FILE.cfg)"));
     return result;
 }

@@ -3,6 +3,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_files.h"
 #include "cli/cli_options.h"
+#include "cli/cli_text.h"
 #include "files/native_name.h"
 
 #include <QCoreApplication>
@@ -40,6 +41,12 @@ int main(int argc, char** argv)
         return RunShow(o, out, err);
     if (o.Command == QLatin1String("diff"))
         return RunDiff(o, out, err);
+    if (o.Command == QLatin1String("export"))
+        return RunExport(o, out, err);
+    if (o.Command == QLatin1String("import"))
+        return RunImport(o, out, err);
+    if (o.Command == QLatin1String("set"))
+        return RunSet(o, out, err);
     if (o.Command == QLatin1String("scan"))
         return RunScan(o, out, err);
     return RunDeviceCommand(o, out, err);
