@@ -42,14 +42,6 @@ QJsonObject FirmwareJson(const FirmwareInfo& fw)
     return {{"major", fw.Major}, {"minor", fw.Minor}, {"hardware_revision", fw.HardwareRevision}};
 }
 
-QString FirmwareText(const FirmwareInfo& fw)
-{
-    return QStringLiteral("ПО %1.%2, ревизия аппаратуры 0x%3")
-        .arg(fw.Major)
-        .arg(fw.Minor)
-        .arg(QStringLiteral("%1").arg(fw.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper());
-}
-
 QJsonObject DifferenceJson(const FieldDifference& d)
 {
     return {{"path", d.Row->Path},
@@ -133,7 +125,8 @@ public:
             json.insert("family", family);
             json.insert("family_text", PanelText::FamilyName(family));
             json.insert("firmware", FirmwareJson(fw));
-            text = PanelText::FamilyName(family) + QStringLiteral(", ") + FirmwareText(fw);
+            text =
+                PanelText::FamilyName(family) + QStringLiteral(", ") + PanelText::FirmwareText(fw);
             return Status::Ok;
         }
         if (command == QLatin1String("read")) {
@@ -224,13 +217,6 @@ QString ParityWord(int parity)
                          : QStringLiteral("none");
 }
 }  // namespace
-
-QString PortDevicePath(const QString& port)
-{
-    if (port.contains(QLatin1Char('/')))
-        return port;
-    return PortRegistry().DevicePath(port);
-}
 
 QString ReadOutputName(const QString& output, uint8_t address, bool several)
 {
@@ -334,7 +320,7 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
                 left.removeAll(hit.Address);
                 QString text = hit.Device;
                 if (hit.HasFirmware)
-                    text += QStringLiteral(", ") + FirmwareText(hit.Firmware);
+                    text += QStringLiteral(", ") + PanelText::FirmwareText(hit.Firmware);
                 const QString line = QStringLiteral("№%1: %2; %3 бод, стоп-битов %4, паритет %5")
                                          .arg(hit.Address)
                                          .arg(text)

@@ -5,12 +5,11 @@
 #include "files/config_file.h"
 #include "files/config_file_header.h"
 #include "files/native_name.h"
-#include "link/block_crc.h"
 #include "link/panel_link.h"
 #include "model/command_error.h"
 #include "text/config_document.h"
 #include "text/config_fields.h"
-#include "text/config_import.h"
+#include "text/config_text_file.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -54,29 +53,10 @@ QString FileErrorText(const QString& path, const QString& message)
     return shown + QStringLiteral(": ") + text;
 }
 
-bool IsTextConfigName(const QString& path)
-{
-    return path.endsWith(QLatin1String(".json"), Qt::CaseInsensitive);
-}
-
-LoadedConfig LoadTextConfig(const QString& path)
-{
-    const ConfigTextResult text = ConfigFromText(ReadSmallFile(path, MaxConfigTextSize));
-    if (!text.Error.isEmpty())
-        throw CommandError(QStringLiteral("%1: %2").arg(PrintableName(path), text.Error));
-    LoadedConfig loaded;
-    loaded.Image = text.Image;
-    StampBlockCrcs(loaded.Image);
-    loaded.FamilyCode = text.FamilyCode;
-    return loaded;
-}
-
 std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err)
 {
     try {
-        if (IsTextConfigName(path))
-            return LoadTextConfig(path);
-        return LoadConfigFile(path, [] { return true; });
+        return LoadAnyConfigFile(path);
     } catch (const CommandError& e) {
         err << "orlix-cli: " << FileErrorText(path, e.Message()) << '\n';
         return std::nullopt;

@@ -7,15 +7,6 @@
 
 #include <optional>
 
-// The largest text form taken (an export is about 150 KiB).
-constexpr qint64 MaxConfigTextSize = 4 * 1024 * 1024;
-
-// Whether `path` names a configuration in its text form (".json").
-bool IsTextConfigName(const QString& path);
-// The configuration of a text form file, its CRC words stamped; throws
-// CommandError naming the file and the first fault.
-LoadedConfig LoadTextConfig(const QString& path);
-
 // A configuration file for a command: a ".json" file read as its text
 // form, any other with the tool's checks, a 1.60 file taken as an import;
 // nothing, with the message (naming the file) on `err`, when

@@ -42,12 +42,14 @@ const CommandRow Commands[] = {
      "изменить поля файла (пути как в JSON: modbus.address=5,\n"
      "outputs[3].ack_by_modbus=true, inputs[2].contact=closed)",
      2, -1, false},
+    {"site", "SITE.json write|verify|read|scan",
+     "все панели объекта, линии одновременно (файл объекта: README)", 2, 2, false},
     {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
 };
 
 const QStringList LineCommands{"info", "read", "write", "apply", "verify", "scan"};
 const QStringList AllCommands{"ports", "info", "read",  "write",  "apply",  "verify", "scan",
-                              "show",  "diff", "check", "export", "import", "set"};
+                              "show",  "diff", "check", "export", "import", "set",    "site"};
 
 struct OptionRow {
     QStringList Names;
@@ -78,7 +80,7 @@ const QList<OptionRow>& Options()
          "файл конфигурации (read для нескольких панелей: FILE-N.cfg;\n"
          "export: текст JSON, без -o на стандартный вывод)"},
         {{"base"}, "FILE", {"read"}, "блоки 7-9 из этого файла"},
-        {{"apply"}, {}, {"write"}, "после записи применить (и проверить, см. --no-verify)"},
+        {{"apply"}, {}, {"write", "site"}, "после записи применить (и проверить, см. --no-verify)"},
         {{"net-address"},
          "N|file",
          {"write"},

@@ -7,6 +7,7 @@
 #include "model/command_error.h"
 #include "text/config_document.h"
 #include "text/config_import.h"
+#include "text/config_text_file.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -26,12 +27,6 @@ bool Save(const QString& path, const QByteArray& bytes, QTextStream& err)
         err << "orlix-cli: " << FileErrorText(path, e.Message()) << '\n';
         return false;
     }
-}
-
-QByteArray ConfigBytes(ConfigImage image, int32_t family)
-{
-    StampBlockCrcs(image);
-    return EncodeConfigFile(image, family, QDateTime::currentDateTime());
 }
 
 }  // namespace
@@ -55,7 +50,8 @@ int RunImport(const CliOptions& options, QTextStream&, QTextStream& err)
     const QString& path = options.Files.first();
     try {
         const LoadedConfig loaded = LoadTextConfig(path);
-        return Save(options.Output, ConfigBytes(loaded.Image, loaded.FamilyCode), err)
+        return Save(options.Output,
+                    ConfigFileBytesFor(options.Output, loaded.Image, loaded.FamilyCode), err)
                    ? CliExit::Ok
                    : CliExit::Failed;
     } catch (const CommandError& e) {
@@ -84,5 +80,5 @@ int RunSet(const CliOptions& options, QTextStream&, QTextStream& err)
             return CliExit::Failed;
         }
     }
-    return Save(path, ConfigBytes(image, family), err) ? CliExit::Ok : CliExit::Failed;
+    return Save(path, ConfigFileBytesFor(path, image, family), err) ? CliExit::Ok : CliExit::Failed;
 }

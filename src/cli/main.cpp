@@ -3,6 +3,7 @@
 #include "cli/cli_device.h"
 #include "cli/cli_files.h"
 #include "cli/cli_options.h"
+#include "cli/cli_site.h"
 #include "cli/cli_text.h"
 #include "files/native_name.h"
 
@@ -45,6 +46,8 @@ int main(int argc, char** argv)
         return RunExport(o, out, err);
     if (o.Command == QLatin1String("import"))
         return RunImport(o, out, err);
+    if (o.Command == QLatin1String("site"))
+        return RunSite(o, out, err);
     if (o.Command == QLatin1String("set"))
         return RunSet(o, out, err);
     if (o.Command == QLatin1String("scan"))
