@@ -10,6 +10,8 @@
 #include <QFileInfo>
 #include <QHash>
 
+#include <algorithm>
+
 namespace {
 
 using Status = CliReport::Status;
@@ -62,10 +64,16 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
             err.flush();
         });
     CliReport report(options, out, err);
+    int nameWidth = 20;
+    int lineWidth = 16;
+    for (const SitePanelResult& r : results) {
+        nameWidth = std::max(nameWidth, int(PrintableName(r.Name).size()) + 1);
+        lineWidth = std::max(lineWidth, int(PrintableName(r.Port).size()) + 4);
+    }
     if (!options.Json)
         out << QStringLiteral("%1 %2 %3 %4\n")
-                   .arg(QStringLiteral("Панель"), -20)
-                   .arg(QStringLiteral("Линия"), -16)
+                   .arg(QStringLiteral("Панель"), -nameWidth)
+                   .arg(QStringLiteral("Линия"), -lineWidth)
                    .arg(QStringLiteral("Адрес"), -5)
                    .arg(QStringLiteral("Результат"));
     for (const SitePanelResult& r : results) {
@@ -77,7 +85,7 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
         const QString name = r.Name.isEmpty() ? QStringLiteral("-") : PrintableName(r.Name);
         const QString line =
             QStringLiteral("%1 %2 %3 %4")
-                .arg(name, -20)
+                .arg(name, -nameWidth)
                 .arg(QStringLiteral("%1 %2").arg(r.Line).arg(PrintableName(r.Port)), -16)
                 .arg(r.Address, -5)
                 .arg(message);

@@ -57,6 +57,8 @@ public:
             } catch (const CommandError& e) {
                 r.Outcome = PanelOutcome::Failed;
                 r.Message = QStringLiteral("ошибка: ") + ErrorBoxText(e.Message());
+                if (!e.Detail().isEmpty())
+                    r.Message += QStringLiteral(" (%1)").arg(e.Detail().simplified());
             }
             m_link.Disconnect();
             m_progress(m_number, QStringLiteral("адрес %1: %2").arg(panel.Address).arg(r.Message));
