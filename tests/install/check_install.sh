@@ -89,7 +89,7 @@ for doc in copyright changelog.gz; do
     [ -f "$prefix/share/doc/orlix-config/$doc" ] && pass "doc/$doc" || fail "doc/$doc missing"
 done
 
-for schema in orlix-configuration; do
+for schema in orlix-configuration orlix-site; do
     f=$prefix/share/orlix/schemas/$schema.schema.json
     python3 -m json.tool "$f" >/dev/null 2>&1 && pass "schema $schema" \
         || fail "schema $schema missing or not JSON"
