@@ -26,17 +26,6 @@ namespace {
 constexpr unsigned long StepPauseMs = 20;
 using Status = CliReport::Status;
 
-Status StatusOf(PanelOutcome outcome)
-{
-    switch (outcome) {
-        case PanelOutcome::Done: return Status::Ok;
-        case PanelOutcome::NotConfirmed: return Status::NotConfirmed;
-        case PanelOutcome::Differs: return Status::Differs;
-        case PanelOutcome::Failed: return Status::Failed;
-    }
-    return Status::Failed;
-}
-
 QJsonObject FirmwareJson(const FirmwareInfo& fw)
 {
     return {{"major", fw.Major}, {"minor", fw.Minor}, {"hardware_revision", fw.HardwareRevision}};
@@ -176,14 +165,14 @@ public:
                 text = QStringLiteral("ошибка: при проверке ") +
                        ByteDifferenceText(*r.FirstDifference, r.Held[*r.FirstDifference],
                                           r.Expected[*r.FirstDifference]);
-            return StatusOf(r.Outcome);
+            return CliReport::StatusOf(r.Outcome);
         }
         if (command == QLatin1String("verify")) {
             const PanelResult r = VerifyPanel(m_link, m_settings, file->Image, file->FamilyCode);
             json.insert("family", r.PanelFamily);
             AddReadBack(r, json, &details);
             text = r.Message;
-            return StatusOf(r.Outcome);
+            return CliReport::StatusOf(r.Outcome);
         }
         m_link.Connect(m_settings, true);  // apply
         Pause(StepPauseMs);

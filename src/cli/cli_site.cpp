@@ -16,17 +16,6 @@ namespace {
 
 using Status = CliReport::Status;
 
-Status StatusOf(PanelOutcome outcome)
-{
-    switch (outcome) {
-        case PanelOutcome::Done: return Status::Ok;
-        case PanelOutcome::NotConfirmed: return Status::NotConfirmed;
-        case PanelOutcome::Differs: return Status::Differs;
-        case PanelOutcome::Failed: return Status::Failed;
-    }
-    return Status::Failed;
-}
-
 }  // namespace
 
 int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
@@ -77,7 +66,7 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
                    .arg(QStringLiteral("Адрес"), -5)
                    .arg(QStringLiteral("Результат"));
     for (const SitePanelResult& r : results) {
-        const Status status = StatusOf(r.Outcome);
+        const Status status = CliReport::StatusOf(r.Outcome);
         QString message = r.Message;
         if (status == Status::NotConfirmed &&
             !message.startsWith(QStringLiteral("не подтверждено")))

@@ -1,5 +1,6 @@
 // orlix-cli site against two simulated lines: one on a pseudo-terminal, one
 // reached over TCP on the loopback address, as through a device server.
+#include "cli_run.h"
 #include "files/config_file.h"
 #include "link/block_crc.h"
 #include "link/port_registry.h"
@@ -21,11 +22,21 @@
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = CliRun;
+
+// Whether the shipped site schema takes the file at `path`.
+bool SiteSchemaTakes(const QString& path)
+{
+    const CliRun r =
+        RunProgram("python3", {"-c",
+                               "import json, sys, jsonschema\n"
+                               "v = jsonschema.Draft202012Validator(json.load(open(sys.argv[1])))\n"
+                               "sys.exit(0 if v.is_valid(json.load(open(sys.argv[2]))) else 1)\n",
+                               ORLIX_SITE_SCHEMA, path});
+    if (r.exitCode != 0 && r.exitCode != 1)
+        qWarning("jsonschema: %s", qPrintable(r.err));
+    return r.exitCode == 0;
+}
 
 // The panels' expected result words in site order: line 1 at 1 and 2,
 // line 2 at 3 and 4.
@@ -53,16 +64,7 @@ class TestCliSite : public QObject {
 
     Result Run(const QStringList& arguments)
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ORLIX_PORTS_DIR", m_ports.path());
-        p.setProcessEnvironment(env);
-        p.start(QStringLiteral(ORLIX_CLI_PATH), arguments);
-        if (!p.waitForFinished(60000))
-            p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return RunProgram(QStringLiteral(ORLIX_CLI_PATH), arguments, m_ports.path());
     }
 
     // A configuration for the panel at `address`, told apart by its byte.
@@ -103,6 +105,7 @@ private slots:
                 .arg(m_bridge.Port())
                 .replace('\'', '"');
         WriteAll(m_dir.filePath("site.json"), site.toUtf8());
+        QVERIFY(SiteSchemaTakes(m_dir.filePath("site.json")));
     }
 
     void writeVerifyRead()
@@ -161,31 +164,35 @@ private slots:
     {
         QTest::addColumn<QString>("site");
         QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("schemaTakes");  // rules across panels are not the schema's
         QTest::newRow("unknown key") << "{'lines': [{'port': 'A', 'panel': []}]}"
-                                     << "lines[1].panel: неизвестный ключ";
+                                     << "lines[1].panel: неизвестный ключ" << false;
         QTest::newRow("address out of range")
             << "{'lines': [{'port': 'A', 'panels': [{'address': 248, 'file': 'a.cfg'}]}]}"
-            << "lines[1].panels[1].address: 248 вне диапазона 1 - 247";
+            << "lines[1].panels[1].address: 248 вне диапазона 1 - 247" << false;
         QTest::newRow("address twice on a line")
             << "{'lines': [{'port': 'A', 'panels': [{'address': 1, 'file': 'a.cfg'},"
                "{'address': 1, 'file': 'b.cfg'}]}]}"
-            << "lines[1].panels[2].address: адрес 1 уже указан на этой линии";
+            << "lines[1].panels[2].address: адрес 1 уже указан на этой линии" << true;
         QTest::newRow("one file, two panels")
             << "{'lines': [{'port': 'A', 'panels': [{'address': 1, 'file': 'a.cfg'}]},"
                "{'port': 'B', 'panels': [{'address': 1, 'file': './a.cfg'}]}]}"
-            << "lines[2].panels[1].file: файл уже указан для другой панели";
+            << "lines[2].panels[1].file: файл уже указан для другой панели" << true;
         QTest::newRow("baud not offered")
             << "{'lines': [{'port': 'A', 'baud': 4800, 'panels': []}]}"
-            << "lines[1].baud: ожидается одна из скоростей";
+            << "lines[1].baud: ожидается одна из скоростей" << false;
         QTest::newRow("not JSON") << "lines:"
-                                  << "не документ JSON";
+                                  << "не документ JSON" << false;
     }
     void badSiteRefused()
     {
         QFETCH(QString, site);
         QFETCH(QString, error);
+        QFETCH(bool, schemaTakes);
         // The sites are written with ' for " to keep them readable here.
         WriteAll(m_dir.filePath("bad-site.json"), site.replace('\'', '"').toUtf8());
+        if (site != QLatin1String("lines:"))
+            QCOMPARE(SiteSchemaTakes(m_dir.filePath("bad-site.json")), schemaTakes);
         const int before = int(m_serial.Requests().size());
         const Result r = Run({"site", m_dir.filePath("bad-site.json"), "write"});
         QCOMPARE(r.exitCode, 1);

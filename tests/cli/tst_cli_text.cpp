@@ -1,5 +1,6 @@
 // The real orlix-cli turning files into their text form and back: what is
 // written, what is refused, and that a refusal writes nothing.
+#include "cli_run.h"
 #include "files/config_file.h"
 #include "link/block_crc.h"
 #include "model/new_configuration.h"
@@ -14,21 +15,11 @@
 
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = CliRun;
 
 Result Run(const QStringList& arguments)
 {
-    QProcess p;
-    p.start(QStringLiteral(ORLIX_CLI_PATH), arguments);
-    if (!p.waitForFinished(30000))
-        p.kill();
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
+    return RunProgram(QStringLiteral(ORLIX_CLI_PATH), arguments);
 }
 
 }  // namespace
