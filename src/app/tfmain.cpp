@@ -7,11 +7,13 @@
 #include "model/address_rule.h"
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
+#include "widgets/focus_return.h"
 #include "widgets/popup_menu.h"
 #include "widgets/string_grid.h"
 #include "widgets/vertical_pager.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -176,12 +178,22 @@ void TFMain::EndCellEdits()
 bool TFMain::RunCommand(const std::function<void()>& command)
 {
     EndCellEdits();
-    return m_app.RunCommand(command);
+    // A box the command shows, or a menu it came from, takes the focus.
+    FocusReturn focus;
+    focus.Remember(this);
+    const bool done = m_app.RunCommand(command);
+    focus.GiveBack();
+    return done;
 }
 
 void TFMain::ShowStatus(const QString& text)
 {
     StatusBar->setText(text);
+    // A message other than the version is said at once.
+    if (text != UiText::VersionStatus) {
+        QAccessibleEvent alert(StatusBar, QAccessible::Alert);
+        QAccessible::updateAccessibility(&alert);
+    }
 }
 
 void TFMain::ShowVersionStatus()

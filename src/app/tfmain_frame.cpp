@@ -12,6 +12,7 @@
 #include "pages/structure_page.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
+#include "widgets/menu_keys.h"
 #include "widgets/picture_button.h"
 #include "widgets/vertical_pager.h"
 
@@ -42,6 +43,7 @@ QToolButton* MakeToolButton(QWidget* parent, const char* name, const QString& hi
     b->setIconSize(QSize(16, 16));
     b->setAutoRaise(true);
     b->setFixedSize(width, 24);
+    ClickOnEnter(b);
     return b;
 }
 
@@ -50,6 +52,7 @@ QFrame* MakeLine(QWidget* parent, QFrame::Shape shape)
     auto* line = new QFrame(parent);
     line->setFrameShape(shape);
     line->setFrameShadow(QFrame::Sunken);
+    line->setAccessibleName(QStringLiteral("Разделитель"));
     return line;
 }
 }  // namespace
@@ -155,25 +158,26 @@ void TFMain::BuildMenu()
         a->setObjectName(QLatin1String(name));
         return a;
     };
-    QMenu* file = bar->addMenu(QStringLiteral("Файл"));
+    // Each text with its Alt letter marked; no letter repeats in a menu.
+    QMenu* file = bar->addMenu(QStringLiteral("&Файл"));
     file->setObjectName(QStringLiteral("MFile"));
-    MIOpen = item(file, "MIOpen", QStringLiteral("Открыть"));
-    MISave = item(file, "MISave", QStringLiteral("Сохранить"));
-    MISaveAs = item(file, "MISaveAs", QStringLiteral("Сохранить как..."));
+    MIOpen = item(file, "MIOpen", QStringLiteral("&Открыть"));
+    MISave = item(file, "MISave", QStringLiteral("&Сохранить"));
+    MISaveAs = item(file, "MISaveAs", QStringLiteral("Сохранить &как..."));
     file->addSeparator();
-    N7 = item(file, "N7", QStringLiteral("Выход"));
+    N7 = item(file, "N7", QStringLiteral("&Выход"));
 
-    QMenu* config = bar->addMenu(QStringLiteral("Конфигурация"));
+    QMenu* config = bar->addMenu(QStringLiteral("&Конфигурация"));
     config->setObjectName(QStringLiteral("MConfig"));
-    MIRead = item(config, "MIRead", QStringLiteral("Считать"));
-    MIWrite = item(config, "MIWrite", QStringLiteral("Записать"));
-    MIApply = item(config, "MIApply", QStringLiteral("Применить"));
+    MIRead = item(config, "MIRead", QStringLiteral("&Считать"));
+    MIWrite = item(config, "MIWrite", QStringLiteral("&Записать"));
+    MIApply = item(config, "MIApply", QStringLiteral("&Применить"));
     config->addSeparator();
-    MINew = item(config, "MINew", QStringLiteral("Новая"));
+    MINew = item(config, "MINew", QStringLiteral("&Новая"));
 
-    MIConnection = bar->addAction(QStringLiteral("Связь"));
+    MIConnection = bar->addAction(QStringLiteral("&Связь"));
     MIConnection->setObjectName(QStringLiteral("MIConnection"));
-    N20 = bar->addAction(QStringLiteral("Инфо"));
+    N20 = bar->addAction(QStringLiteral("&Инфо"));
     N20->setObjectName(QStringLiteral("N20"));
 }
 

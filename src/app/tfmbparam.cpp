@@ -6,9 +6,11 @@
 #include "link/port_registry.h"
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
+#include "widgets/accessible_factory.h"
 #include "widgets/control_factory.h"
 #include "widgets/rounded_group_box.h"
 
+#include <QAccessibleWidget>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFrame>
@@ -18,6 +20,16 @@
 #include <QRadioButton>
 #include <QToolButton>
 
+namespace {
+// Screen readers see the panel as the dialog it is.
+QAccessibleInterface* PanelAccessible(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("TFMBParam") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Dialog);
+    return nullptr;
+}
+}  // namespace
+
 TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint),
       m_main(main),
@@ -25,6 +37,8 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
       m_link(main.Modbus, [&main](const QString& text) { main.ShowLinkStatus(text); })
 {
     setObjectName(QStringLiteral("FMBParam"));
+    InstallAccessibleFactoryOnce(PanelAccessible);
+    setAccessibleName(QStringLiteral("Параметры связи"));
     setFont(UiText::FormFont());
     setFixedSize(PanelWidth, PanelHeight);
     setWindowOpacity(240.0 / 255.0);
@@ -90,6 +104,7 @@ void TFMBParam::ShowUnder(QWidget* button)
 {
     // The panel overlaps the button's bottom pixel row.
     move(button->mapToGlobal(QPoint(0, button->height() - 1)));
+    m_returnFocus.Remember(&m_main);
     show();
 }
 
@@ -117,6 +132,7 @@ void TFMBParam::FormClose()
 {
     m_main.SBMBusParameters->setAutoRaise(true);
     QCoreApplication::processEvents();
+    m_returnFocus.GiveBack();
 }
 
 void TFMBParam::keyPressEvent(QKeyEvent* event)

@@ -2,6 +2,8 @@
 
 #include "link/panel_link.h"
 
+#include "widgets/focus_return.h"
+
 #include <QWidget>
 
 class QComboBox;
@@ -73,4 +75,6 @@ private:
     PortRegistry& m_registry;
     PanelLink m_link;
     LinkSettings m_connected;
+    // The main window's focus, given back when the panel closes.
+    FocusReturn m_returnFocus;
 };

@@ -33,7 +33,12 @@ TDevConfigPage::TDevConfigPage(PageHost& host, QWidget* parent)
     CBConfig = new QComboBox(this);
     CBConfig->setObjectName(QStringLiteral("CBConfig"));
     CBConfig->setGeometry(20, 20, 120, 21);
-    CBConfig->setAccessibleName(QStringLiteral("Тип прибора"));
+    // The form shows no caption for the list; a label that is never shown
+    // names it for screen readers by relation.
+    auto* modelLabel = new QLabel(QStringLiteral("Тип прибора"), this);
+    modelLabel->setObjectName(QStringLiteral("LConfig"));
+    modelLabel->hide();
+    LabelControl(modelLabel, CBConfig);
     for (const DeviceModel& m : DeviceModels)
         CBConfig->addItem(QString::fromUtf8(m.Name));
 

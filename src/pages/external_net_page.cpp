@@ -102,6 +102,10 @@ void TExternalNetPage::SetupExternalNet()
             grid->setCellAlignment(col, row, col < InputColumn ? Qt::AlignRight : Qt::AlignHCenter);
         grid->setCellColor(InputColumn, row, InputColumnColour);
     }
+    QStringList requestNumbers;
+    for (int k = 1; k <= ExternalNet::MaxRecords; ++k)
+        requestNumbers << QString::number(k);
+    grid->setRowHeaderTexts(requestNumbers);
     grid->clearSelection();
 }
 

@@ -208,10 +208,12 @@ void TOutputsPage::ASGOutBaseCellValidate(int col, int row, const QString& text)
     if (!code) {
         // The entered text stays on yellow; the image keeps its value.
         ASGOutBase->setCellColor(col, row, OutOfRangeColour);
+        ASGOutBase->setCellRefused(col, row, OutOfRangeMessage);
         m_host.ShowStatus(OutOfRangeMessage);
         return;
     }
     ASGOutBase->clearCellColor(col, row);
+    ASGOutBase->setCellRefused(col, row, QString());
     m_host.ShowVersionStatus();
     m_host.State().Image[ExternalInputOffsetOf(*output, source->Action)] = *code;
 }

@@ -114,7 +114,6 @@ BevelPanel* TSignallingPage::MakeWindow(QWidget* notebookPage, int window, int p
     QPalette pal = panel->palette();
     pal.setColor(QPalette::WindowText, Qt::black);
     panel->setPalette(pal);
-    panel->setAccessibleName(QStringLiteral("Окно %1").arg(window));
     connect(panel, &BevelPanel::mouseDown, this,
             [this, panel](Qt::MouseButton button) { PDisplayMouseDown(panel, button); });
     connect(panel, &BevelPanel::mouseUp, this,
@@ -155,6 +154,8 @@ void TSignallingPage::BuildLegend()
         swatch->setFrameStyle(QFrame::Panel | QFrame::Sunken);
         swatch->setLineWidth(1);
         PaintBackground(swatch, ColourOf(code));
+        swatch->setAccessibleName(
+            QStringLiteral("Цвет: %1").arg(QString::fromUtf8(WindowTypeName(code))));
         LegendSwatch[k] = swatch;
         LegendLabel[k] = MakeLabel(AdvGroupBox1, qPrintable(QStringLiteral("Label%1").arg(5 + k)),
                                    QString::fromUtf8(WindowTypeName(code)), 33, LegendTops[k]);
@@ -166,8 +167,9 @@ void TSignallingPage::ShowWindow(BevelPanel* window)
     const uint8_t code = WindowTypeCode(m_host.State().Image, window->tag() + 1);
     window->setColour(ColourOf(code));
     const char* name = WindowTypeName(code);
-    window->setAccessibleDescription(name ? QString::fromUtf8(name)
-                                          : QStringLiteral("Код %1").arg(code));
+    const QString type = name ? QString::fromUtf8(name) : QStringLiteral("Код %1").arg(code);
+    window->setAccessibleName(QStringLiteral("Окно %1, %2").arg(window->tag() + 1).arg(type));
+    window->setAccessibleDescription(type);
 }
 
 void TSignallingPage::GetDispSettings()

@@ -112,16 +112,21 @@ void TStructurePage::SetupCrossBar()
     grid->setCellText(0, DiscreteInputs + 1, ModbusInputsText);
     rotated->setRotated(0, DiscreteInputs + 1);
 
+    QStringList rowNumbers;
     for (int row = 1; row <= InputCount; ++row) {
         grid->setCellText(InputColumn, row, QString::number(row));
         grid->setCellAlignment(InputColumn, row, Qt::AlignHCenter);
         for (int relay = 1; relay <= RelayCount; ++relay) {
             const int col = FirstRelayColumn + relay - 1;
             grid->setCellText(col, row, QString::number(relay));
+            grid->setCellAccessibleName(col, row,
+                                        QStringLiteral("Вход %1, реле %2").arg(row).arg(relay));
             grid->setCellAlignment(col, row, Qt::AlignHCenter);
         }
         grid->setCellAlignment(NumberColumn, row, Qt::AlignRight);
+        rowNumbers << QString::number(row);
     }
+    grid->setRowHeaderTexts(rowNumbers);
     // The relay kinds are shown when an image brings them but not offered.
     grid->setDropDownItems(
         {AssignmentKindText(AssignmentKind::akWindow), AssignmentKindText(AssignmentKind::akNone)});
@@ -149,7 +154,9 @@ void TStructurePage::GetCrossBar()
 void TStructurePage::ShowRelayCell(int row, int relay)
 {
     const int col = FirstRelayColumn + relay - 1;
-    if (InputActivatesRelay(m_host.State().Image, row, relay)) {
+    const bool active = InputActivatesRelay(m_host.State().Image, row, relay);
+    ASGCrossBar->setCellOnOff(col, row, active);
+    if (active) {
         ASGCrossBar->setCellColor(col, row, ActiveRelayColour);
         ASGCrossBar->setCellFontColor(col, row, ActiveRelayText);
     } else {
@@ -170,6 +177,7 @@ void TStructurePage::ShowAssignmentRow(int i)
     const uint8_t code = InputAssignmentCode(m_host.State().Image, row);
     ASGCrossBar->setCellText(KindColumn, row, AssignmentKindText(AssignmentKindOf(code)));
     ASGCrossBar->clearCellColor(NumberColumn, row);
+    ASGCrossBar->setCellRefused(NumberColumn, row, QString());
     ASGCrossBar->setCellFontColor(NumberColumn, row, Qt::black);
     const auto number = AssignmentNumber(code);
     ASGCrossBar->setCellText(NumberColumn, row, number ? QString::number(*number) : QString());
@@ -204,11 +212,14 @@ bool TStructurePage::CheckAssignmentNumber(int row, AssignmentKind kind)
 {
     if (AssignmentCodeFor(kind, ASGCrossBar->cellText(NumberColumn, row))) {
         ASGCrossBar->clearCellColor(NumberColumn, row);
+        ASGCrossBar->setCellRefused(NumberColumn, row, QString());
         m_host.ShowVersionStatus();
         return true;
     }
+    const QString message = QString::fromUtf8(AssignmentKindInfo(kind).RangeMessage);
     ASGCrossBar->setCellColor(NumberColumn, row, RejectedNumberColour);
-    m_host.ShowStatus(QString::fromUtf8(AssignmentKindInfo(kind).RangeMessage));
+    ASGCrossBar->setCellRefused(NumberColumn, row, message);
+    m_host.ShowStatus(message);
     return false;
 }
 

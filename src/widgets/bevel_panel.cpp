@@ -1,5 +1,9 @@
 #include "widgets/bevel_panel.h"
 
+#include "widgets/bevel_panel_accessible.h"
+#include "widgets/menu_keys.h"
+
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -21,7 +25,8 @@ void DrawBevel(QPainter& painter, const QRect& rect, bool raised, const QPalette
 
 BevelPanel::BevelPanel(QWidget* parent) : QWidget(parent)
 {
-    setFocusPolicy(Qt::NoFocus);
+    BevelPanelAccessible::Install();
+    setFocusPolicy(Qt::StrongFocus);
 }
 
 void BevelPanel::setCaption(const QString& caption)
@@ -52,6 +57,10 @@ void BevelPanel::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     painter.setFont(font());
     painter.drawText(rect(), Qt::AlignCenter, m_caption);
+    if (hasFocus()) {
+        painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(outer.adjusted(3, 3, -4, -4));
+    }
 }
 
 void BevelPanel::mousePressEvent(QMouseEvent* event)
@@ -66,4 +75,52 @@ void BevelPanel::mouseReleaseEvent(QMouseEvent* event)
 {
     emit mouseUp(event->button());
     event->accept();
+}
+
+void BevelPanel::press()
+{
+    emit mouseDown(Qt::LeftButton);
+    emit mouseUp(Qt::LeftButton);
+}
+
+void BevelPanel::requestMenu()
+{
+    emit menuRequested(mapToGlobal(QPoint(0, height())));
+}
+
+void BevelPanel::keyPressEvent(QKeyEvent* event)
+{
+    if (IsMenuKey(event)) {
+        requestMenu();
+        event->accept();
+    } else if (IsPressKey(event)) {
+        // A held key steps once, as a held mouse button does.
+        if (!event->isAutoRepeat())
+            emit mouseDown(Qt::LeftButton);
+        event->accept();
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void BevelPanel::keyReleaseEvent(QKeyEvent* event)
+{
+    if (IsPressKey(event) && !event->isAutoRepeat()) {
+        emit mouseUp(Qt::LeftButton);
+        event->accept();
+        return;
+    }
+    QWidget::keyReleaseEvent(event);
+}
+
+void BevelPanel::focusInEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusInEvent(event);
+}
+
+void BevelPanel::focusOutEvent(QFocusEvent* event)
+{
+    update();
+    QWidget::focusOutEvent(event);
 }

@@ -1,5 +1,7 @@
 #include "widgets/click_grid.h"
 
+#include "widgets/menu_keys.h"
+
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -99,12 +101,21 @@ void ClickGrid::mousePressEvent(QMouseEvent* event)
         emit clickCell(index.column(), index.row());
 }
 
+void ClickGrid::activateCell(int col, int row)
+{
+    if (isFixedCell(col, row) || hasCheckBox(col, row) || canOpenEditor(col, row))
+        StringGrid::activateCell(col, row);
+    else
+        emit clickCell(col, row);
+}
+
 void ClickGrid::keyPressEvent(QKeyEvent* event)
 {
+    // Space and Enter on a cell that toggles on a click.
     const QModelIndex index = currentIndex();
-    if (event->key() == Qt::Key_Space && event->modifiers() == Qt::NoModifier && index.isValid() &&
+    if (IsPressKey(event) && index.isValid() && !isEditing() &&
         !hasCheckBox(index.column(), index.row()) && !canOpenEditor(index.column(), index.row())) {
-        emit clickCell(index.column(), index.row());
+        activateCell(index.column(), index.row());
         event->accept();
         return;
     }

@@ -14,6 +14,9 @@ class ClickGrid : public StringGrid {
 public:
     ClickGrid(int columns, int rows, QWidget* parent = nullptr);
 
+    // A cell without a box or an editor reports a click.
+    void activateCell(int col, int row) override;
+
     void setWheelScrolls(bool on) { m_wheelScrolls = on; }
     bool wheelScrolls() const { return m_wheelScrolls; }
 

@@ -20,6 +20,20 @@ GridCellDelegate::GridCellDelegate(StringGrid* grid) : QStyledItemDelegate(grid)
 void GridCellDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
                              const QModelIndex& index) const
 {
+    paintCell(painter, option, index);
+    // The current cell of a focused grid: a dotted frame in the cell's own
+    // text colour, on whatever background the page gives the cell.
+    if (option.state & QStyle::State_HasFocus) {
+        painter->save();
+        painter->setPen(QPen(m_grid->cellFontColor(index.column(), index.row()), 1, Qt::DotLine));
+        painter->drawRect(option.rect.adjusted(1, 1, -2, -2));
+        painter->restore();
+    }
+}
+
+void GridCellDelegate::paintCell(QPainter* painter, const QStyleOptionViewItem& option,
+                                 const QModelIndex& index) const
+{
     const int col = index.column();
     const int row = index.row();
     QStyleOptionViewItem opt(option);
@@ -61,6 +75,7 @@ QWidget* GridCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
             auto* list = new QComboBox(parent);
             list->setObjectName(QStringLiteral("GridDropDown"));
             list->setFrame(false);
+            list->setAccessibleName(m_grid->cellName(index.column(), index.row()));
             list->addItems(m_grid->dropDownItems());
             connect(list, &QComboBox::activated, self, [self, list](int position) {
                 list->setProperty(PickedProperty, position);
@@ -75,6 +90,7 @@ QWidget* GridCellDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
             auto* edit = new QLineEdit(parent);
             edit->setObjectName(QStringLiteral("GridNumberEdit"));
             edit->setFrame(false);
+            edit->setAccessibleName(m_grid->cellName(index.column(), index.row()));
             edit->setMaxLength(m_grid->numberMaxLength());
             edit->setValidator(new QRegularExpressionValidator(
                 QRegularExpression(QStringLiteral("[0-9]*")), edit));

@@ -5,7 +5,8 @@
 class StringGrid;
 
 // Draws the cells of a StringGrid (own or band background, text colour,
-// centred check boxes, bold fixed cells, no selection highlight) and makes
+// centred check boxes, bold fixed cells, no selection highlight, a dotted
+// frame on the current cell while the grid has the focus) and makes
 // its editors: a flat drop-down list that opens at once and commits the
 // item the user picks, and a digits-only number edit.
 class GridCellDelegate : public QStyledItemDelegate {
@@ -24,5 +25,8 @@ public:
                               const QModelIndex& index) const override;
 
 private:
+    void paintCell(QPainter* painter, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) const;
+
     StringGrid* m_grid;
 };

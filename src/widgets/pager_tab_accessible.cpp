@@ -1,5 +1,6 @@
 #include "widgets/pager_tab_accessible.h"
 
+#include "widgets/accessible_factory.h"
 #include "widgets/pager_tab_bar.h"
 
 #include <QAccessibleActionInterface>
@@ -94,11 +95,7 @@ PagerTabBarAccessible::~PagerTabBarAccessible()
 
 void PagerTabBarAccessible::Install()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(Factory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    InstallAccessibleFactoryOnce(Factory);
 }
 
 PagerTabBar* PagerTabBarAccessible::bar() const

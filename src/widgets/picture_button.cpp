@@ -1,14 +1,17 @@
 #include "widgets/picture_button.h"
 
+#include "widgets/menu_keys.h"
 #include "widgets/popup_menu.h"
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
 
 PictureButton::PictureButton(QWidget* parent) : QToolButton(parent)
 {
     setToolButtonStyle(Qt::ToolButtonIconOnly);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::StrongFocus);
+    ClickOnEnter(this);
 }
 
 void PictureButton::setPicture(const QPixmap& picture)
@@ -54,4 +57,23 @@ void PictureButton::mousePressEvent(QMouseEvent* event)
     if (menu != nullptr)
         menu->popup(at);
     event->accept();
+}
+
+void PictureButton::keyPressEvent(QKeyEvent* event)
+{
+    if (IsMenuKey(event)) {
+        // As a right click, with the menu where the keyboard user looks.
+        QMenu* menu = m_menuOnRightClick ? popupMenu() : nullptr;
+        if (menu != nullptr)
+            menu->popup(popupPosition());
+        event->accept();
+        return;
+    }
+    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && event->key() == Qt::Key_Down && popupMenu() != nullptr) {
+        click();
+        event->accept();
+        return;
+    }
+    QToolButton::keyPressEvent(event);
 }

@@ -7,9 +7,11 @@ class QMenu;
 
 // A button that shows a picture and no caption, such as the contact buttons
 // of the inputs page or the fill buttons that drop down a pop-up menu. It
-// takes no keyboard focus. It carries a number of its own (the tag) and may
-// have a pop-up menu, which it opens below itself on request and, when told
-// so, at the mouse pointer on a right click.
+// takes the keyboard focus from Tab and a click; Space, Enter and Return
+// press it. It carries a number of its own (the tag) and may have a pop-up
+// menu, which it opens below itself on request (a click, or Down while it
+// has the focus) and, when told so, at the mouse pointer on a right click
+// and below itself on the context-menu key or Shift+F10.
 class PictureButton : public QToolButton {
     Q_OBJECT
 public:
@@ -43,6 +45,7 @@ signals:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPixmap m_picture;

@@ -2,6 +2,7 @@
 
 #include "widgets/wrapping_cell_delegate.h"
 
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 RowSelectGrid::RowSelectGrid(int columns, int rows, QWidget* parent)
@@ -30,6 +31,13 @@ void RowSelectGrid::setSelectedRow(int row)
 
 QModelIndex RowSelectGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers)
 {
+    if (!currentIndex().isValid()) {
+        // No current cell yet: the first row that may be selected.
+        for (int row = fixedRowCount(); row < rowCount(); ++row)
+            if (canSelectCell(0, row))
+                return model()->index(row, 0);
+        return {};
+    }
     const QModelIndex to = StringGrid::moveCursor(action, modifiers);
     if (to.isValid() && !canSelectCell(to.column(), to.row()))
         return currentIndex();
@@ -57,10 +65,18 @@ void RowSelectGrid::mouseDoubleClickEvent(QMouseEvent* event)
 
 void RowSelectGrid::keyPressEvent(QKeyEvent* event)
 {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const QModelIndex current = currentIndex();
+    if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (current.isValid() && current.row() == m_selectedRow)
+            emit dblClickCell(current.column(), current.row());
+        event->accept();
+        return;
+    }
     StringGrid::keyPressEvent(event);
     // A cursor key moves the selection with the current cell, within the
     // rows that may be selected (see moveCursor).
-    const QModelIndex current = currentIndex();
-    if (m_selectedRow >= 0 && current.isValid() && canSelectCell(current.column(), current.row()))
-        setSelectedRow(current.row());
+    const QModelIndex now = currentIndex();
+    if (now.isValid() && now != current && canSelectCell(now.column(), now.row()))
+        setSelectedRow(now.row());
 }

@@ -4,10 +4,12 @@
 
 // A StringGrid whose rows are selected whole, one at a time, and only where
 // the page allows it: a click or a cursor key onto a row the page refuses
-// changes nothing. Nothing is selected until the user selects a row. Cell
+// changes nothing. Nothing is selected until the user selects a row; from
+// the keyboard, the first cursor key selects the first row allowed. Cell
 // texts may take several lines, broken at their blanks. A double click on
-// any cell, fixed ones included, is reported with its column and row. The
-// selected row is drawn highlighted.
+// any cell, fixed ones included, is reported with its column and row, and so
+// is Enter on the current cell of the selected row. The selected row is
+// drawn highlighted.
 class RowSelectGrid : public StringGrid {
     Q_OBJECT
 public:

@@ -1,7 +1,10 @@
 #include "widgets/string_grid.h"
 
+#include "widgets/grid_accessible.h"
 #include "widgets/grid_cell_delegate.h"
+#include "widgets/menu_keys.h"
 
+#include <QAccessible>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -19,7 +22,11 @@ StringGrid::StringGrid(int columns, int rows, QWidget* parent) : QTableWidget(ro
     // a cell or F2 does too.
     setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::AnyKeyPressed);
     setSelectionMode(QAbstractItemView::NoSelection);
+    // The mouse does not drag the view along; the current cell is kept in
+    // view instead (see currentChanged).
     setAutoScroll(false);
+    setTabKeyNavigation(false);
+    GridAccessible::Install();
     setWordWrap(false);
     setItemDelegate(new GridCellDelegate(this));
 }
@@ -210,7 +217,135 @@ void StringGrid::toggleCheckBox(int col, int row)
         return;
     const bool state = !checkBoxState(col, row);
     setCheckBoxState(col, row, state);
+    announceState(col, row, false);
     emit checkBoxClick(col, row, state);
+}
+
+void StringGrid::activateCell(int col, int row)
+{
+    if (isFixedCell(col, row))
+        return;
+    if (hasCheckBox(col, row))
+        toggleCheckBox(col, row);
+    else if (state() != EditingState && canOpenEditor(col, row))
+        edit(model()->index(row, col));
+}
+
+namespace {
+constexpr int OnOffRole = Qt::UserRole + 1;
+constexpr int RefusalRole = Qt::UserRole + 2;
+
+// The text of the cell that covers (col, row), merged cells included.
+QString CoveringText(const StringGrid& grid, int col, int row)
+{
+    for (int r = row; r >= 0; --r)
+        for (int c = col; c >= 0; --c)
+            if (c + grid.columnSpan(r, c) > col && r + grid.rowSpan(r, c) > row &&
+                !grid.cellText(c, r).isEmpty())
+                return grid.cellText(c, r).simplified();
+    return {};
+}
+
+// The distinct texts in order, joined.
+QString JoinDistinct(const QStringList& texts)
+{
+    QStringList out;
+    for (const QString& t : texts)
+        if (!t.isEmpty() && !out.contains(t))
+            out << t;
+    return out.join(QStringLiteral(", "));
+}
+}  // namespace
+
+void StringGrid::setCellAccessibleName(int col, int row, const QString& name)
+{
+    cell(col, row)->setData(Qt::AccessibleTextRole, name);
+}
+
+QString StringGrid::cellName(int col, int row) const
+{
+    if (const QTableWidgetItem* it = item(row, col)) {
+        const QString own = it->data(Qt::AccessibleTextRole).toString();
+        if (!own.isEmpty())
+            return own;
+    }
+    return JoinDistinct({columnHeaderText(col), rowHeaderText(row)});
+}
+
+QString StringGrid::columnHeaderText(int col) const
+{
+    QStringList texts;
+    for (int row = 0; row < m_fixedRows; ++row)
+        texts << CoveringText(*this, col, row);
+    return JoinDistinct(texts);
+}
+
+QString StringGrid::rowHeaderText(int row) const
+{
+    const int index = row - m_fixedRows;
+    if (!m_rowHeaders.isEmpty())
+        return index >= 0 && index < m_rowHeaders.size() ? m_rowHeaders[index] : QString();
+    QStringList texts;
+    for (int col = 0; col < m_fixedColumns; ++col)
+        texts << CoveringText(*this, col, row);
+    return JoinDistinct(texts);
+}
+
+void StringGrid::setCellOnOff(int col, int row, bool on)
+{
+    const std::optional<bool> was = cellOnOff(col, row);
+    cell(col, row)->setData(OnOffRole, on);
+    if (was && *was != on)
+        announceState(col, row, false);
+}
+
+std::optional<bool> StringGrid::cellOnOff(int col, int row) const
+{
+    const QTableWidgetItem* it = item(row, col);
+    if (!it || !it->data(OnOffRole).isValid())
+        return std::nullopt;
+    return it->data(OnOffRole).toBool();
+}
+
+void StringGrid::setCellRefused(int col, int row, const QString& reason)
+{
+    const bool was = !cellRefusal(col, row).isEmpty();
+    cell(col, row)->setData(RefusalRole,
+                            reason.isEmpty() ? QVariant() : QVariant(reason.trimmed()));
+    if (was != !reason.isEmpty())
+        announceState(col, row, true);
+}
+
+QString StringGrid::cellRefusal(int col, int row) const
+{
+    const QTableWidgetItem* it = item(row, col);
+    return it ? it->data(RefusalRole).toString() : QString();
+}
+
+void StringGrid::announceState(int col, int row, bool invalidChanged)
+{
+    QAccessibleInterface* table = QAccessible::queryAccessibleInterface(this);
+    QAccessibleTableInterface* cells = table ? table->tableInterface() : nullptr;
+    if (!cells || row < m_fixedRows)
+        return;
+    QAccessibleInterface* target = cells->cellAt(row - m_fixedRows, col);
+    if (!target)
+        return;
+    if (invalidChanged) {
+        // The toolkit has no state for a refused entry: the reason is the
+        // cell's description, and a refusal is an alert.
+        QAccessibleEvent described(target, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
+        if (!cellRefusal(col, row).isEmpty()) {
+            QAccessibleEvent alert(target, QAccessible::Alert);
+            QAccessible::updateAccessibility(&alert);
+        }
+        return;
+    }
+    QAccessible::State changed;
+    changed.checked = true;
+    QAccessibleStateChangeEvent event(target, changed);
+    QAccessible::updateAccessibility(&event);
 }
 
 void StringGrid::mousePressEvent(QMouseEvent* event)
@@ -246,11 +381,19 @@ void StringGrid::mouseDoubleClickEvent(QMouseEvent* event)
 void StringGrid::keyPressEvent(QKeyEvent* event)
 {
     const QModelIndex index = currentIndex();
-    if (event->key() == Qt::Key_Space && index.isValid() &&
-        hasCheckBox(index.column(), index.row())) {
-        toggleCheckBox(index.column(), index.row());
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (IsPressKey(event) && index.isValid() && state() != EditingState &&
+        (hasCheckBox(index.column(), index.row()) || enter)) {
+        activateCell(index.column(), index.row());
         event->accept();
         return;
     }
     QTableWidget::keyPressEvent(event);
+}
+
+void StringGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous)
+{
+    QTableWidget::currentChanged(current, previous);
+    if (current.isValid())
+        scrollTo(current);
 }

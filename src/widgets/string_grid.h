@@ -5,15 +5,22 @@
 #include <QTableWidget>
 
 #include <functional>
+#include <optional>
 
 // A grid of text cells addressed by column and row, as the editor pages use
 // it: fixed (header) rows and columns drawn bold on the button face, merged
 // cells, banded data rows, per-cell background and text colours, cells that
 // hold a check box, and per-cell editors (a drop-down list that opens on the
 // first click, a digits-only number edit that starts editing on a click).
-// The selected cell is not highlighted. Every press of the mouse counts, the
-// presses of a double click too; Space toggles the current cell's check box
-// and the arrow keys move between cells.
+// The selected cell is not highlighted; the current one shows a focus frame
+// while the grid has the focus, and the grid scrolls to keep it in view.
+// Every press of the mouse counts, the presses of a double click too; Space
+// (or Enter) toggles the current cell's check box, Enter opens the current
+// cell's editor, Escape closes it without storing, the arrow keys move
+// between cells and Tab leaves the grid. Screen readers see a table with
+// column headers made of the fixed rows' texts and row headers of the fixed
+// columns' texts (or the page's own), check boxes and cells the page marks
+// as on or off with their states, and a refused cell with its reason.
 //
 // The page decides which editor a cell has and whether it may be edited;
 // the grid tells it what the user did through its signals. Changing cells
@@ -75,6 +82,25 @@ public:
     // and stores what the editor holds.
     void endEdit();
 
+    // What a left click on the cell does: toggle its box, open its editor.
+    virtual void activateCell(int col, int row);
+
+    // Screen reader texts. A cell's name: the page's own, else its column
+    // and row headers.
+    void setCellAccessibleName(int col, int row, const QString& name);
+    QString cellName(int col, int row) const;
+    QString columnHeaderText(int col) const;
+    void setRowHeaderTexts(const QStringList& texts) { m_rowHeaders = texts; }
+    QString rowHeaderText(int row) const;
+    // A cell without a box that the page shows as on or off (such as a
+    // relay an input drives); a change is announced.
+    void setCellOnOff(int col, int row, bool on);
+    std::optional<bool> cellOnOff(int col, int row) const;
+    // A cell whose value was refused, with the reason; an empty reason
+    // makes it valid again. A refusal is announced.
+    void setCellRefused(int col, int row, const QString& reason);
+    QString cellRefusal(int col, int row) const;
+
     QRect cellRect(int col, int row) const;
     void repaintCell(int col, int row);
 
@@ -93,10 +119,12 @@ protected:
     // The second press of a double click counts as a press of its own.
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
 private:
     QTableWidgetItem* cell(int col, int row);
     void toggleCheckBox(int col, int row);
+    void announceState(int col, int row, bool invalidChanged);
 
     int m_fixedRows = 0;
     int m_fixedColumns = 0;
@@ -104,4 +132,5 @@ private:
     CanEditHandler m_canEdit;
     QStringList m_dropDownItems;
     int m_numberMaxLength = 2;
+    QStringList m_rowHeaders;
 };

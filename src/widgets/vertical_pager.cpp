@@ -2,12 +2,14 @@
 
 #include "widgets/pager_tab_bar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QStackedWidget>
 
 VerticalPager::VerticalPager(QWidget* parent)
     : QWidget(parent), m_tabs(new PagerTabBar(this)), m_stack(new QStackedWidget(this))
 {
+    m_tabs->setObjectName(QStringLiteral("PageColumn"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -114,8 +116,14 @@ void VerticalPager::setActiveIndex(int index)
 {
     if (index < 0 || index >= count() || index == activeIndex())
         return;
+    // The focus on a control of the page that goes away moves to the page
+    // column, from where Tab enters the new page at its first control.
+    const QWidget* focus = QApplication::focusWidget();
+    const bool focusOnPage = focus && m_stack->isAncestorOf(focus);
     m_stack->setCurrentIndex(index);
     m_tabs->setCurrentIndex(index);
+    if (focusOnPage)
+        m_tabs->setFocus(Qt::OtherFocusReason);
     emit activePageChanged(index);
 }
 

@@ -259,8 +259,9 @@ private slots:
         f.main->show();
         f.main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.main));
-        const QStringList menuTexts{f.main->MIOpen->text(), f.main->MISave->text(),
-                                    f.main->MISaveAs->text(), f.main->MINew->text()};
+        QStringList menuTexts;
+        for (const QAction* a : {f.main->MIOpen, f.main->MISave, f.main->MISaveAs, f.main->MINew})
+            menuTexts << QString(a->text()).remove('&');
         QCOMPARE(menuTexts, (QStringList{"Открыть", "Сохранить", "Сохранить как...", "Новая"}));
 
         QTest::keyClick(f.main, Qt::Key_N, Qt::ControlModifier);

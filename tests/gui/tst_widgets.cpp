@@ -580,7 +580,7 @@ private slots:
         button.setPicture(Icons::Picture(Icons::ContactClosed));
         QCOMPARE(button.iconSize(), QSize(16, 16));
         QCOMPARE(button.picture().toImage(), Icons::Picture(Icons::ContactClosed).toImage());
-        QCOMPARE(button.focusPolicy(), Qt::NoFocus);
+        QCOMPARE(button.focusPolicy(), Qt::StrongFocus);
         button.setTag(41);
         QCOMPARE(button.tag(), 41);
     }

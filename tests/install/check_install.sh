@@ -17,6 +17,20 @@ have() { command -v "$1" >/dev/null 2>&1; }
 for exe in orlix-config orlix-cli orlix-panel-sim; do
     if [ -x "$prefix/bin/$exe" ]; then pass "bin/$exe"; else fail "bin/$exe missing"; fi
 done
+# The command-line programs run on machines without a display: they must not
+# load Qt Gui, Qt Widgets, X or OpenGL (the orlix-tools package depends on
+# what they link).
+for exe in orlix-cli orlix-panel-sim; do
+    needed=$(objdump -p "$prefix/bin/$exe" 2>/dev/null | awk '$1 == "NEEDED" { print $2 }' || true)
+    bad=$(grep -E '^lib(Qt6(Gui|Widgets|OpenGL|DBus)|X11|xcb|GL|EGL|wayland)' <<<"$needed" || true)
+    if [ -z "$needed" ]; then
+        fail "$exe: no NEEDED entries read"
+    elif [ -n "$bad" ]; then
+        fail "$exe links $(echo $bad)"
+    else
+        pass "$exe links no display library"
+    fi
+done
 "$prefix/bin/orlix-config" --version | grep -q "orlix-config 1.70" && pass "orlix-config --version" \
     || fail "orlix-config --version"
 
@@ -55,9 +69,15 @@ metainfo=$prefix/share/metainfo/org.orlix.ConfigTool.metainfo.xml
 if [ -f "$metainfo" ]; then
     grep -q '<launchable type="desktop-id">org.orlix.ConfigTool.desktop</launchable>' "$metainfo" \
         || fail "metainfo: launchable"
+    # A software centre finds the package by each program it installs and by the file type.
+    for provided in '<binary>orlix-config</binary>' '<binary>orlix-cli</binary>' \
+        '<binary>orlix-panel-sim</binary>' '<mediatype>application/x-orlix-config</mediatype>'; do
+        grep -qF "$provided" "$metainfo" && pass "metainfo provides $provided" \
+            || fail "metainfo does not provide $provided"
+    done
     if have appstreamcli; then
-        appstreamcli validate --no-net "$metainfo" >/dev/null && pass "appstreamcli validate" \
-            || fail "appstreamcli validate: $(appstreamcli validate --no-net "$metainfo" 2>&1)"
+        appstreamcli validate --strict --no-net "$metainfo" >/dev/null && pass "appstreamcli validate --strict" \
+            || fail "appstreamcli validate --strict: $(appstreamcli validate --strict --no-net "$metainfo" 2>&1)"
     else
         echo "SKIP: appstreamcli not installed"
     fi
