@@ -1,5 +1,6 @@
 // The real orlix-cli program against the simulated panel on a
 // pseudo-terminal, registered as a virtual port in a private ports folder.
+#include "cli_run.h"
 #include "files/config_file.h"
 #include "image_compare.h"
 #include "link/block_crc.h"
@@ -33,11 +34,7 @@ namespace {
 // The key under which the crossbar lists input 7.
 const QString CrossbarKey7 = QStringLiteral("inputs[7].assignment");
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = CliRun;
 
 ConfigImage Sample(uint8_t seed)
 {
@@ -95,16 +92,7 @@ class TestOrlixCli : public QObject {
     Result Run(const QStringList& arguments, int timeoutMs = 30000,
                const QString& program = QStringLiteral(ORLIX_CLI_PATH))
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ORLIX_PORTS_DIR", m_ports.path());
-        p.setProcessEnvironment(env);
-        p.start(program, arguments);
-        if (!p.waitForFinished(timeoutMs))
-            p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return RunProgram(program, arguments, m_ports.path(), timeoutMs);
     }
 
     QString WriteFile(const QString& name, const ConfigImage& image, int family = 0,
