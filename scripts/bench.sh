@@ -8,6 +8,9 @@
 #  (c) loading a configuration file and refreshing every page;
 #  (d) a scan of addresses 1 to 247 at 9600 baud with one simulated panel;
 #  (e) the report of a rich configuration file, from reading it to the HTML.
+#  (f) site write: two simulated lines of four panels each against one line
+#      alone (the lines run at once), and the peak memory of a site of 4
+#      panels against one of 16.
 #   scripts/bench.sh [RUNS]     default 9 paired start-ups
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -23,6 +26,7 @@ sim_pid=""
 xvfb_pid=""
 cleanup() {
     [ -n "$sim_pid" ] && kill "$sim_pid" 2>/dev/null && wait "$sim_pid" 2>/dev/null
+    for p in ${site_pids:-}; do kill "$p" 2>/dev/null && wait "$p" 2>/dev/null; done
     [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
     rm -rf "$work"
 }
@@ -88,3 +92,42 @@ echo "load:      a file loaded and every page refreshed in ${load} ms (two files
 read -r report bytes < <("$build/bench/orlix-report-bench" "$work" 25)
 echo "report:    a rich file's HTML report (${bytes} bytes) made in ${report} ms (median of 25;" \
      "limit 200 ms: $(awk -v r="$report" 'BEGIN {print (r < 200 ? "within" : "OVER")}'))"
+
+# (f) A site: two lines of the same length at once against one line alone.
+site_pids=""
+for line in 1 2; do
+    "$build/sim/orlix-panel-sim" --port-name "BENCH-LINE$line" --address 1-16 \
+        >"$work/line$line.log" 2>&1 &
+    site_pids="$site_pids $!"
+    for _ in $(seq 50); do grep -q "^Registered" "$work/line$line.log" && break; sleep 0.1; done
+done
+site() {  # lines panels -> a site file
+    local f=$work/site-$1-$2.json
+    {
+        printf '{"lines": ['
+        for line in $(seq "$1"); do
+            [ "$line" -gt 1 ] && printf ','
+            printf '{"port": "BENCH-LINE%d", "panels": [' "$line"
+            for a in $(seq "$2"); do
+                [ "$a" -gt 1 ] && printf ','
+                printf '{"address": %d, "file": "p%d-%d.cfg"}' "$a" "$line" "$a"
+                cp "$work/read.cfg" "$work/p$line-$a.cfg"
+            done
+            printf ']}'
+        done
+        printf ']}\n'
+    } >"$f"
+    echo "$f"
+}
+ms() { local t0 t1; t0=$(date +%s%N); "$@" >/dev/null 2>&1 || true; t1=$(date +%s%N)
+       echo $(((t1 - t0) / 1000000)); }
+one=$(ms "$build/src/orlix-cli" site "$(site 1 4)" write)
+two=$(ms "$build/src/orlix-cli" site "$(site 2 4)" write)
+echo "site:      two lines of 4 panels in ${two} ms, one line alone in ${one} ms: ratio" \
+     "$(awk -v a="$two" -v b="$one" 'BEGIN {printf "%.2f", a / b}') (limit 1.15:" \
+     "$(awk -v a="$two" -v b="$one" 'BEGIN {print (a <= 1.15 * b ? "within" : "OVER")}'))"
+if [ -x /usr/bin/time ]; then
+    rss() { /usr/bin/time -f %M "$build/src/orlix-cli" site "$1" scan 2>&1 >/dev/null | tail -1; }
+    echo "site:      peak memory $(rss "$(site 1 4)") KiB for 4 panels," \
+         "$(rss "$(site 1 16)") KiB for 16 panels"
+fi

@@ -10,6 +10,7 @@
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
 #include "simulated_panel.h"
+#include "tcp_bridge.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -110,6 +111,11 @@ int main(int argc, char** argv)
     const QCommandLineOption load(QStringLiteral("load"),
                                   QStringLiteral("Start with the image of a configuration file."),
                                   QStringLiteral("file"));
+    const QCommandLineOption listen(
+        QStringLiteral("listen"),
+        QStringLiteral("Also serve the line over TCP at HOST:PORT, as a serial device server "
+                       "does (orlix-cli --port tcp://HOST:PORT)."),
+        QStringLiteral("host:port"));
     const QCommandLineOption save(QStringLiteral("save"),
                                   QStringLiteral("Save the panel's image to a configuration file "
                                                  "when stopped."),
@@ -124,8 +130,8 @@ int main(int argc, char** argv)
             "bytes=n (extra), as-address=n and as-function=n (foreign: an intact "
             "answer as if for another panel or request)."),
         QStringLiteral("script"));
-    parser.addOptions(
-        {portName, portsDir, address, family, ident, firmware, revision, load, save, fault});
+    parser.addOptions({portName, portsDir, address, family, ident, firmware, revision, load, save,
+                       fault, listen});
     parser.process(ArgumentsFromNative(argc, argv));
 
     // A path the image cannot be saved to is found now, not after a session.
@@ -215,12 +221,19 @@ int main(int argc, char** argv)
     std::printf("Simulated panel %s, address %s, firmware %d.%d: port %s -> %s\n",
                 familyCode == 1 ? "ОРЛ-09" : "ОРЛ-07", qPrintable(parser.value(address)), major,
                 minor, qPrintable(name), qPrintable(device));
+    TcpBridge bridge;
+    if (parser.isSet(listen)) {
+        if (!bridge.Start(parser.value(listen), device, &error))
+            return Fail(error);
+        std::printf("Serving the line at tcp://%s\n", qPrintable(parser.value(listen)));
+    }
     std::printf("Registered in %s. Stop with Ctrl+C.\n", qPrintable(QDir::toNativeSeparators(dir)));
     std::fflush(stdout);
 
     int signal = 0;
     sigwait(&stopSignals, &signal);
 
+    bridge.Stop();
     registration.Unregister();
     panel.Stop();
     int status = 0;

@@ -26,28 +26,9 @@ namespace {
 constexpr unsigned long StepPauseMs = 20;
 using Status = CliReport::Status;
 
-Status StatusOf(PanelOutcome outcome)
-{
-    switch (outcome) {
-        case PanelOutcome::Done: return Status::Ok;
-        case PanelOutcome::NotConfirmed: return Status::NotConfirmed;
-        case PanelOutcome::Differs: return Status::Differs;
-        case PanelOutcome::Failed: return Status::Failed;
-    }
-    return Status::Failed;
-}
-
 QJsonObject FirmwareJson(const FirmwareInfo& fw)
 {
     return {{"major", fw.Major}, {"minor", fw.Minor}, {"hardware_revision", fw.HardwareRevision}};
-}
-
-QString FirmwareText(const FirmwareInfo& fw)
-{
-    return QStringLiteral("ПО %1.%2, ревизия аппаратуры 0x%3")
-        .arg(fw.Major)
-        .arg(fw.Minor)
-        .arg(QStringLiteral("%1").arg(fw.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper());
 }
 
 QJsonObject DifferenceJson(const FieldDifference& d)
@@ -133,7 +114,8 @@ public:
             json.insert("family", family);
             json.insert("family_text", PanelText::FamilyName(family));
             json.insert("firmware", FirmwareJson(fw));
-            text = PanelText::FamilyName(family) + QStringLiteral(", ") + FirmwareText(fw);
+            text =
+                PanelText::FamilyName(family) + QStringLiteral(", ") + PanelText::FirmwareText(fw);
             return Status::Ok;
         }
         if (command == QLatin1String("read")) {
@@ -183,14 +165,14 @@ public:
                 text = QStringLiteral("ошибка: при проверке ") +
                        ByteDifferenceText(*r.FirstDifference, r.Held[*r.FirstDifference],
                                           r.Expected[*r.FirstDifference]);
-            return StatusOf(r.Outcome);
+            return CliReport::StatusOf(r.Outcome);
         }
         if (command == QLatin1String("verify")) {
             const PanelResult r = VerifyPanel(m_link, m_settings, file->Image, file->FamilyCode);
             json.insert("family", r.PanelFamily);
             AddReadBack(r, json, &details);
             text = r.Message;
-            return StatusOf(r.Outcome);
+            return CliReport::StatusOf(r.Outcome);
         }
         m_link.Connect(m_settings, true);  // apply
         Pause(StepPauseMs);
@@ -224,13 +206,6 @@ QString ParityWord(int parity)
                          : QStringLiteral("none");
 }
 }  // namespace
-
-QString PortDevicePath(const QString& port)
-{
-    if (port.contains(QLatin1Char('/')))
-        return port;
-    return PortRegistry().DevicePath(port);
-}
 
 QString ReadOutputName(const QString& output, uint8_t address, bool several)
 {
@@ -334,7 +309,7 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
                 left.removeAll(hit.Address);
                 QString text = hit.Device;
                 if (hit.HasFirmware)
-                    text += QStringLiteral(", ") + FirmwareText(hit.Firmware);
+                    text += QStringLiteral(", ") + PanelText::FirmwareText(hit.Firmware);
                 const QString line = QStringLiteral("№%1: %2; %3 бод, стоп-битов %4, паритет %5")
                                          .arg(hit.Address)
                                          .arg(text)

@@ -18,7 +18,3 @@ int RunPorts(const CliOptions& options, QTextStream& out, QTextStream& err);
 // The file a read of `address` goes to: `output` itself for a single
 // panel, else with "-<address>" before its suffix (panel.cfg -> panel-3.cfg).
 QString ReadOutputName(const QString& output, uint8_t address, bool several);
-
-// The device a --port value opens: a path (anything with a slash) as
-// given, else the port of that name as `ports` lists it.
-QString PortDevicePath(const QString& port);

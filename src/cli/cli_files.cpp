@@ -9,6 +9,7 @@
 #include "model/command_error.h"
 #include "text/config_document.h"
 #include "text/config_fields.h"
+#include "text/config_text_file.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -55,7 +56,7 @@ QString FileErrorText(const QString& path, const QString& message)
 std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err)
 {
     try {
-        return LoadConfigFile(path, [] { return true; });
+        return LoadAnyConfigFile(path);
     } catch (const CommandError& e) {
         err << "orlix-cli: " << FileErrorText(path, e.Message()) << '\n';
         return std::nullopt;

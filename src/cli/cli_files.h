@@ -7,8 +7,9 @@
 
 #include <optional>
 
-// A configuration file for a command: the tool's checks, a 1.60 file taken
-// as an import; nothing, with the message (naming the file) on `err`, when
+// A configuration file for a command: a ".json" file read as its text
+// form, any other with the tool's checks, a 1.60 file taken as an import;
+// nothing, with the message (naming the file) on `err`, when
 // it fails them.
 std::optional<LoadedConfig> LoadCliFile(const QString& path, QTextStream& err);
 // The message of a failed load, naming the file when the tool's own

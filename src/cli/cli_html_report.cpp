@@ -5,6 +5,7 @@
 #include "files/native_name.h"
 #include "model/command_error.h"
 #include "report/config_report.h"
+#include "text/config_text_file.h"
 
 #include <QFileInfo>
 
@@ -13,12 +14,19 @@ int RunReport(const CliOptions& options, QTextStream& out, QTextStream& err)
     const QString& path = options.Files.first();
     ReportSource source;
     try {
-        // The report vouches for a file as it is: a 1.60 file is one to
-        // import and save again first, so it is refused as another version.
-        const LoadedConfig loaded = LoadConfigFile(path, [] { return false; });
-        source.Image = loaded.Image;
-        source.FamilyCode = loaded.FamilyCode;
-        source.SavedAt = DateTimeFrom1899(loaded.SavedAt);
+        if (IsTextConfigName(path)) {
+            // The text form keeps no save time.
+            const LoadedConfig loaded = LoadTextConfig(path);
+            source.Image = loaded.Image;
+            source.FamilyCode = loaded.FamilyCode;
+        } else {
+            // The report vouches for a file as it is: a 1.60 file is one to
+            // import and save again first, so it is refused as another version.
+            const LoadedConfig loaded = LoadConfigFile(path, [] { return false; });
+            source.Image = loaded.Image;
+            source.FamilyCode = loaded.FamilyCode;
+            source.SavedAt = DateTimeFrom1899(loaded.SavedAt);
+        }
     } catch (const CommandAbort&) {
         err << "orlix-cli: " << FileErrorText(path, VersionMismatchMessage(ImportFileVersion))
             << " (откройте файл в программе и сохраните его в v1.70)\n";

@@ -33,15 +33,25 @@ const CommandRow Commands[] = {
     {"verify", "FILE.cfg --port NAME", "сравнить блоки 0-6 панели с файлом", 1, 1, true},
     {"scan", "--port NAME", "найти панели на линии (по умолчанию адреса 1-247)", 0, 0, true},
     {"show", "FILE.cfg", "содержимое файла в терминах страниц", 1, 1, false},
-    {"diff", "A.cfg B.cfg", "различия двух файлов", 2, 2, false},
+    {"diff", "A.cfg|A.json B.cfg|B.json", "различия двух файлов (.cfg и .json в любом сочетании)",
+     2, 2, false},
+    {"export", "FILE.cfg [-o FILE.json]", "конфигурация как текст JSON (схема: README)", 1, 1,
+     false},
+    {"import", "FILE.json -o FILE.cfg", "файл v1.70 из текста JSON", 1, 1, false},
+    {"set", "FILE.cfg ПУТЬ=ЗНАЧЕНИЕ...",
+     "изменить поля файла (пути как в JSON: modbus.address=5,\n"
+     "outputs[3].ack_by_modbus=true, inputs[2].contact=closed)",
+     2, -1, false},
+    {"site", "SITE.json write|verify|read|scan",
+     "все панели объекта, линии одновременно (файл объекта: README)", 2, 2, false},
     {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
-    {"report", "FILE.cfg [-o REPORT.html]", "отчет о конфигурации файла: HTML для печати на A4", 1,
-     1, false},
+    {"report", "FILE.cfg|FILE.json [-o REPORT.html]",
+     "отчет о конфигурации файла: HTML для печати на A4", 1, 1, false},
 };
 
 const QStringList LineCommands{"info", "read", "write", "apply", "verify", "scan"};
-const QStringList AllCommands{"ports",  "info", "read", "write", "apply",
-                              "verify", "scan", "show", "diff",  "check"};
+const QStringList AllCommands{"ports", "info", "read",  "write",  "apply",  "verify", "scan",
+                              "show",  "diff", "check", "export", "import", "set",    "site"};
 
 struct OptionRow {
     QStringList Names;
@@ -68,11 +78,11 @@ const QList<OptionRow>& Options()
         {{"trace"}, {}, LineCommands, "все кадры в hex с метками времени в мс (stderr)"},
         {{"o", "output"},
          "FILE",
-         {"read", "report"},
-         "read: файл конфигурации (для нескольких панелей: FILE-N.cfg);\n"
-         "report: файл отчета (без -o: стандартный вывод)"},
+         {"read", "export", "import", "report"},
+         "файл конфигурации (read для нескольких панелей: FILE-N.cfg;\n"
+         "export: текст JSON, report: отчет; без -o на стандартный вывод)"},
         {{"base"}, "FILE", {"read"}, "блоки 7-9 из этого файла"},
-        {{"apply"}, {}, {"write"}, "после записи применить (и проверить, см. --no-verify)"},
+        {{"apply"}, {}, {"write", "site"}, "после записи применить (и проверить, см. --no-verify)"},
         {{"net-address"},
          "N|file",
          {"write"},
@@ -300,5 +310,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
     }
     if (o.Command == QLatin1String("read") && o.Output.isEmpty())
         return fail(QStringLiteral("Не указан файл для read (-o FILE.cfg)"));
+    if (o.Command == QLatin1String("import") && o.Output.isEmpty())
+        return fail(QStringLiteral("Не указан файл для import (-o FILE.cfg)"));
     return result;
 }

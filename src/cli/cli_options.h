@@ -8,7 +8,8 @@
 
 // What orlix-cli was asked to do.
 struct CliOptions {
-    QString Command;  // ports, info, read, write, apply, verify, scan, show, diff, check, report
+    QString Command;  // ports, info, read, write, apply, verify, scan, show, diff, check,
+                      // export, import, set, site, report
     QStringList Files;
     // The line, as the port settings panel sets it.
     QString Port;

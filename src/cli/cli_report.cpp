@@ -22,6 +22,17 @@ QString CliReport::StatusWord(Status status)
     return {};
 }
 
+CliReport::Status CliReport::StatusOf(PanelOutcome outcome)
+{
+    switch (outcome) {
+        case PanelOutcome::Done: return Status::Ok;
+        case PanelOutcome::NotConfirmed: return Status::NotConfirmed;
+        case PanelOutcome::Differs: return Status::Differs;
+        case PanelOutcome::Failed: return Status::Failed;
+    }
+    return Status::Failed;
+}
+
 void CliReport::Progress(int done, int total, uint8_t address)
 {
     if (total < 2)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cli/cli_options.h"
+#include "link/panel_programming.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
@@ -27,6 +28,8 @@ public:
     int Finish(const QString& listKey, QJsonObject extra = {});
 
     static QString StatusWord(Status status);
+    // The status a panel's outcome reads as.
+    static Status StatusOf(PanelOutcome outcome);
     // True when standard error is a terminal (progress rewrites one line).
     bool LiveLine() const { return m_liveLine; }
 

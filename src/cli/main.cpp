@@ -4,6 +4,8 @@
 #include "cli/cli_files.h"
 #include "cli/cli_html_report.h"
 #include "cli/cli_options.h"
+#include "cli/cli_site.h"
+#include "cli/cli_text.h"
 #include "files/native_name.h"
 
 #include <QCoreApplication>
@@ -43,6 +45,14 @@ int main(int argc, char** argv)
         return RunDiff(o, out, err);
     if (o.Command == QLatin1String("report"))
         return RunReport(o, out, err);
+    if (o.Command == QLatin1String("export"))
+        return RunExport(o, out, err);
+    if (o.Command == QLatin1String("import"))
+        return RunImport(o, out, err);
+    if (o.Command == QLatin1String("site"))
+        return RunSite(o, out, err);
+    if (o.Command == QLatin1String("set"))
+        return RunSet(o, out, err);
     if (o.Command == QLatin1String("scan"))
         return RunScan(o, out, err);
     return RunDeviceCommand(o, out, err);

@@ -49,6 +49,11 @@ LoadedConfig DecodeConfigFile(const QByteArray& bytes, const std::function<bool(
 // file's full path and giving the system's reason.
 LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& askImport);
 
+// The bytes of the regular file `path` names, opened as LoadConfigFile
+// opens one; a file larger than `limit` bytes is refused. Throws
+// CommandError naming the file's full path with the reason.
+QByteArray ReadSmallFile(const QString& path, qint64 limit);
+
 // Writes `bytes` to the regular file `path` leads to (ResolveSaveTarget:
 // never a FIFO, a device or a folder, never through another user's link)
 // through a temporary file in the same folder that replaces the target

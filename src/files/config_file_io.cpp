@@ -193,15 +193,15 @@ int CreateTemporary(const QByteArray& target, QByteArray& temporary)
 }
 }  // namespace
 
-LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& askImport)
+namespace {
+// Opens the regular file `path` names for reading (without blocking: a FIFO
+// or a device is refused at once, not waited on); its size in `size`.
+void OpenRegularFile(const QString& path, const QString& fullPath, QFile& file, qint64& size)
 {
-    const QString fullPath = FullPath(path);
-    // Without blocking: a FIFO or a device is refused at once, not waited on.
     const int fd =
         ::open(NativeName(path).constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0)
         throw CommandError(OpenFailedMessage(fullPath, SystemErrorText(errno)));
-    QFile file;
     if (!file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
         ::close(fd);
         throw CommandError(OpenFailedMessage(fullPath, file.errorString()));
@@ -211,10 +211,31 @@ LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& as
         throw CommandError(OpenFailedMessage(fullPath, SystemErrorText(errno)));
     if (!S_ISREG(st.st_mode))
         throw CommandError(OpenFailedMessage(fullPath, NotRegularFileReason(st.st_mode)));
+    size = qint64(st.st_size);
+}
+}  // namespace
 
+LoadedConfig LoadConfigFile(const QString& path, const std::function<bool()>& askImport)
+{
+    const QString fullPath = FullPath(path);
+    QFile file;
+    qint64 size = 0;
+    OpenRegularFile(path, fullPath, file, size);
     // The older formats are told by their length before anything is read.
-    CheckConfigFileSize(st.st_size);
+    CheckConfigFileSize(size);
     return DecodeConfigFile(ReadUpTo(file, ConfigFileSize, fullPath), askImport);
+}
+
+QByteArray ReadSmallFile(const QString& path, qint64 limit)
+{
+    const QString fullPath = FullPath(path);
+    QFile file;
+    qint64 size = 0;
+    OpenRegularFile(path, fullPath, file, size);
+    if (size > limit)
+        throw CommandError(
+            ReadFailedMessage(fullPath, QStringLiteral("файл больше %1 байт").arg(limit)));
+    return ReadUpTo(file, limit, fullPath);
 }
 
 void WriteConfigFile(const QString& path, const QByteArray& bytes)

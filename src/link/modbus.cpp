@@ -1,12 +1,12 @@
 #include "link/modbus.h"
 
-#include "link/serial_port_line.h"
+#include "link/tcp_port_line.h"
 
 #include <QDeadlineTimer>
 
 #include <algorithm>
 
-TModbus::TModbus() : m_lineFactory([] { return std::make_unique<SerialPortLine>(); }) {}
+TModbus::TModbus() = default;
 
 TModbus::~TModbus()
 {
@@ -30,7 +30,7 @@ int TModbus::OpenPort(const QString& path, int baudRate, int stopBits, int parit
         return FailOpen(QStringLiteral("Invalid frame buffer size %1").arg(bufferSize), false);
 
     m_settings = LineSettings{baudRate, stopBits, parity};
-    m_line = m_lineFactory();
+    m_line = m_lineFactory ? m_lineFactory() : MakePortLine(path);
     if (!m_line->Open(path, m_settings)) {
         const QString reason = m_line->ErrorText();
         const bool denied = m_line->PermissionDenied();

@@ -40,7 +40,8 @@ public:
     void SetStatusSink(StatusSink sink) { m_status = std::move(sink); }
     void SetAlertSink(AlertSink sink) { m_alert = std::move(sink); }
     void SetTraceSink(TraceSink sink) { m_trace = std::move(sink); }
-    // What OpenPort opens the device with; by default a SerialPortLine.
+    // What OpenPort opens the device with; by default a TcpPortLine for
+    // tcp://HOST:PORT, else a SerialPortLine.
     void SetLineFactory(PortLineFactory factory);
 
     // Opens the device at `path` exclusively with 8 data bits, `parity`

@@ -218,3 +218,11 @@ FirmwareInfo PanelLink::ReadFirmware(uint8_t address)
         throw CommandError(PanelText::IoError());
     return {m_channel.Buffer[5], m_channel.Buffer[6], m_channel.Buffer[7]};
 }
+
+QString PanelText::FirmwareText(const FirmwareInfo& fw)
+{
+    return QStringLiteral("ПО %1.%2, ревизия аппаратуры 0x%3")
+        .arg(fw.Major)
+        .arg(fw.Minor)
+        .arg(QStringLiteral("%1").arg(fw.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper());
+}

@@ -92,6 +92,8 @@ QString VersionConflict(int major, int minor);
 QString IoError();
 // "ОРЛ-07" for family 0, "ОРЛ-09" for family 1.
 QString FamilyName(int family);
+// "ПО 1.7, ревизия аппаратуры 0x03".
+QString FirmwareText(const FirmwareInfo& fw);
 QString ApplyNotStarted();
 QString UnknownDevice();
 // "Панель отвергла применение: код N": apply answered with an exception.

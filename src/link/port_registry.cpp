@@ -213,3 +213,10 @@ bool PortRegistry::UnregisterVirtualPort(const QString& dir, const QString& port
         return false;
     return QFile::remove(link);
 }
+
+QString PortDevicePath(const QString& port)
+{
+    if (port.contains(QLatin1Char('/')))
+        return port;
+    return PortRegistry().DevicePath(port);
+}

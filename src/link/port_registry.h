@@ -70,3 +70,7 @@ private:
     mutable QStringList m_systemPorts;
     mutable bool m_systemListed = false;
 };
+
+// The device a port value opens: a path (anything with a slash) as given,
+// else the port of that name as `ports` lists it.
+QString PortDevicePath(const QString& port);

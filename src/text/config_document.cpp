@@ -92,3 +92,12 @@ QJsonObject ConfigDocument(const ConfigImage& image, int32_t familyCode)
     root.insert("blocks", blocks);
     return root;
 }
+
+QJsonObject ConfigExportDocument(const ConfigImage& image, int32_t familyCode)
+{
+    QJsonObject configuration = ConfigDocument(image, familyCode);
+    configuration.remove(QStringLiteral("blocks"));
+    return {{"schema_version", JsonSchemaVersion},
+            {"command", "export"},
+            {"configuration", configuration}};
+}

@@ -16,3 +16,8 @@ constexpr int JsonSchemaVersion = 1;
 // fields: "family", "family_text", "model" (null when the bytes name no
 // model) and "blocks", the payload of each block 0..9 in hex.
 QJsonObject ConfigDocument(const ConfigImage& image, int32_t familyCode);
+
+// What export writes: {"schema_version", "command": "export",
+// "configuration"}, the configuration as ConfigDocument gives it but
+// without "blocks" (the fields alone are the text to edit and review).
+QJsonObject ConfigExportDocument(const ConfigImage& image, int32_t familyCode);

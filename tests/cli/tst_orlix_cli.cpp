@@ -1,5 +1,6 @@
 // The real orlix-cli program against the simulated panel on a
 // pseudo-terminal, registered as a virtual port in a private ports folder.
+#include "cli_run.h"
 #include "files/config_file.h"
 #include "image_compare.h"
 #include "link/block_crc.h"
@@ -23,6 +24,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -34,11 +36,7 @@ namespace {
 // The key under which the crossbar lists input 7.
 const QString CrossbarKey7 = QStringLiteral("inputs[7].assignment");
 
-struct Result {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
+using Result = CliRun;
 
 ConfigImage Sample(uint8_t seed)
 {
@@ -96,16 +94,7 @@ class TestOrlixCli : public QObject {
     Result Run(const QStringList& arguments, int timeoutMs = 30000,
                const QString& program = QStringLiteral(ORLIX_CLI_PATH))
     {
-        QProcess p;
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("ORLIX_PORTS_DIR", m_ports.path());
-        p.setProcessEnvironment(env);
-        p.start(program, arguments);
-        if (!p.waitForFinished(timeoutMs))
-            p.kill();
-        return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-                QString::fromUtf8(p.readAllStandardOutput()),
-                QString::fromUtf8(p.readAllStandardError())};
+        return RunProgram(program, arguments, m_ports.path(), timeoutMs);
     }
 
     QString WriteFile(const QString& name, const ConfigImage& image, int family = 0,
@@ -905,6 +894,29 @@ private slots:
         // Made again later, the report is the same text.
         const Result again = Run({"report", file});
         QCOMPARE(again.out, html);
+    }
+
+    // The report of a configuration's text form is the report of the file it
+    // came from, but for the file's name and the save time the text lacks.
+    void reportOfTextForm()
+    {
+        ConfigImage image = PageImage();
+        StampBlockCrcs(image);
+        const QString cfg = m_files.filePath("t.cfg");
+        const QString json = m_files.filePath("t.json");
+        QFile f(cfg);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(EncodeConfigFile(image, 0, QDateTime(QDate(2026, 5, 4), QTime(17, 30, 12))));
+        f.close();
+        QCOMPARE(Run({"export", cfg, "-o", json}).exitCode, 0);
+        const Result fromCfg = Run({"report", cfg});
+        const Result fromJson = Run({"report", json});
+        QCOMPARE(fromJson.exitCode, 0);
+        QVERIFY(fromJson.out.contains("<tr id=\"file\"><th>Файл</th><td>t.json</td></tr>"));
+        const QRegularExpression ownRows(QStringLiteral("<tr id=\"(file|saved-at)\">.*?</tr>"));
+        QString a = fromCfg.out, b = fromJson.out;
+        QVERIFY(a.contains(QStringLiteral("17:30:12")) && !b.contains(QStringLiteral("17:30:12")));
+        QCOMPARE(b.replace(ownRows, QString()), a.replace(ownRows, QString()));
     }
 
     // check gives each file's size and fails any that is not 514 bytes.

@@ -109,6 +109,12 @@ for doc in copyright changelog.gz; do
     [ -f "$prefix/share/doc/orlix-config/$doc" ] && pass "doc/$doc" || fail "doc/$doc missing"
 done
 
+for schema in orlix-configuration orlix-site; do
+    f=$prefix/share/orlix/schemas/$schema.schema.json
+    python3 -m json.tool "$f" >/dev/null 2>&1 && pass "schema $schema" \
+        || fail "schema $schema missing or not JSON"
+done
+
 if [ "$failures" -ne 0 ]; then
     echo "$failures check(s) failed"
     exit 1

@@ -1,0 +1,205 @@
+// orlix-cli site against two simulated lines: one on a pseudo-terminal, one
+// reached over TCP on the loopback address, as through a device server.
+#include "cli_run.h"
+#include "files/config_file.h"
+#include "link/block_crc.h"
+#include "link/port_registry.h"
+#include "model/dev_config.h"
+#include "model/mbus_settings.h"
+#include "model/new_configuration.h"
+#include "simulated_panel.h"
+#include "tcp_bridge.h"
+#include "test_files.h"
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+using Result = CliRun;
+
+// Whether the shipped site schema takes the file at `path`.
+bool SiteSchemaTakes(const QString& path)
+{
+    const CliRun r =
+        RunProgram("python3", {"-c",
+                               "import json, sys, jsonschema\n"
+                               "v = jsonschema.Draft202012Validator(json.load(open(sys.argv[1])))\n"
+                               "sys.exit(0 if v.is_valid(json.load(open(sys.argv[2]))) else 1)\n",
+                               ORLIX_SITE_SCHEMA, path});
+    if (r.exitCode != 0 && r.exitCode != 1)
+        qWarning("jsonschema: %s", qPrintable(r.err));
+    return r.exitCode == 0;
+}
+
+// The panels' expected result words in site order: line 1 at 1 and 2,
+// line 2 at 3 and 4.
+QStringList Statuses(const QString& json)
+{
+    QStringList words;
+    const QJsonArray panels = QJsonDocument::fromJson(json.toUtf8()).object()["panels"].toArray();
+    for (const QJsonValue& p : panels)
+        words << QStringLiteral("%1/%2:%3")
+                     .arg(p["line"].toInt())
+                     .arg(p["address"].toInt())
+                     .arg(p["status"].toString());
+    return words;
+}
+
+}  // namespace
+
+class TestCliSite : public QObject {
+    Q_OBJECT
+    QTemporaryDir m_ports;
+    QTemporaryDir m_dir;
+    SimulatedPanel m_serial;  // line 1: addresses 1, 2
+    SimulatedPanel m_remote;  // line 2: addresses 3, 4, over TCP
+    TcpBridge m_bridge;
+
+    Result Run(const QStringList& arguments)
+    {
+        return RunProgram(QStringLiteral(ORLIX_CLI_PATH), arguments, m_ports.path());
+    }
+
+    // A configuration for the panel at `address`, told apart by its byte.
+    static ConfigImage FileImage(uint8_t address)
+    {
+        ConfigImage image = NewConfigurationImage();
+        image[DevConfig::LineTimeout] = address;
+        image[MBusSettings::NetAddress] = 200;      // never written: each keeps its own
+        image[BlockDirectory[7].Offset] = address;  // block 7 lives only in files
+        StampBlockCrcs(image);
+        return image;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QString error;
+        m_serial.SetAddress(1);
+        QVERIFY(m_serial.AddPanel(2));
+        QVERIFY2(m_serial.Start(&error), qPrintable(error));
+        QVERIFY(PortRegistry::RegisterVirtualPort(m_ports.path(), "LINE1", m_serial.DevicePath(),
+                                                  &error));
+        m_remote.SetAddress(3);
+        QVERIFY2(m_remote.Start(&error), qPrintable(error));
+        QVERIFY2(m_bridge.Start("127.0.0.1:0", m_remote.DevicePath(), &error), qPrintable(error));
+        for (uint8_t a : {1, 2, 3, 4})
+            WriteAll(m_dir.filePath(QStringLiteral("p%1.cfg").arg(a)),
+                     EncodeConfigFile(FileImage(a), 0, QDateTime::currentDateTime()));
+        // Panel 4 is named on the site but nothing answers there.
+        const QString site =
+            QStringLiteral(
+                "{'lines': [{'port': 'LINE1', 'baud': 9600, 'stop_bits': 2,"
+                "'parity': 'none', 'panels': [{'address': 1, 'file': 'p1.cfg', 'name': 'Зал А'},"
+                "{'address': 2, 'file': 'p2.cfg'}]},"
+                "{'port': 'tcp://127.0.0.1:%1',"
+                "'panels': [{'address': 3, 'file': 'p3.cfg', 'name': 'Насосная'},"
+                "{'address': 4, 'file': 'p4.cfg', 'name': 'Тихая'}]}]}")
+                .arg(m_bridge.Port())
+                .replace('\'', '"');
+        WriteAll(m_dir.filePath("site.json"), site.toUtf8());
+        QVERIFY(SiteSchemaTakes(m_dir.filePath("site.json")));
+    }
+
+    void writeVerifyRead()
+    {
+        const QString site = m_dir.filePath("site.json");
+        const QStringList expected{"1/1:ok", "1/2:ok", "2/3:ok", "2/4:failed"};
+        const Result write = Run({"site", site, "write", "--json"});
+        QCOMPARE(write.exitCode, 1);
+        QCOMPARE(Statuses(write.out), expected);
+        QVERIFY2(write.err.contains("[линия 2, tcp://127.0.0.1:"), qPrintable(write.err));
+        // Each panel holds its file's blocks 0..6 with its own address.
+        for (uint8_t a : {1, 2}) {
+            ConfigImage held = m_serial.ImageAt(a);
+            QCOMPARE(int(held[DevConfig::LineTimeout]), int(a));
+            QCOMPARE(int(held[MBusSettings::NetAddress]), int(a));
+        }
+        QCOMPARE(int(m_remote.ImageAt(3)[DevConfig::LineTimeout]), 3);
+
+        const Result verify = Run({"site", site, "verify", "--json"});
+        QCOMPARE(verify.exitCode, 1);
+        QCOMPARE(Statuses(verify.out), expected);
+
+        const QByteArray silentBefore = ReadAll(m_dir.filePath("p4.cfg"));
+        for (uint8_t a : {1, 2, 3})
+            QVERIFY(QFile::remove(m_dir.filePath(QStringLiteral("p%1.cfg").arg(a))));
+        const Result read = Run({"site", site, "read"});
+        QCOMPARE(read.exitCode, 1);
+        QVERIFY2(read.out.contains(QRegularExpression("Тихая +2 tcp://127.0.0.1:\\d+ +4 +ошибка")),
+                 qPrintable(read.out));
+        for (uint8_t a : {1, 2, 3}) {
+            const LoadedConfig back =
+                LoadConfigFile(m_dir.filePath(QStringLiteral("p%1.cfg").arg(a)), {});
+            QCOMPARE(int(back.Image[DevConfig::LineTimeout]), int(a));
+            QCOMPARE(int(back.Image[MBusSettings::NetAddress]), int(a));
+        }
+        // Never over the file of a panel it could not read.
+        QCOMPARE(ReadAll(m_dir.filePath("p4.cfg")), silentBefore);
+    }
+
+    void serverGone()
+    {
+        m_bridge.Stop();
+        const Result r = Run({"site", m_dir.filePath("site.json"), "scan"});
+        QCOMPARE(r.exitCode, 1);
+        const QStringList lines = r.out.split('\n', Qt::SkipEmptyParts);
+        QCOMPARE(lines.size(), 5);
+        QVERIFY2(lines[1].contains("ОРЛ-07, ПО 1.7") && lines[2].contains("ОРЛ-07, ПО 1.7"),
+                 qPrintable(r.out));
+        for (int i : {3, 4})
+            QVERIFY2(lines[i].contains("Невозможно открыть порт tcp://127.0.0.1:") &&
+                         lines[i].contains("Connection refused"),
+                     qPrintable(r.out));
+    }
+
+    void badSiteRefused_data()
+    {
+        QTest::addColumn<QString>("site");
+        QTest::addColumn<QString>("error");
+        QTest::addColumn<bool>("schemaTakes");  // rules across panels are not the schema's
+        QTest::newRow("unknown key") << "{'lines': [{'port': 'A', 'panel': []}]}"
+                                     << "lines[1].panel: неизвестный ключ" << false;
+        QTest::newRow("address out of range")
+            << "{'lines': [{'port': 'A', 'panels': [{'address': 248, 'file': 'a.cfg'}]}]}"
+            << "lines[1].panels[1].address: 248 вне диапазона 1 - 247" << false;
+        QTest::newRow("address twice on a line")
+            << "{'lines': [{'port': 'A', 'panels': [{'address': 1, 'file': 'a.cfg'},"
+               "{'address': 1, 'file': 'b.cfg'}]}]}"
+            << "lines[1].panels[2].address: адрес 1 уже указан на этой линии" << true;
+        QTest::newRow("one file, two panels")
+            << "{'lines': [{'port': 'A', 'panels': [{'address': 1, 'file': 'a.cfg'}]},"
+               "{'port': 'B', 'panels': [{'address': 1, 'file': './a.cfg'}]}]}"
+            << "lines[2].panels[1].file: файл уже указан для другой панели" << true;
+        QTest::newRow("baud not offered")
+            << "{'lines': [{'port': 'A', 'baud': 4800, 'panels': []}]}"
+            << "lines[1].baud: ожидается одна из скоростей" << false;
+        QTest::newRow("not JSON") << "lines:"
+                                  << "не документ JSON" << false;
+    }
+    void badSiteRefused()
+    {
+        QFETCH(QString, site);
+        QFETCH(QString, error);
+        QFETCH(bool, schemaTakes);
+        // The sites are written with ' for " to keep them readable here.
+        WriteAll(m_dir.filePath("bad-site.json"), site.replace('\'', '"').toUtf8());
+        if (site != QLatin1String("lines:"))
+            QCOMPARE(SiteSchemaTakes(m_dir.filePath("bad-site.json")), schemaTakes);
+        const int before = int(m_serial.Requests().size());
+        const Result r = Run({"site", m_dir.filePath("bad-site.json"), "write"});
+        QCOMPARE(r.exitCode, 1);
+        QVERIFY2(r.err.contains(error), qPrintable(r.err));
+        QCOMPARE(int(m_serial.Requests().size()), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCliSite)
+#include "tst_cli_site.moc"

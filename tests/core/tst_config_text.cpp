@@ -1,0 +1,287 @@
+// The text form of a configuration: every image comes back byte for byte,
+// every export passes the shipped JSON Schema, and each fault in a text is
+// refused with its path and reason.
+#include "link/block_crc.h"
+#include "model/dev_config.h"
+#include "model/input_assignment.h"
+#include "model/input_type.h"
+#include "model/mbus_settings.h"
+#include "model/new_configuration.h"
+#include "model/out_data_base.h"
+#include "model/output_activation.h"
+#include "model/window_types.h"
+#include "text/config_document.h"
+#include "text/config_import.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+
+ConfigImage NewImage()
+{
+    ConfigImage image = NewConfigurationImage();
+    StampBlockCrcs(image);
+    return image;
+}
+
+// A configuration with settings away from the new one on every page.
+ConfigImage RichImage()
+{
+    ConfigImage image = NewImage();
+    SetInputAssignmentCode(image, 40, 103);
+    SetWindowType(image, 7, WindowType::InverseEmergency);
+    image[DevConfig::LineTimeout] = 5;
+    StoreMBusSettings(image, 17, 2, false, Parity::Even);
+    SetInputContact(image, 12, ContactType::NormallyClosed);
+    SetOutputType(image, 3, OutType::Control);
+    image[OutputActivation::Offset + 4] = 0x01;
+    image[BlockDirectory[8].Offset] = 3;  // three acknowledgement records
+    image[BlockDirectory[8].Offset + 3] = 0x34;
+    image[BlockDirectory[8].Offset + 4] = 0x12;
+    StampBlockCrcs(image);
+    return image;
+}
+
+ConfigImage RandomImage(QRandomGenerator& random)
+{
+    ConfigImage image;
+    for (uint8_t& byte : image)
+        byte = uint8_t(random.bounded(256));
+    StampBlockCrcs(image);
+    return image;
+}
+
+QByteArray ExportText(const ConfigImage& image, int32_t family)
+{
+    return QJsonDocument(ConfigExportDocument(image, family)).toJson(QJsonDocument::Indented);
+}
+
+// The value at a document path ("configuration.inputs[12].contact") set
+// to `value`, or removed when `value` is undefined.
+void Edit(QJsonValue& node, QStringList steps, const QJsonValue& value)
+{
+    static const QRegularExpression Part(QStringLiteral(R"(^([a-z_0-9]+)(?:\[(\d+)\])?$)"));
+    const auto m = Part.match(steps.takeFirst());
+    QJsonObject object = node.toObject();
+    QJsonValue child = object.value(m.captured(1));
+    if (!m.captured(2).isEmpty()) {
+        QJsonArray array = child.toArray();
+        const int at = m.captured(2).toInt() - 1;
+        QJsonValue element = array.at(at);
+        if (steps.isEmpty())
+            element = value;
+        else
+            Edit(element, steps, value);
+        if (element.isUndefined())
+            array.removeAt(at);
+        else
+            array.replace(at, element);
+        child = array;
+    } else if (steps.isEmpty()) {
+        child = value;
+    } else {
+        Edit(child, steps, value);
+    }
+    if (child.isUndefined())
+        object.remove(m.captured(1));
+    else
+        object.insert(m.captured(1), child);
+    node = object;
+}
+
+}  // namespace
+
+class TestConfigText : public QObject {
+    Q_OBJECT
+
+private slots:
+    void roundTripIsExact_data()
+    {
+        QTest::addColumn<QByteArray>("image");
+        QTest::addColumn<int>("family");
+        auto add = [](const char* name, const ConfigImage& image, int family) {
+            QTest::newRow(name) << QByteArray(reinterpret_cast<const char*>(image.data()),
+                                              ConfigImageSize)
+                                << family;
+        };
+        add("new", NewImage(), 0);
+        add("rich, ОРЛ-09", RichImage(), 1);
+        QRandomGenerator random(23);
+        for (int i = 0; i < 300; ++i)
+            add(qPrintable(QStringLiteral("random %1").arg(i)), RandomImage(random),
+                int(random.bounded(256)) - 128);
+    }
+    void roundTripIsExact()
+    {
+        QFETCH(QByteArray, image);
+        QFETCH(int, family);
+        ConfigImage original;
+        std::copy(image.begin(), image.end(), original.begin());
+        const QByteArray text = ExportText(original, family);
+        // cfg -> json -> cfg: the same image (CRC words stamped again) and family.
+        ConfigTextResult back = ConfigFromText(text);
+        QVERIFY2(back.Error.isEmpty(), qPrintable(back.Error));
+        StampBlockCrcs(back.Image);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(back.Image.data()), ConfigImageSize),
+                 image);
+        QCOMPARE(back.FamilyCode, family);
+        // json -> cfg -> json: the same text.
+        QCOMPARE(ExportText(back.Image, back.FamilyCode), text);
+        // The document show --json writes (with "blocks") is taken too.
+        const QJsonObject shown{{"schema_version", JsonSchemaVersion},
+                                {"command", "show"},
+                                {"configuration", ConfigDocument(original, family)}};
+        const ConfigTextResult fromShow = ConfigFromText(QJsonDocument(shown).toJson());
+        QVERIFY2(fromShow.Error.isEmpty(), qPrintable(fromShow.Error));
+        QCOMPARE(ExportText(fromShow.Image, fromShow.FamilyCode), text);
+    }
+
+    void exportsPassTheSchema()
+    {
+        QTemporaryDir dir;
+        QStringList files;
+        QRandomGenerator random(7);
+        QList<ConfigImage> images{NewImage(), RichImage()};
+        for (int i = 0; i < 200; ++i)
+            images << RandomImage(random);
+        for (qsizetype i = 0; i < images.size(); ++i) {
+            const QString path = dir.filePath(QStringLiteral("%1.json").arg(i));
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(ExportText(images[i], int(i % 256) - 128));
+            files << path;
+        }
+        // A document with a fault must fail the same check, or it proves nothing.
+        const QString bad = dir.filePath("bad.json");
+        QFile f(bad);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ExportText(NewImage(), 0).replace("\"contact\": 0", "\"contact\": 2"));
+        f.close();
+        const QString script = QStringLiteral(
+            "import json, sys, jsonschema\n"
+            "schema = json.load(open(sys.argv[1]))\n"
+            "v = jsonschema.Draft202012Validator(schema)\n"
+            "v.check_schema(schema)\n"
+            "bad = [p for p in sys.argv[2:] if not v.is_valid(json.load(open(p)))]\n"
+            "print(' '.join(bad))\n");
+        QProcess python;
+        python.start("python3", QStringList{"-c", script, ORLIX_CONFIG_SCHEMA} << files << bad);
+        QVERIFY(python.waitForFinished(120000));
+        QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), bad);
+    }
+
+    void badTextRefused_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QJsonValue>("value");  // undefined: the key removed
+        QTest::addColumn<QString>("error");
+        const QJsonValue gone(QJsonValue::Undefined);
+        QTest::newRow("name not listed") << "configuration.inputs[12].contact" << QJsonValue("shut")
+                                         << R"(inputs[12].contact: ожидается "open" или "closed")";
+        QTest::newRow("flag as a number")
+            << "configuration.outputs[3].ack_by_modbus" << QJsonValue(1)
+            << "outputs[3].ack_by_modbus: ожидается true или false";
+        QTest::newRow("number as a string") << "configuration.modbus.address" << QJsonValue("5")
+                                            << "modbus.address: ожидается целое число";
+        QTest::newRow("fraction") << "configuration.modbus.address" << QJsonValue(5.5)
+                                  << "modbus.address: ожидается целое число";
+        QTest::newRow("byte out of range")
+            << "configuration.inputs[3].assignment" << QJsonValue(256)
+            << "inputs[3].assignment: 256 вне диапазона 0 - 255";
+        QTest::newRow("word below range")
+            << "configuration.requests.records[2].address" << QJsonValue(-1)
+            << "requests.records[2].address: -1 вне диапазона 0 - 65535";
+        QTest::newRow("bits of another field")
+            << "configuration.modbus.other_flags" << QJsonValue(8)
+            << "modbus.other_flags: 8: биты вне поля (маска байта 0xC7)";
+        QTest::newRow("family out of range")
+            << "configuration.family" << QJsonValue(128) << "family: 128 вне диапазона -128 - 127";
+        QTest::newRow("unknown key") << "configuration.inputs[12].contakt" << QJsonValue(0)
+                                     << "inputs[12].contakt: неизвестный ключ";
+        QTest::newRow("unknown top key")
+            << "comment" << QJsonValue("x") << "comment: неизвестный ключ";
+        QTest::newRow("missing field")
+            << "configuration.windows[5].type" << gone << "windows[5].type: отсутствует";
+        QTest::newRow("missing table") << "configuration.outputs" << gone << "outputs: отсутствует";
+        QTest::newRow("short table")
+            << "configuration.inputs[64]" << gone << "inputs: ожидается массив из 64 элементов";
+        QTest::newRow("row numbered wrongly") << "configuration.outputs[2].number" << QJsonValue(5)
+                                              << "outputs[2].number: ожидается 2";
+        QTest::newRow("name disagrees")
+            << "configuration.inputs[1].contact_name" << QJsonValue("closed")
+            << R"(inputs[1].contact_name: не совпадает со значением поля ("open"))";
+        QTest::newRow("blocks disagree") << "configuration.blocks" << QJsonValue(QJsonArray{"00"})
+                                         << "blocks: ожидается массив из 10 элементов";
+        QTest::newRow("other schema")
+            << "schema_version" << QJsonValue(2) << "schema_version: ожидается 1";
+        QTest::newRow("no configuration")
+            << "configuration" << gone << "configuration: отсутствует";
+    }
+    void badTextRefused()
+    {
+        QFETCH(QString, path);
+        QFETCH(QJsonValue, value);
+        QFETCH(QString, error);
+        QJsonValue root = ConfigExportDocument(RichImage(), 0);
+        Edit(root, path.split(QLatin1Char('.')), value);
+        const ConfigTextResult result = ConfigFromText(QJsonDocument(root.toObject()).toJson());
+        QCOMPARE(result.Error, error);
+    }
+
+    void notJsonRefused_data()
+    {
+        QTest::addColumn<QByteArray>("text");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("cut short")
+            << QByteArray("{\"schema_version\": 1,") << "не документ JSON: ошибка в символе 21";
+        QTest::newRow("binary") << QByteArray("\x01\x02\xAA", 3)
+                                << "не документ JSON: ошибка в символе 1";
+        QTest::newRow("an array") << QByteArray("[1, 2]") << "не документ JSON: ожидается объект";
+    }
+    void notJsonRefused()
+    {
+        QFETCH(QByteArray, text);
+        QFETCH(QString, error);
+        QCOMPARE(ConfigFromText(text).Error, error);
+    }
+
+    void setChangesOneField_data()
+    {
+        QTest::addColumn<QString>("assignment");
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<int>("byte");  // -1: refused, nothing changed
+        QTest::newRow("address") << "modbus.address=5" << int(MBusSettings::NetAddress) << 5;
+        QTest::newRow("contact by name")
+            << "inputs[2].contact=closed" << int(InputType::Offset) << 0x02;
+        QTest::newRow("relay flag")
+            << "inputs[5].relays[8]=true" << int(OutputActivation::Offset + 4) << 0x81;
+        QTest::newRow("two-byte word")
+            << "acks.records[1].address=4609" << BlockDirectory[8].Offset + 3 << 0x01;
+        QTest::newRow("name refused") << "modbus.parity=mark" << int(MBusSettings::LineFlags) << -1;
+        QTest::newRow("unknown path") << "modbus.adress=5" << 0 << -1;
+        QTest::newRow("no value") << "modbus.address" << 0 << -1;
+    }
+    void setChangesOneField()
+    {
+        QFETCH(QString, assignment);
+        QFETCH(int, offset);
+        QFETCH(int, byte);
+        const ConfigImage before = RichImage();
+        ConfigImage image = before;
+        int32_t family = 0;
+        const QString error = SetConfigField(image, family, assignment);
+        QCOMPARE(error.isEmpty(), byte >= 0);
+        for (int i = 0; i < ConfigImageSize; ++i)
+            QCOMPARE(int(image[i]), i == offset && byte >= 0 ? byte : int(before[i]));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestConfigText)
+#include "tst_config_text.moc"
