@@ -21,18 +21,21 @@
 #include <QTest>
 
 namespace {
+// The validator comes with Debian's python3-jsonschema, for the system's
+// python: another python3 first on the PATH may lack it.
+const char* const DebianPython = "/usr/bin/python3";
 
 using Result = CliRun;
 
 // Whether the shipped site schema takes the file at `path`.
 bool SiteSchemaTakes(const QString& path)
 {
-    const CliRun r =
-        RunProgram("python3", {"-c",
-                               "import json, sys, jsonschema\n"
-                               "v = jsonschema.Draft202012Validator(json.load(open(sys.argv[1])))\n"
-                               "sys.exit(0 if v.is_valid(json.load(open(sys.argv[2]))) else 1)\n",
-                               ORLIX_SITE_SCHEMA, path});
+    const CliRun r = RunProgram(
+        DebianPython, {"-c",
+                       "import json, sys, jsonschema\n"
+                       "v = jsonschema.Draft202012Validator(json.load(open(sys.argv[1])))\n"
+                       "sys.exit(0 if v.is_valid(json.load(open(sys.argv[2]))) else 1)\n",
+                       ORLIX_SITE_SCHEMA, path});
     if (r.exitCode != 0 && r.exitCode != 1)
         qWarning("jsonschema: %s", qPrintable(r.err));
     return r.exitCode == 0;

@@ -22,6 +22,9 @@
 #include <QTest>
 
 namespace {
+// The validator comes with Debian's python3-jsonschema, for the system's
+// python: another python3 first on the PATH may lack it.
+const char* const DebianPython = "/usr/bin/python3";
 
 ConfigImage NewImage()
 {
@@ -171,7 +174,7 @@ private slots:
             "bad = [p for p in sys.argv[2:] if not v.is_valid(json.load(open(p)))]\n"
             "print(' '.join(bad))\n");
         QProcess python;
-        python.start("python3", QStringList{"-c", script, ORLIX_CONFIG_SCHEMA} << files << bad);
+        python.start(DebianPython, QStringList{"-c", script, ORLIX_CONFIG_SCHEMA} << files << bad);
         QVERIFY(python.waitForFinished(120000));
         QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
         QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), bad);
