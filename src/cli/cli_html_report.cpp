@@ -9,9 +9,8 @@
 
 #include <QFileInfo>
 
-int RunReport(const CliOptions& options, QTextStream& out, QTextStream& err)
+std::optional<ReportSource> LoadReportSource(const QString& path, QString* error)
 {
-    const QString& path = options.Files.first();
     ReportSource source;
     try {
         if (IsTextConfigName(path)) {
@@ -28,23 +27,43 @@ int RunReport(const CliOptions& options, QTextStream& out, QTextStream& err)
             source.SavedAt = DateTimeFrom1899(loaded.SavedAt);
         }
     } catch (const CommandAbort&) {
-        err << "orlix-cli: " << FileErrorText(path, VersionMismatchMessage(ImportFileVersion))
-            << " (откройте файл в программе и сохраните его в v1.70)\n";
-        return CliExit::Failed;
+        *error = FileErrorText(path, VersionMismatchMessage(ImportFileVersion)) +
+                 QStringLiteral(" (откройте файл в программе и сохраните его в v1.70)");
+        return std::nullopt;
     } catch (const CommandError& e) {
-        err << "orlix-cli: " << FileErrorText(path, e.Message()) << '\n';
-        return CliExit::Failed;
+        *error = FileErrorText(path, e.Message());
+        return std::nullopt;
     }
     source.FileName = PrintableName(QFileInfo(path).fileName());
-    const QString html = ConfigReportHtml(source);
+    return source;
+}
+
+bool WriteReportFile(const QString& path, const QString& html, QString* error)
+{
+    try {
+        WriteConfigFile(path, html.toUtf8());
+    } catch (const CommandError& e) {
+        *error = FileErrorText(path, e.Message());
+        return false;
+    }
+    return true;
+}
+
+int RunReport(const CliOptions& options, QTextStream& out, QTextStream& err)
+{
+    QString error;
+    const std::optional<ReportSource> source = LoadReportSource(options.Files.first(), &error);
+    if (!source) {
+        err << "orlix-cli: " << error << '\n';
+        return CliExit::Failed;
+    }
+    const QString html = ConfigReportHtml(*source);
     if (options.Output.isEmpty()) {
         out << html;
         return CliExit::Ok;
     }
-    try {
-        WriteConfigFile(options.Output, html.toUtf8());
-    } catch (const CommandError& e) {
-        err << "orlix-cli: " << FileErrorText(options.Output, e.Message()) << '\n';
+    if (!WriteReportFile(options.Output, html, &error)) {
+        err << "orlix-cli: " << error << '\n';
         return CliExit::Failed;
     }
     return CliExit::Ok;

@@ -42,8 +42,10 @@ const CommandRow Commands[] = {
      "изменить поля файла (пути как в JSON: modbus.address=5,\n"
      "outputs[3].ack_by_modbus=true, inputs[2].contact=closed)",
      2, -1, false},
-    {"site", "SITE.json write|verify|read|scan",
-     "все панели объекта, линии одновременно (файл объекта: README)", 2, 2, false},
+    {"site", "SITE.json write|verify|read|scan|report",
+     "все панели объекта, линии одновременно (файл объекта: README);\n"
+     "report -o DIR: отчет каждой панели и index.html",
+     2, 2, false},
     {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
     {"report", "FILE.cfg|FILE.json [-o REPORT.html]",
      "отчет о конфигурации файла: HTML для печати на A4", 1, 1, false},
@@ -78,9 +80,10 @@ const QList<OptionRow>& Options()
         {{"trace"}, {}, LineCommands, "все кадры в hex с метками времени в мс (stderr)"},
         {{"o", "output"},
          "FILE",
-         {"read", "export", "import", "report"},
+         {"read", "export", "import", "report", "site"},
          "файл конфигурации (read для нескольких панелей: FILE-N.cfg;\n"
-         "export: текст JSON, report: отчет; без -o на стандартный вывод)"},
+         "export: текст JSON, report: отчет; без -o на стандартный вывод;\n"
+         "site report: папка отчетов)"},
         {{"base"}, "FILE", {"read"}, "блоки 7-9 из этого файла"},
         {{"apply"}, {}, {"write", "site"}, "после записи применить (и проверить, см. --no-verify)"},
         {{"net-address"},

@@ -2,6 +2,7 @@
 
 #include "cli/cli_files.h"
 #include "cli/cli_report.h"
+#include "cli/cli_site_report.h"
 #include "files/config_file.h"
 #include "files/native_name.h"
 #include "model/command_error.h"
@@ -26,8 +27,19 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
                                                      {"read", SiteCommand::Read},
                                                      {"scan", SiteCommand::Scan}};
     const QString action = options.Files[1];
-    if (!Actions.contains(action)) {
-        err << "orlix-cli: site: ожидается write, verify, read или scan, не '" << action << "'\n";
+    const bool wantsReport = action == QLatin1String("report");
+    if (!Actions.contains(action) && !wantsReport) {
+        err << "orlix-cli: site: ожидается write, verify, read, scan или report, не '" << action
+            << "'\n";
+        return CliExit::Usage;
+    }
+    if (wantsReport == options.Output.isEmpty()) {
+        err << (wantsReport ? "orlix-cli: site: не указана папка для report (-o DIR)\n"
+                            : "orlix-cli: site: -o только с report\n");
+        return CliExit::Usage;
+    }
+    if (wantsReport && options.Json) {
+        err << "orlix-cli: site: --json не для report\n";
         return CliExit::Usage;
     }
     if (options.Apply && action != QLatin1String("write")) {
@@ -45,6 +57,8 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
         err << "orlix-cli: " << PrintableName(path) << ": " << site.Error << '\n';
         return CliExit::Failed;
     }
+    if (wantsReport)
+        return RunSiteReport(site.Value, path, options.Output, err);
     const QList<SitePanelResult> results = RunSite(
         site.Value, Actions.value(action), options.Apply, [&](int line, const QString& text) {
             err << QStringLiteral("[линия %1, %2] %3\n")

@@ -259,15 +259,20 @@ QString ConfigReportHtml(const ReportSource& source, PanelDrawing drawing)
     const QString title = source.FileName.isEmpty()
                               ? QStringLiteral("Конфигурация панели ОРЛ")
                               : QStringLiteral("Конфигурация панели ОРЛ: %1").arg(source.FileName);
+    return ReportDocument(title, Heading(source) + Settings(source.Image) + Inputs(source.Image) +
+                                     Panel(source, drawing) + Outputs(source.Image) +
+                                     QStringLiteral("<h2 class=\"new-page\">Внешняя сеть</h2>\n") +
+                                     NetTableHtml(source.Image, NetTable::Request, "requests") +
+                                     NetTableHtml(source.Image, NetTable::Ack, "acks") +
+                                     NetTableHtml(source.Image, NetTable::Reset, "resets"));
+}
+
+QString ReportDocument(const QString& title, const QString& body)
+{
     return QStringLiteral(
                "<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" "
                "lang=\"ru\">\n<head>\n<meta charset=\"utf-8\"/>\n<title>") +
            Escaped(title) + QStringLiteral("</title>\n<style>") + QLatin1String(Style) +
-           QStringLiteral("</style>\n</head>\n<body>\n") + Heading(source) +
-           Settings(source.Image) + Inputs(source.Image) + Panel(source, drawing) +
-           Outputs(source.Image) + QStringLiteral("<h2 class=\"new-page\">Внешняя сеть</h2>\n") +
-           NetTableHtml(source.Image, NetTable::Request, "requests") +
-           NetTableHtml(source.Image, NetTable::Ack, "acks") +
-           NetTableHtml(source.Image, NetTable::Reset, "resets") +
+           QStringLiteral("</style>\n</head>\n<body>\n") + body +
            QStringLiteral("</body>\n</html>\n");
 }

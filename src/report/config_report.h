@@ -27,3 +27,7 @@ inline constexpr char FrontPanelImageName[] = "orlix-report:front-panel";
 // the external network tables. The same source gives the same text: the
 // report holds no time of its making. Every value is the field table's.
 QString ConfigReportHtml(const ReportSource& source, PanelDrawing drawing = PanelDrawing::Svg);
+
+// A whole report document in the report's style (inline CSS, no scripts)
+// around `body`, which is HTML; `title` is plain text.
+QString ReportDocument(const QString& title, const QString& body);

@@ -12,6 +12,8 @@
 #include "test_files.h"
 
 #include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -53,6 +55,27 @@ QStringList Statuses(const QString& json)
                      .arg(p["address"].toInt())
                      .arg(p["status"].toString());
     return words;
+}
+
+// The rows of a site index page: its cells joined by "|", a report cell
+// as its link's target.
+QStringList IndexRows(const QString& html)
+{
+    QStringList rows;
+    static const QRegularExpression row("<tr>(.*?)</tr>");
+    static const QRegularExpression cell("<td class=\"(\\w+)\">(.*?)</td>");
+    static const QRegularExpression link("^<a href=\"([^\"]+)\">");
+    for (auto r = row.globalMatch(html); r.hasNext();) {
+        QStringList cells;
+        for (auto c = cell.globalMatch(r.next().captured(1)); c.hasNext();) {
+            const auto m = c.next();
+            const auto target = link.match(m.captured(2));
+            cells << (target.hasMatch() ? "-> " + target.captured(1) : m.captured(2));
+        }
+        if (!cells.isEmpty())  // not the head row
+            rows << cells.join('|');
+    }
+    return rows;
 }
 
 }  // namespace
@@ -201,6 +224,71 @@ private slots:
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.err.contains(error), qPrintable(r.err));
         QCOMPARE(int(m_serial.Requests().size()), before);
+    }
+
+    // site report: files only, so the site's ports need not exist.
+    void siteReport_data()
+    {
+        QTest::addColumn<QString>("b");    // the second panel's file: good, missing or corrupt
+        QTest::addColumn<bool>("toFile");  // -o names a regular file
+        QTest::addColumn<int>("exitCode");
+        QTest::newRow("all written") << "b.json" << false << 0;
+        QTest::newRow("missing file") << "gone.cfg" << false << 1;
+        QTest::newRow("corrupt file") << "bad.cfg" << false << 1;
+        QTest::newRow("onto a file") << "b.json" << true << 1;
+    }
+    void siteReport()
+    {
+        QFETCH(QString, b);
+        QFETCH(bool, toFile);
+        QFETCH(int, exitCode);
+        QTemporaryDir dir;
+        const auto at = [&](const QString& name) { return dir.filePath(name); };
+        WriteAll(at("a.cfg"), EncodeConfigFile(FileImage(1), 0, QDateTime::currentDateTime()));
+        WriteAll(at("c.cfg"), EncodeConfigFile(FileImage(3), 0, QDateTime::currentDateTime()));
+        QCOMPARE(Run({"export", at("c.cfg"), "-o", at("b.json")}).exitCode, 0);
+        QByteArray bad = EncodeConfigFile(FileImage(2), 0, QDateTime::currentDateTime());
+        bad[40] = char(bad[40] ^ 0x5a);
+        WriteAll(at("bad.cfg"), bad);
+        WriteAll(at("site.json"),
+                 QStringLiteral("{'lines': [{'port': 'NOWHERE', 'panels': [{'address': 1, "
+                                "'file': 'a.cfg', 'name': 'Зал <А>'}, {'address': 2, 'file': "
+                                "'%1'}]}, {'port': 'tcp://127.0.0.1:1', 'panels': "
+                                "[{'address': 7, 'file': 'c.cfg', 'name': 'Насосная'}]}]}")
+                     .arg(b)
+                     .replace('\'', '"')
+                     .toUtf8());
+        const QString out = at("out/site");
+        if (toFile) {
+            QVERIFY(QDir().mkpath(at("out")));
+            WriteAll(out, "kept");
+        }
+        const Result r = Run({"site", at("site.json"), "report", "-o", out});
+        QCOMPARE(r.exitCode, exitCode);
+        if (toFile) {
+            QVERIFY2(r.err.contains("это не папка"), qPrintable(r.err));
+            QCOMPARE(ReadAll(out), QByteArray("kept"));
+            return;
+        }
+        // A refused file's row holds what report says of it.
+        const Result single = Run({"report", at(b)});
+        const QString bCell = single.exitCode == 0
+                                  ? "-> " + QFileInfo(b).completeBaseName() + ".html"
+                                  : single.err.trimmed().remove(0, 11).toHtmlEscaped();
+        QCOMPARE(single.exitCode != 0, exitCode != 0);
+        QCOMPARE(IndexRows(QString::fromUtf8(ReadAll(out + "/index.html"))),
+                 QStringList({"Зал &lt;А&gt;|1 NOWHERE|1|a.cfg|-> a.html",
+                              "-|1 NOWHERE|2|" + b + "|" + bCell,
+                              "Насосная|2 tcp://127.0.0.1:1|7|c.cfg|-> c.html"}));
+        if (exitCode != 0)
+            QVERIFY2(r.err.contains(single.err.trimmed()), qPrintable(r.err));
+        for (const QString& file : {QString("a.cfg"), b, QString("c.cfg")}) {
+            const QString report = out + "/" + QFileInfo(file).completeBaseName() + ".html";
+            const Result expected = Run({"report", at(file)});
+            QCOMPARE(QFileInfo::exists(report), expected.exitCode == 0);
+            if (expected.exitCode == 0)
+                QCOMPARE(QString::fromUtf8(ReadAll(report)), expected.out);
+        }
     }
 };
 
