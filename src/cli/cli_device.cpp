@@ -37,8 +37,8 @@ QJsonObject DifferenceJson(const FieldDifference& d)
             {"label", d.Row->Label},
             {"block", d.Row->Block},
             {"offset", d.Row->Offset - BlockDirectory[d.Row->Block].Offset},
-            {"panel", d.A},
-            {"file", d.B},
+            {"panel", FieldJsonNumber(*d.Row, d.A)},
+            {"file", FieldJsonNumber(*d.Row, d.B)},
             {"panel_text", FieldValueText(*d.Row, d.A)},
             {"file_text", FieldValueText(*d.Row, d.B)}};
 }

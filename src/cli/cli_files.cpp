@@ -145,8 +145,8 @@ int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err)
                             {"label", d.Row->Label},
                             {"block", d.Row->Block},
                             {"offset", d.Row->Offset - BlockDirectory[d.Row->Block].Offset},
-                            {"a", d.A},
-                            {"b", d.B},
+                            {"a", FieldJsonNumber(*d.Row, d.A)},
+                            {"b", FieldJsonNumber(*d.Row, d.B)},
                             {"a_text", ta},
                             {"b_text", tb}};
         lines << QStringLiteral("%1: %2 -> %3").arg(d.Row->Label, ta, tb);

@@ -82,7 +82,7 @@ ListingSection ModbusSection(const ConfigImage& image)
     const uint8_t address = image[MBusSettings::NetAddress];
     s.Fields << Field("Сетевой адрес", address == 0 ? QStringLiteral("0 (не показывается)")
                                                     : QString::number(address));
-    for (const char* path : {"modbus.baud_divisor", "modbus.stop_bits", "modbus.parity"})
+    for (const char* path : {"modbus.baud", "modbus.stop_bits", "modbus.parity"})
         s.Fields << TableField(QString::fromLatin1(path), image);
     const uint8_t flags = image[MBusSettings::LineFlags];
     const uint8_t rest[] = {uint8_t(flags & ~uint8_t(0x38)), image[MBusSettings::RateByte2],

@@ -116,8 +116,8 @@ QString Settings(const ConfigImage& image)
                               "device.fixed_configuration", "device.modbus_master",
                               "device.line_timeout"}) +
            QStringLiteral("<h2>Настройки ModBus</h2>\n") +
-           FieldTable(image, {"modbus.address", "modbus.baud_divisor", "modbus.stop_bits",
-                              "modbus.parity"});
+           FieldTable(image,
+                      {"modbus.address", "modbus.baud", "modbus.stop_bits", "modbus.parity"});
 }
 
 QString RelaysText(const ConfigImage& image, int input)

@@ -67,13 +67,14 @@ QJsonObject ConfigDocument(const ConfigImage& image, int32_t familyCode)
         const QString key = steps.last().Index ? QString() : steps.last().Key;
         QJsonObject values;
         values.insert(key.isEmpty() ? QStringLiteral("value") : key,
-                      row.Format == FieldFormat::Flag ? QJsonValue(value != 0) : QJsonValue(value));
-        if (row.Format == FieldFormat::Names) {
+                      row.Format == FieldFormat::Flag ? QJsonValue(value != 0)
+                                                      : QJsonValue(FieldJsonNumber(row, value)));
+        if (row.Format == FieldFormat::Names)
             values.insert(key + "_name", FieldValueKey(row, value).isEmpty()
                                              ? QJsonValue(QJsonValue::Null)
                                              : QJsonValue(FieldValueKey(row, value)));
+        if (row.Format == FieldFormat::Names || row.Format == FieldFormat::NamedNumber)
             values.insert(key + "_text", FieldValueText(row, value));
-        }
         Place(root, steps, 0, values);
     }
     root.insert("family", familyCode);

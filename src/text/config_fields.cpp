@@ -82,7 +82,9 @@ void ModbusRows(QList<FieldRow>& rows)
     for (const BaudRateRow& r : BaudRateTable)
         rates << FieldValueName{r.Divisor, QString::number(r.BitsPerSecond),
                                 QStringLiteral("%1 бод").arg(r.BitsPerSecond)};
-    rows << Named("modbus.baud_divisor", MBusSettings::BaudDivisor, 0xFF, "Скорость", rates)
+    FieldRow baud = Named("modbus.baud", MBusSettings::BaudDivisor, 0xFF, "Скорость", rates);
+    baud.Format = FieldFormat::NamedNumber;
+    rows << baud
          << Named("modbus.stop_bits", MBusSettings::LineFlags, MBusSettings::TwoStopBits,
                   "Стоп-биты", {{0, "one", "один"}, {1, "two", "два"}})
          << Named("modbus.parity", MBusSettings::LineFlags, MBusSettings::ParityMask, "Паритет",
@@ -222,6 +224,14 @@ QString FieldValueKey(const FieldRow& row, int value)
     return {};
 }
 
+int FieldJsonNumber(const FieldRow& row, int value)
+{
+    if (row.Format == FieldFormat::NamedNumber)
+        if (const QString key = FieldValueKey(row, value); !key.isEmpty())
+            return key.toInt();
+    return value;
+}
+
 QString FieldValueText(const FieldRow& row, int value)
 {
     switch (row.Format) {
@@ -229,6 +239,7 @@ QString FieldValueText(const FieldRow& row, int value)
         case FieldFormat::Flag: return value ? QStringLiteral("да") : QStringLiteral("нет");
         case FieldFormat::Hex: return HexByteText(uint8_t(value));
         case FieldFormat::Names:
+        case FieldFormat::NamedNumber:
             for (const FieldValueName& name : row.Names)
                 if (name.Code == value)
                     return name.Text;

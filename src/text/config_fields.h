@@ -17,6 +17,7 @@ enum class FieldFormat : uint8_t {
     Number,       // the value in decimal
     Flag,         // 0 no, 1 yes
     Names,        // one of the row's value names
+    NamedNumber,  // the names are numbers (a rate): JSON gives a name's number, else the byte
     Assignment,   // an input's assignment code: a window, a relay's ack or reset, none
     InputNumber,  // an external input's code: 0..63 input 1..64, 255 none
     Hex,          // a byte the pages do not show
@@ -38,7 +39,7 @@ struct FieldRow {
     int Max = 255;
     QString Label;  // "Вход 12: тип контакта"
     FieldFormat Format = FieldFormat::Number;
-    QList<FieldValueName> Names;  // for FieldFormat::Names
+    QList<FieldValueName> Names;  // for FieldFormat::Names and NamedNumber
 };
 
 // All rows in page order: device, modbus, inputs (contact, assignment,
@@ -53,6 +54,9 @@ int FieldValue(const FieldRow& row, const ConfigImage& image);
 QString FieldValueText(const FieldRow& row, int value);
 // The English name of a value where the row has names, else empty.
 QString FieldValueKey(const FieldRow& row, int value);
+// The number JSON gives for a value: a NamedNumber row's listed value as
+// its name's number (19200 for code 23), any other value as itself.
+int FieldJsonNumber(const FieldRow& row, int value);
 
 // The rows that hold image byte `offset` in bits that differ between `a`
 // and `b` (all rows at the offset when the bytes are equal).

@@ -10,6 +10,7 @@
 #include <QStringList>
 
 #include <bit>
+#include <climits>
 #include <cmath>
 #include <optional>
 
@@ -60,6 +61,27 @@ QString NamesExpected(const FieldRow& row)
              last);
 }
 
+// A NamedNumber row takes a listed name's number or any raw byte value.
+std::optional<int> NamedNumberFromJson(const FieldRow& row, const QJsonValue& v, QString* error)
+{
+    if (!WholeNumber(v, INT_MIN, INT_MAX, error))
+        return std::nullopt;
+    const double d = v.toDouble();
+    for (const FieldValueName& n : row.Names)
+        if (n.Key.toDouble() == d)
+            return n.Code;
+    if (d >= 0 && d <= RawMax(row))
+        return int(d);
+    QStringList listed;
+    for (const FieldValueName& n : row.Names)
+        listed << n.Key;
+    *error = QStringLiteral("%1 не из списка %2 и вне диапазона байта 0 - %3")
+                 .arg(d, 0, 'f', 0)
+                 .arg(listed.join(QStringLiteral(", ")))
+                 .arg(RawMax(row));
+    return std::nullopt;
+}
+
 // The field's value from its JSON form, or the reason it is refused. Every
 // value the field's bits can hold is taken, so that any image comes back.
 std::optional<int> FieldFromJson(const FieldRow& row, const QJsonValue& v, QString* error)
@@ -82,6 +104,7 @@ std::optional<int> FieldFromJson(const FieldRow& row, const QJsonValue& v, QStri
                 return std::nullopt;
             }
             return WholeNumber(v, 0, RawMax(row), error);
+        case FieldFormat::NamedNumber: return NamedNumberFromJson(row, v, error);
         default: return WholeNumber(v, 0, RawMax(row), error);
     }
 }

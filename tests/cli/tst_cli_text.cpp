@@ -102,6 +102,8 @@ private slots:
         QTest::addColumn<QString>("diff");  // from the unchanged text form
         QTest::newRow("address") << QStringList{"modbus.address=5"} << 1
                                  << "Сетевой адрес: 1 -> 5\n";
+        QTest::newRow("baud as a rate")
+            << QStringList{"modbus.baud=19200"} << 1 << "Скорость: 9600 бод -> 19200 бод\n";
         QTest::newRow("two fields")
             << QStringList{"outputs[3].ack_by_modbus=false", "inputs[12].contact=closed"} << 1
             << "Вход 12: тип контакта: Н.Р. -> Н.З.\nВыход 3: квитирование: ModBus: да -> нет\n";

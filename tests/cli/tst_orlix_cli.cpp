@@ -288,7 +288,7 @@ private slots:
         }
         QCOMPARE(c["model"].toString(), QStringLiteral("ОРЛ-07"));
         QCOMPARE(c["modbus"]["address"].toInt(), 17);
-        QCOMPARE(c["modbus"]["baud_divisor_name"].toString(), QStringLiteral("19200"));
+        QCOMPARE(c["modbus"]["baud"].toInt(), 19200);
         QCOMPARE(c["modbus"]["parity_name"].toString(), QStringLiteral("even"));
         QCOMPARE(c["modbus"]["stop_bits_name"].toString(), QStringLiteral("one"));
         QCOMPARE(c["device"]["line_timeout"].toInt(), 5);

@@ -110,7 +110,7 @@ private slots:
                 ConfigImage m = image;
                 StoreMBusSettings(m, 17, 2, false, Parity::Odd);
                 QCOMPARE(Value("modbus.address", m), 17);
-                QCOMPARE(Value("modbus.baud_divisor", m), int(BaudRateTable[2].Divisor));
+                QCOMPARE(Value("modbus.baud", m), int(BaudRateTable[2].Divisor));
                 QCOMPARE(Value("modbus.stop_bits", m), 0);
                 QCOMPARE(FieldValueKey(*FindField("modbus.parity"), Value("modbus.parity", m)),
                          QStringLiteral("odd"));

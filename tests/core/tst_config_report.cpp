@@ -209,7 +209,7 @@ private slots:
                                        << "нет";
         QTest::newRow("address") << "modbus.address"
                                  << "17";
-        QTest::newRow("baud") << "modbus.baud_divisor"
+        QTest::newRow("baud") << "modbus.baud"
                               << "19200 бод";
         QTest::newRow("stop bits") << "modbus.stop_bits"
                                    << "один";

@@ -238,6 +238,44 @@ private slots:
         QCOMPARE(result.Error, error);
     }
 
+    // The speed reads as the rate in bits per second where the byte is a
+    // listed divisor code, as the raw byte where it is not.
+    void baudReadsAsRate_data()
+    {
+        QTest::addColumn<int>("byte");  // -1: the value is refused
+        QTest::addColumn<int>("json");
+        QTest::addColumn<QString>("error");
+        QTest::newRow("rate") << 23 << 19200 << QString();
+        QTest::newRow("fastest rate") << int(BaudRateTable.back().Divisor)
+                                      << int(BaudRateTable.back().BitsPerSecond) << QString();
+        QTest::newRow("raw byte") << 5 << 5 << QString();
+        QTest::newRow("not a rate")
+            << -1 << 1234
+            << "modbus.baud: 1234 не из списка 9600, 14400, 19200, 28800, 38400, 57600, 115200 "
+               "и вне диапазона байта 0 - 255";
+    }
+    void baudReadsAsRate()
+    {
+        QFETCH(int, byte);
+        QFETCH(int, json);
+        QFETCH(QString, error);
+        ConfigImage image = NewImage();
+        if (byte >= 0) {
+            image[MBusSettings::BaudDivisor] = uint8_t(byte);
+            StampBlockCrcs(image);
+            const QJsonObject modbus = ConfigDocument(image, 0).value("modbus").toObject();
+            QCOMPARE(modbus.value("baud"), QJsonValue(json));
+            QVERIFY(!modbus.contains("baud_name"));
+        }
+        QJsonValue root = ConfigExportDocument(NewImage(), 0);
+        Edit(root, QStringList{"configuration", "modbus", "baud"}, QJsonValue(json));
+        Edit(root, QStringList{"configuration", "modbus", "baud_text"}, QJsonValue::Undefined);
+        const ConfigTextResult result = ConfigFromText(QJsonDocument(root.toObject()).toJson());
+        QCOMPARE(result.Error, error);
+        if (byte >= 0)
+            QCOMPARE(int(result.Image[MBusSettings::BaudDivisor]), byte);
+    }
+
     void notJsonRefused_data()
     {
         QTest::addColumn<QByteArray>("text");
@@ -267,6 +305,9 @@ private slots:
             << "inputs[5].relays[8]=true" << int(OutputActivation::Offset + 4) << 0x81;
         QTest::newRow("two-byte word")
             << "acks.records[1].address=4609" << BlockDirectory[8].Offset + 3 << 0x01;
+        QTest::newRow("baud by rate") << "modbus.baud=9600" << int(MBusSettings::BaudDivisor) << 47;
+        QTest::newRow("baud raw byte") << "modbus.baud=5" << int(MBusSettings::BaudDivisor) << 5;
+        QTest::newRow("baud not a rate") << "modbus.baud=1234" << 0 << -1;
         QTest::newRow("name refused") << "modbus.parity=mark" << int(MBusSettings::LineFlags) << -1;
         QTest::newRow("unknown path") << "modbus.adress=5" << 0 << -1;
         QTest::newRow("no value") << "modbus.address" << 0 << -1;
