@@ -123,11 +123,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QStringList, heard);
         AppFixture f;
-        f.main->show();
-        f.main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f.main));
-        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePager->page(page));
-        f.main->AdvOfficePager->tabBar()->setFocus(Qt::TabFocusReason);
+        QVERIFY(f.ShowWithPageColumnFocused(page));
 
         QStringList told;
         g_heard = &told;
@@ -276,11 +272,7 @@ private slots:
         QFETCH(QString, states);
         QFETCH(QString, extra);
         AppFixture f;
-        f.main->show();
-        f.main->activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(f.main));
-        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePager->page(page));
-        f.main->AdvOfficePager->tabBar()->setFocus(Qt::TabFocusReason);
+        QVERIFY(f.ShowWithPageColumnFocused(page));
         TypeKeys(f.main, keys);
 
         QAccessibleInterface* iface = Locate(f.main, locator);

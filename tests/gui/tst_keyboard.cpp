@@ -27,21 +27,6 @@ QStringList Numbered(const char* prefix, int first, int last)
 const QStringList ToolBar{"SBNewConfig",  "SBLoadFile",    "SBSaveFile",    "SBMBusParameters",
                           "SBReadConfig", "SBWriteConfig", "SBApplyConfig", "EDeviceAddr"};
 
-void ShowActive(TFMain* main)
-{
-    main->show();
-    main->activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(main));
-}
-
-// With the page shown and its tab in the page column focused.
-void FocusPageColumn(TFMain* main, int page)
-{
-    main->AdvOfficePager->setActivePage(main->AdvOfficePager->page(page));
-    main->AdvOfficePager->tabBar()->setFocus(Qt::TabFocusReason);
-    QApplication::processEvents();
-}
-
 // The offsets at which two images differ, with the new bytes.
 QList<QPair<int, int>> Changes(const ConfigImage& before, const ConfigImage& after)
 {
@@ -96,8 +81,7 @@ private slots:
         QFETCH(int, page);
         QFETCH(QStringList, order);
         AppFixture f;
-        ShowActive(f.main);
-        FocusPageColumn(f.main, page);
+        QVERIFY(f.ShowWithPageColumnFocused(page));
         const QStringList expected = order + ToolBar + QStringList{"PageColumn"};
         QCOMPARE(TabWalk(f.main, int(expected.size())), expected);
         // Shift+Tab walks back the same way.
@@ -129,8 +113,7 @@ private slots:
         QFETCH(QString, moves);
         QFETCH(QString, next);
         AppFixture f;
-        ShowActive(f.main);
-        FocusPageColumn(f.main, page);
+        QVERIFY(f.ShowWithPageColumnFocused(page));
         TypeKeys(f.main, QStringLiteral("Tab"));
         QWidget* grid = QApplication::focusWidget();
         QVERIFY(qobject_cast<StringGrid*>(grid));
@@ -196,8 +179,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(ByteChanges, changes);
         AppFixture f;
-        ShowActive(f.main);
-        FocusPageColumn(f.main, page);
+        QVERIFY(f.ShowWithPageColumnFocused(page));
         const ConfigImage before = f.main->State().Image;
         TypeKeys(f.main, keys);
         // The first two pages give their controls to the image when a
@@ -211,8 +193,7 @@ private slots:
     void crossbarFollowsTheCurrentCell()
     {
         AppFixture f;
-        ShowActive(f.main);
-        FocusPageColumn(f.main, 5);
+        QVERIFY(f.ShowWithPageColumnFocused(5));
         ClickGrid* grid = f.main->AdvOfficePage7->ASGCrossBar;
         TypeKeys(f.main, QStringLiteral("Tab Right") + QStringLiteral(" Down").repeated(39) +
                              QStringLiteral(" Right").repeated(9));
@@ -236,8 +217,7 @@ private slots:
         image[234] = 7;
         image[239] = 9;
         f.main->ReplaceImage(image, 0);
-        ShowActive(f.main);
-        FocusPageColumn(f.main, 7);
+        QVERIFY(f.ShowWithPageColumnFocused(7));
         TypeKeys(f.main, QStringLiteral("Tab Down Down Down Return"));
         auto* details = f.main->findChild<QDialog*>(QStringLiteral("FMBMaster"));
         QVERIFY(details && details->isVisible());
@@ -285,8 +265,7 @@ private slots:
         QFETCH(QString, keys);
         QFETCH(QString, effect);
         PanelFixture f;
-        ShowActive(f.main);
-        FocusPageColumn(f.main, 1);
+        QVERIFY(f.app->ShowWithPageColumnFocused(1));
         TypeKeys(f.main, keys);
         const QString kind = effect.section(' ', 0, 0);
         const QString what = effect.section(' ', 1);

@@ -11,6 +11,7 @@
 #include "widgets/vertical_pager.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QTest>
 #include <QToolButton>
 
@@ -27,6 +28,21 @@ struct AppFixture {
         app.PlatformSupported = [platformSupported] { return platformSupported; };
         app.CreateForms();
         main = app.FMain();
+    }
+
+    // As a keyboard user starts: the window shown and active, page `page`
+    // current and its tab in the page column focused. False when the window
+    // did not become active.
+    bool ShowWithPageColumnFocused(int page)
+    {
+        main->show();
+        main->activateWindow();
+        if (!QTest::qWaitForWindowActive(main))
+            return false;
+        main->AdvOfficePager->setActivePage(main->AdvOfficePager->page(page));
+        main->AdvOfficePager->tabBar()->setFocus(Qt::TabFocusReason);
+        QApplication::processEvents();
+        return true;
     }
 
     template <typename T>
