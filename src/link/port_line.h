@@ -29,6 +29,9 @@ public:
         int64_t Count = 0;       // bytes delivered into the caller's buffer
         bool Failed = false;     // the device reported an error (e.g. it vanished)
         bool LineError = false;  // a byte arrived with a parity or framing error
+        // A whole answer arrived that belongs to another exchange (a gateway's
+        // answer to another transaction); ErrorText() says which.
+        bool Foreign = false;
     };
 
     virtual ~PortLine() = default;
@@ -40,6 +43,9 @@ public:
     virtual bool Open(const QString& path, const LineSettings& settings) = 0;
     virtual void Close() = 0;
     virtual int Handle() const = 0;
+    // Why the last Open failed, or why the line failed since (a read or
+    // write error: the adapter was pulled, the connection dropped), in the
+    // system's words.
     virtual QString ErrorText() const = 0;
     // True when the last Open failed because the user may not open the device.
     virtual bool PermissionDenied() const = 0;
@@ -49,6 +55,11 @@ public:
     // Lets the driver raise RTS while it transmits; false when it cannot.
     virtual bool EnableRs485RtsOnSend() = 0;
     virtual bool SetRts(bool on) = 0;
+
+    // How much later than on a local serial port an answer can arrive
+    // here: a network's round trip to a gateway, an adapter's latency
+    // timer that could not be switched off (ms).
+    virtual int LatencyMs() const { return 0; }
 
     // Discards what either direction holds.
     virtual void Purge() = 0;
