@@ -75,6 +75,26 @@ void AddReadBack(const PanelResult& r, QJsonObject& json, QStringList* lines)
     json.insert("differences", list);
 }
 
+// --trace: every run of bytes on the line with the time since the channel
+// was set up, "->" sent, "<-" received; an echo or bytes dropped before a
+// request say so.
+void TraceFrames(TModbus& channel, QTextStream& err)
+{
+    auto clock = std::make_shared<QElapsedTimer>();
+    clock->start();
+    channel.SetTraceSink([clock, &err](TraceKind kind, const uint8_t* data, int count) {
+        const QString note = kind == TraceKind::Echo ? QStringLiteral("  (эхо)")
+                             : kind == TraceKind::Discarded
+                                 ? QStringLiteral("  (до запроса, отброшено)")
+                                 : QString();
+        err << QStringLiteral("%1 ms %2 %3%4\n")
+                   .arg(clock->elapsed(), 6)
+                   .arg(kind == TraceKind::Sent ? QStringLiteral("->") : QStringLiteral("<-"),
+                        HexText(data, count), note);
+        err.flush();
+    });
+}
+
 // One panel: connect, the command's steps, disconnect on every path.
 class PanelRun {
 public:
@@ -86,16 +106,9 @@ public:
         m_settings.BaudRate = options.BaudRate;
         m_settings.StopBits = options.StopBits;
         m_settings.Parity = options.Parity;
-        if (options.Trace) {
-            m_clock.start();
-            m_channel.SetTraceSink([this](bool sent, const uint8_t* data, int count) {
-                m_err << QStringLiteral("%1 ms %2 %3\n")
-                             .arg(m_clock.elapsed(), 6)
-                             .arg(sent ? QStringLiteral("->") : QStringLiteral("<-"),
-                                  HexText(data, count));
-                m_err.flush();
-            });
-        }
+        m_settings.Echo = options.Echo;
+        if (options.Trace)
+            TraceFrames(m_channel, m_err);
     }
     ~PanelRun() { m_link.Disconnect(); }
 
@@ -196,7 +209,6 @@ private:
     PanelLink m_link;
     LinkSettings m_settings;
     QTextStream& m_err;
-    QElapsedTimer m_clock;
 };
 
 QString ParityWord(int parity)
@@ -263,7 +275,10 @@ int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& e
         } catch (const CommandError& e) {
             status = Status::Failed;
             text = QStringLiteral("ошибка: ") + ErrorBoxText(e.Message());
-            if (!e.Detail().isEmpty())
+            // A line that failed under the command is said on its line.
+            if (e.LineLost())
+                text += QLatin1Char(' ') + e.Detail();
+            else if (!e.Detail().isEmpty())
                 err << e.Detail() << '\n';
         }
         json.insert("address_after", after);
@@ -293,6 +308,9 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
     settings.BaudRate = options.BaudRate;
     settings.StopBits = options.StopBits;
     settings.Parity = options.Parity;
+    settings.Echo = options.Echo;
+    if (options.Trace)
+        TraceFrames(channel, err);
     const QList<LinkSettings> tries =
         options.AllSettings ? PanelScan::EveryLineSetting(settings) : QList<LinkSettings>{settings};
     CliReport report(options, out, err);
@@ -316,12 +334,11 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
                                          .arg(hit.BaudRate)
                                          .arg(hit.StopBits == 2 ? 2 : 1)
                                          .arg(ParityWord(hit.Parity));
-                QJsonObject json{{"address", hit.Address},
-                                 {"device", hit.Device},
-                                 {"family", hit.Family},
-                                 {"baud_rate", hit.BaudRate},
-                                 {"stop_bits", hit.StopBits == 2 ? 2 : 1},
-                                 {"parity", ParityWord(hit.Parity)}};
+                QJsonObject json{
+                    {"address", hit.Address},          {"device", hit.Device},
+                    {"kind", hit.Answer.KindWord()},   {"family", hit.Family},
+                    {"baud_rate", hit.BaudRate},       {"stop_bits", hit.StopBits == 2 ? 2 : 1},
+                    {"parity", ParityWord(hit.Parity)}};
                 json.insert("firmware", hit.HasFirmware ? QJsonValue(FirmwareJson(hit.Firmware))
                                                         : QJsonValue(QJsonValue::Null));
                 report.Add(Status::Ok, line, text, json);

@@ -78,6 +78,11 @@ const QList<OptionRow>& Options()
         {{"parity"}, "none|even|odd", LineCommands, "паритет (none)"},
         {{"stop-on-error"}, {}, LineCommands, "остановиться на первой панели с ошибкой"},
         {{"trace"}, {}, LineCommands, "все кадры в hex с метками времени в мс (stderr)"},
+        {{"echo"},
+         "auto|on|off",
+         LineCommands,
+         "эхо адаптера: auto - узнать по первому запросу,\n"
+         "on - линия возвращает посланное, off - нет (auto)"},
         {{"o", "output"},
          "FILE",
          {"read", "export", "import", "report", "site"},
@@ -95,7 +100,11 @@ const QList<OptionRow>& Options()
         {{"verify"}, {}, {"write"}, "прочитать и сравнить после записи"},
         {{"no-verify"}, {}, {"write"}, "не проверять после --apply"},
         {{"wait"}, "SECONDS", {"write"}, "ожидание панели после применения, с (5)"},
-        {{"timeout"}, "MS", {"scan"}, "ожидание ответа на адрес, мс (по скорости линии)"},
+        {{"timeout"},
+         "MS",
+         {"scan"},
+         "ожидание первого байта ответа после запроса, мс (25;\n"
+         "задержка сетевой линии добавляется)"},
         {{"all-settings"}, {}, {"scan"}, "перебрать скорости, стоп-биты и паритет страницы ModBus"},
         {{"json"}, {}, AllCommands, "результат в JSON (схема: README)"},
     };
@@ -272,6 +281,12 @@ CliParse ParseCliArguments(const QStringList& arguments)
         }
         o.Trace = isSet("trace");
         o.StopOnError = isSet("stop-on-error");
+        if (isSet("echo")) {
+            const auto echo = EchoModeFromWord(value("echo"));
+            if (!echo)
+                return fail(QStringLiteral("--echo: auto, on или off, не '%1'").arg(value("echo")));
+            o.Echo = *echo;
+        }
     }
     o.Output = value("output");
     o.Base = value("base");

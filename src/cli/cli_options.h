@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/modbus.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -19,6 +21,7 @@ struct CliOptions {
     int Parity = 0;    // 0 none, 1 odd, 2 even
     bool Trace = false;
     bool StopOnError = false;
+    EchoMode Echo = EchoMode::Auto;
     // read, report
     QString Output;
     QString Base;
@@ -29,7 +32,7 @@ struct CliOptions {
     QString NetAddress;   // empty: each panel keeps its own; "file"; or a number
     int WaitSeconds = 5;
     // scan
-    int TimeoutMs = 0;  // 0: from the baud rate
+    int TimeoutMs = 0;  // the turnaround allowance; 0: the default
     bool AllSettings = false;
     // every command
     bool Json = false;

@@ -18,4 +18,14 @@ inline QString ForeignAnswer(int address, int function)
 {
     return QStringLiteral("Чужой ответ: адрес %1, функция %2").arg(address).arg(function);
 }
+// The line did not fall silent before a request within the answer wait.
+inline QString LineBusy()
+{
+    return QStringLiteral("Линия занята");
+}
+// The line's echo of a request differed from what was sent.
+inline QString EchoGarbled()
+{
+    return QStringLiteral("Эхо искажено");
+}
 }  // namespace LinkText

@@ -1,10 +1,34 @@
 #include "link/modbus.h"
 
+#include "link/link_texts.h"
+#include "link/modbus_codes.h"
 #include "link/tcp_port_line.h"
 
 #include <QDeadlineTimer>
 
 #include <algorithm>
+#include <cstring>
+
+std::optional<EchoMode> EchoModeFromWord(const QString& word)
+{
+    if (word == QLatin1String("auto"))
+        return EchoMode::Auto;
+    if (word == QLatin1String("on"))
+        return EchoMode::On;
+    if (word == QLatin1String("off"))
+        return EchoMode::Off;
+    return std::nullopt;
+}
+
+QString EchoModeWord(EchoMode mode)
+{
+    switch (mode) {
+        case EchoMode::On: return QStringLiteral("on");
+        case EchoMode::Off: return QStringLiteral("off");
+        case EchoMode::Auto: break;
+    }
+    return QStringLiteral("auto");
+}
 
 TModbus::TModbus() = default;
 
@@ -47,6 +71,14 @@ int TModbus::OpenPort(const QString& path, int baudRate, int stopBits, int parit
     PortHandle = m_line->Handle();
     Buffer = new uint8_t[size_t(bufferSize)]();
     m_bufferSize = bufferSize;
+    m_lineEchoes = m_echoMode == EchoMode::On;
+    m_echoKnown = m_echoMode != EchoMode::Auto;
+    m_echoDue = false;
+    m_sent.clear();
+    m_pending.clear();
+    m_lineFailure.clear();
+    // Nobody knows what the line carried before: it must show one silence.
+    m_lastInput.start();
     ShowStatus(path);
     return PortHandle;
 }
@@ -97,6 +129,8 @@ void TModbus::ClosePort()
     delete[] Buffer;
     Buffer = nullptr;
     m_bufferSize = 0;
+    m_pending.clear();
+    m_echoDue = false;
 }
 
 int TModbus::SendLimitMs(int count) const
@@ -106,55 +140,223 @@ int TModbus::SendLimitMs(int count) const
     return int(std::min<qint64>(lineMs, 1000000)) + SendMarginMs;
 }
 
+qint64 TModbus::LineTimeUs(int count) const
+{
+    const int baud = std::max(m_settings.BaudRate, 1);
+    return (qint64(count) * BitsPerChar(m_settings) * 1000000 + baud - 1) / baud;
+}
+
+qint64 TModbus::SilenceUs() const
+{
+#ifdef ORLIX_NO_PAUSES
+    return 0;  // a fuzzing build runs without the line's timing
+#else
+    // 3.5 character times; above 19200 baud the Modbus serial line fixes
+    // 1750 us instead.
+    constexpr qint64 FloorUs = 1750;
+    return std::max(LineTimeUs(7) / 2, FloorUs) + qint64(LineLatencyMs()) * 1000;
+#endif
+}
+
+QDeadlineTimer TModbus::AnswerDeadline(uint32_t waitMs) const
+{
+    qint64 us = qint64(waitMs) * 1000 + qint64(LineLatencyMs()) * 1000;
+    if (m_echoDue && (m_lineEchoes || !m_echoKnown))
+        us += LineTimeUs(int(m_sent.size()));
+    return QDeadlineTimer(std::chrono::microseconds(us));
+}
+
+void TModbus::Trace(TraceKind kind, const uint8_t* data, int count) const
+{
+    if (m_trace && count > 0)
+        m_trace(kind, data, count);
+}
+
+void TModbus::NoteInput(const uint8_t* data, int count, TraceKind kind)
+{
+    if (count <= 0)
+        return;
+    m_lastInput.start();
+    if (kind == TraceKind::Discarded)
+        Trace(kind, data, count);
+}
+
+void TModbus::NoteLineFailure()
+{
+    if (m_line && m_lineFailure.isEmpty())
+        m_lineFailure = m_line->ErrorText();
+    if (m_lineFailure.isEmpty())
+        m_lineFailure = QStringLiteral("?");
+}
+
+bool TModbus::WaitQuiet(const QDeadlineTimer& deadline)
+{
+    uint8_t scrap[256];
+    // Takes what has arrived; true when anything did.
+    auto drain = [&](bool& failed) {
+        bool any = false;
+        for (;;) {
+            const PortLine::ReadResult r = m_line->Read(scrap, sizeof scrap);
+            NoteInput(scrap, int(r.Count), TraceKind::Discarded);
+            any = any || r.Count > 0;
+            if (r.Failed) {
+                failed = true;
+                return any;
+            }
+            if (r.Count <= 0)
+                return any;
+        }
+    };
+    bool failed = false;
+    // Bytes waiting in the driver arrived at an unknown time: count them as
+    // arriving now.
+    drain(failed);
+    if (!failed && m_line->WaitReadable(QDeadlineTimer(0)))
+        drain(failed);
+    m_pending.clear();
+    const qint64 silenceNs = SilenceUs() * 1000;
+    while (!failed) {
+        const qint64 quietNs = m_lastInput.nsecsElapsed();
+        if (quietNs >= silenceNs)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        const qint64 waitNs = std::min(silenceNs - quietNs, deadline.remainingTimeNSecs());
+        // Woken by input or by the time; the read also learns a failed line.
+        m_line->WaitReadable(QDeadlineTimer(std::chrono::nanoseconds(waitNs)));
+        drain(failed);
+    }
+    NoteLineFailure();
+    return false;
+}
+
 bool TModbus::SendFrame(const uint8_t* data, int count)
 {
     int64_t written = 0;
     bool complete = false;
+    m_lineBusy = false;
+    m_echoDue = false;
+    m_sent.clear();
     if (m_line && data && count >= 0) {
+        if (!WaitQuiet(QDeadlineTimer(AnswerTimeout))) {
+            m_lineBusy = m_lineFailure.isEmpty();
+            ShowStatus(QString::number(written));
+            return false;
+        }
         m_line->Purge();
         // A stuck adapter (stopped by flow control, a driver that no longer
         // drains) must not hold the window for good.
         const QDeadlineTimer deadline(SendLimitMs(count));
         if (m_rtsByHand)
             m_line->SetRts(true);
-        written = std::max<int64_t>(0, m_line->Write(data, count, deadline));
+        written = m_line->Write(data, count, deadline);
+        if (written < 0)
+            NoteLineFailure();
+        written = std::max<int64_t>(0, written);
         complete = written == count && m_line->WaitSent(deadline);
         if (m_rtsByHand)
             m_line->SetRts(false);
         if (!complete)
             m_line->Purge();  // what is stuck must not leave later
-        if (m_trace && written > 0)
-            m_trace(true, data, int(written));
+        m_sent = QByteArray(reinterpret_cast<const char*>(data), int(written));
+        m_echoDue = complete;
+        Trace(TraceKind::Sent, data, int(written));
     }
     ShowStatus(QString::number(written));
     return complete;
+}
+
+int TModbus::ReadInto(uint8_t* data, int count, const QDeadlineTimer& deadline, bool& failed)
+{
+    int got = int(std::min<qsizetype>(count, m_pending.size()));
+    std::memcpy(data, m_pending.constData(), size_t(got));
+    m_pending.remove(0, got);
+    bool lastTry = false;
+    while (got < count) {
+        const PortLine::ReadResult r = m_line->Read(data + got, count - got);
+        NoteInput(data + got, int(r.Count), TraceKind::Received);
+        got += int(r.Count);
+        if (r.Foreign) {
+            m_foreignAnswer = true;
+            ShowStatus(m_line->ErrorText());
+            failed = true;
+            break;
+        }
+        if (r.Failed) {
+            NoteLineFailure();
+            failed = true;
+            break;
+        }
+        // A byte that failed its parity check spoils the whole answer.
+        if (r.LineError) {
+            failed = true;
+            break;
+        }
+        if (got >= count || r.Count > 0)
+            continue;
+        if (lastTry || deadline.hasExpired())
+            break;
+        // Woken without input: the deadline passed, or the line failed,
+        // which one more read tells.
+        lastTry = !m_line->WaitReadable(deadline);
+    }
+    return got;
+}
+
+bool TModbus::TakeEcho(const QDeadlineTimer& deadline)
+{
+    m_echoDue = false;
+    if (m_echoKnown && !m_lineEchoes)
+        return true;
+    const int length = int(m_sent.size());
+    // Only an identification request tells an echo from an answer: no
+    // answer to it begins with its own four bytes, while a poll's normal
+    // answer is the poll itself.
+    if (!m_echoKnown && (length < 2 || uint8_t(m_sent[1]) != ModbusCode::ReportSlaveId))
+        return true;
+    QByteArray echo(length, '\0');
+    bool failed = false;
+    const int got = ReadInto(reinterpret_cast<uint8_t*>(echo.data()), length, deadline, failed);
+    echo.truncate(got);
+    if (!m_echoKnown) {
+        m_echoKnown = true;
+        m_lineEchoes = got == length && echo == m_sent;
+        if (m_lineEchoes)
+            Trace(TraceKind::Echo, reinterpret_cast<const uint8_t*>(echo.constData()), got);
+        else
+            m_pending.prepend(echo);  // the answer's first bytes
+        return !failed;
+    }
+    Trace(TraceKind::Echo, reinterpret_cast<const uint8_t*>(echo.constData()), got);
+    if (got == length && echo == m_sent)
+        return true;
+    // Part of a true echo is a missing answer; other bytes garble it.
+    m_echoGarbled = got > 0 && echo != m_sent.left(got);
+    return false;
 }
 
 bool TModbus::ReceiveFrame(uint8_t* data, int count, int& received, uint32_t waitTime)
 {
     received = 0;
     bool complete = false;
+    bool echoed = false;
     if (m_line && data && count >= 0) {
-        const qint64 limit = std::min<qint64>(waitTime, qint64(count) + ReadTimeoutConstant);
-        const QDeadlineTimer deadline(limit);
-        for (;;) {
-            const PortLine::ReadResult r = m_line->Read(data + received, count - received);
-            received += int(r.Count);
-            // A byte that failed its parity check spoils the whole answer.
-            if (r.Failed || r.LineError)
-                break;
-            if (received >= count) {
-                complete = true;
-                break;
+        const QDeadlineTimer deadline = AnswerDeadline(
+            uint32_t(std::min<qint64>(waitTime, qint64(count) + ReadTimeoutConstant)));
+        if (m_echoDue) {
+            if (!TakeEcho(deadline)) {
+                ShowStatus(QString::number(received));
+                return false;
             }
-            // A read error (the other end of the line vanished) is no answer.
-            if (deadline.hasExpired() || !m_line->WaitReadable(deadline))
-                break;
+            echoed = m_lineEchoes;
         }
-        if (m_trace && received > 0)
-            m_trace(false, data, received);
+        bool failed = false;
+        received = ReadInto(data, count, deadline, failed);
+        complete = received >= count && !failed;
+        Trace(TraceKind::Received, data, received);
     }
-    ShowStatus(QString::number(received));
+    ShowStatus(echoed ? QStringLiteral("%1 (эхо %2)").arg(received).arg(m_sent.size())
+                      : QString::number(received));
     return complete;
 }
 

@@ -2,23 +2,50 @@
 
 #include "link/port_line.h"
 
+#include <QByteArray>
+#include <QElapsedTimer>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
+
+// Whether the adapter returns every byte the tool sends before the answer
+// (a half-duplex board whose receiver stays on).
+enum class EchoMode {
+    Auto,  // learnt from the first identification request of each connection
+    On,
+    Off,
+};
+
+// "auto", "on", "off": the words of the command line and site files.
+std::optional<EchoMode> EchoModeFromWord(const QString& word);
+QString EchoModeWord(EchoMode mode);
+
+// What a traced run of bytes was.
+enum class TraceKind {
+    Sent,       // a request written
+    Received,   // an answer, or what arrived of it
+    Echo,       // the line's echo of the request, dropped
+    Discarded,  // bytes still arriving before a request, dropped
+};
 
 // The tool's single serial channel to a panel: the port, the frame buffer
 // shared by each request and its answer, and the requests of the panel's
 // programming protocol. Every operation is synchronous and runs on the
 // calling thread. Status texts go to the owner's status sink.
+//
+// Before each request the channel waits until the line has been silent for
+// 3.5 character times (bytes still arriving are dropped), so that a late
+// answer or junk cannot shift the next exchange. On a line that echoes, the
+// echo of each request is dropped, checked byte for byte, before its answer.
 class TModbus {
 public:
     static constexpr int ClosedMarker = -1;
     using StatusSink = std::function<void(const QString&)>;
     using AlertSink = std::function<void()>;
-    // Sees every frame: `sent` for the bytes written, else the bytes read.
-    using TraceSink = std::function<void(bool sent, const uint8_t* data, int count)>;
+    using TraceSink = std::function<void(TraceKind kind, const uint8_t* data, int count)>;
 
     // The frame buffer: allocated by OpenPort, released by ClosePort, null
     // while the port is closed. Requests are built and answers received
@@ -43,6 +70,13 @@ public:
     // What OpenPort opens the device with; by default a TcpPortLine for
     // tcp://HOST:PORT, else a SerialPortLine.
     void SetLineFactory(PortLineFactory factory);
+    // Whether the line echoes; taken at the next OpenPort.
+    void SetEchoMode(EchoMode mode) { m_echoMode = mode; }
+    EchoMode GetEchoMode() const { return m_echoMode; }
+    // True once the open line is known to echo (set, or learnt).
+    bool LineEchoes() const { return m_lineEchoes; }
+    // False while an Auto line has not yet shown whether it echoes.
+    bool EchoKnown() const { return m_echoKnown; }
 
     // Opens the device at `path` exclusively with 8 data bits, `parity`
     // (0 none, 1 odd, 2 even; checked on input), `stopBits` (0 one, 2 two),
@@ -74,12 +108,23 @@ public:
     // True when the last OpenPort failed because the user may not open the device.
     bool LastOpenWasPermissionDenied() const { return m_lastOpenPermissionDenied; }
 
-    // Purges both directions, writes `count` bytes and waits until they have
-    // left the line, at most SendLimitMs(count); true when all of them did.
+    // Waits for a quiet line (false, "Линия занята", when it does not fall
+    // silent within the answer wait), purges both directions, writes `count`
+    // bytes and waits until they have left the line, at most
+    // SendLimitMs(count); true when all of them did.
     bool SendFrame(const uint8_t* data, int count);
     // Reads `count` bytes into `data`, waiting at most `waitTime` ms; true
     // when all arrived in time, intact. `received` is the number that arrived.
     bool ReceiveFrame(uint8_t* data, int count, int& received, uint32_t waitTime);
+
+    // The silence that ends a frame and frees the line: 3.5 character times
+    // at the line's settings, at least 1750 us, plus the line's latency.
+    qint64 SilenceUs() const;
+    // The time `count` bytes take on the line at its settings (us).
+    qint64 LineTimeUs(int count) const;
+    // What the line adds before an answer can arrive (a network, an
+    // adapter's latency timer), ms.
+    int LineLatencyMs() const { return m_line ? m_line->LatencyMs() : 0; }
 
     // The panel's requests. Each returns true or false, leaves the answer
     // in Buffer and its status text on the status sink. An answer must
@@ -93,9 +138,24 @@ public:
     bool WriteBlock(uint8_t address, int block, const uint8_t* payload);
     bool ApplyConfig(uint8_t address);
 
+    // Identification for a scan: sends function 17 and takes whatever
+    // answers, however long. The first byte must come within
+    // `firstByteMs` of the request's end (plus the echo's and the line's
+    // own time); once one came, the rest may take the full answer wait,
+    // and the answer ends at its length (an exception: 5 bytes; function
+    // 17: its byte count) or at a silence. Leaves the bytes in Buffer and
+    // returns their number (0: silence; -1: the request could not be sent).
+    int ProbeIdentification(uint8_t address, int firstByteMs);
+
     // True when the last request's answer came for another address or
     // function; such an answer is no answer to it.
     bool LastAnswerForeign() const { return m_foreignAnswer; }
+    // True when the last request failed because the line's echo of it
+    // differed from what was sent.
+    bool LastEchoGarbled() const { return m_echoGarbled; }
+    // Why the line failed (the adapter vanished, the connection dropped),
+    // in the system's words; empty while it works.
+    QString LineFailure() const { return m_lineFailure; }
 
 private:
     enum class AnswerCheck { Enforced, Reported, None };
@@ -109,6 +169,25 @@ private:
     void ShowStatus(const QString& text) const;
 
     bool CanExchange(int requestLength, int answerLength) const;
+    // SendFrame with the request's status text on failure.
+    bool SendRequest(int length);
+    // The status text of a failed receive: a garbled echo, else "Сбой приема".
+    void ShowReceiveFailure();
+    // Reads into `data` until `count` bytes are there, `deadline` passes, or
+    // the line fails; bytes taken earlier (m_pending) come first.
+    int ReadInto(uint8_t* data, int count, const QDeadlineTimer& deadline, bool& failed);
+    // Drops the echo of the frame just sent from the input, or learns on
+    // an Auto line whether there is one; false when the echo is garbled.
+    bool TakeEcho(const QDeadlineTimer& deadline);
+    // The deadline of an answer: `waitMs` after the request left, plus the
+    // echo's own time on an echoing line and the line's latency.
+    QDeadlineTimer AnswerDeadline(uint32_t waitMs) const;
+    // Reads and drops what arrives until the line has been silent for
+    // SilenceUs(); false when it is not silent by `deadline`.
+    bool WaitQuiet(const QDeadlineTimer& deadline);
+    void NoteInput(const uint8_t* data, int count, TraceKind kind);
+    void NoteLineFailure();
+    void Trace(TraceKind kind, const uint8_t* data, int count) const;
     bool Exchange(int requestLength, unsigned long pauseMs, int answerLength, AnswerCheck check);
     bool Judge(int received, AnswerCheck check);
     int BuildProgrammingRequest(uint8_t address, uint8_t command, int dataLength);
@@ -124,6 +203,16 @@ private:
     uint8_t m_expectedAddress = 0;
     uint8_t m_expectedFunction = 0;
     bool m_foreignAnswer = false;
+    bool m_echoGarbled = false;
+    bool m_lineBusy = false;
+    bool m_echoDue = false;  // the frame just sent may come back first
+    EchoMode m_echoMode = EchoMode::Auto;
+    bool m_lineEchoes = false;
+    bool m_echoKnown = true;
+    QByteArray m_sent;          // the frame last written, for its echo
+    QByteArray m_pending;       // bytes read off the line, not yet taken
+    QElapsedTimer m_lastInput;  // since the last byte arrived (or the port opened)
+    QString m_lineFailure;
     StatusSink m_status;
     AlertSink m_alert;
     TraceSink m_trace;

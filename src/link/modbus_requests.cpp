@@ -25,6 +25,23 @@ void TModbus::ExpectAnswer(uint8_t address, uint8_t function)
     m_expectedAddress = address;
     m_expectedFunction = function;
     m_foreignAnswer = false;
+    m_echoGarbled = false;
+}
+
+bool TModbus::SendRequest(int length)
+{
+    if (SendFrame(Buffer, length))
+        return true;
+    ShowStatus(m_lineBusy ? LinkText::LineBusy() : LinkText::SendFailed());
+    return false;
+}
+
+void TModbus::ShowReceiveFailure()
+{
+    // A foreign answer's own text is on the status already.
+    if (m_foreignAnswer)
+        return;
+    ShowStatus(m_echoGarbled ? LinkText::EchoGarbled() : LinkText::ReceiveFailed());
 }
 
 bool TModbus::EchoesRequest()
@@ -52,15 +69,13 @@ int TModbus::BuildProgrammingRequest(uint8_t address, uint8_t command, int dataL
 bool TModbus::Exchange(int requestLength, unsigned long pauseMs, int answerLength,
                        AnswerCheck check)
 {
-    if (!SendFrame(Buffer, requestLength)) {
-        ShowStatus(LinkText::SendFailed());
+    if (!SendRequest(requestLength))
         return false;
-    }
     if (pauseMs > 0)
         Pause(pauseMs);
     int received = 0;
     if (!ReceiveFrame(Buffer, answerLength, received, AnswerTimeout)) {
-        ShowStatus(LinkText::ReceiveFailed());
+        ShowReceiveFailure();
         return false;
     }
     return Judge(received, check);
@@ -105,20 +120,18 @@ bool TModbus::PollStatus(uint8_t address)
     ExpectAnswer(address, ModbusCode::PollStatus);
     Buffer[0] = address;
     Buffer[1] = ModbusCode::PollStatus;
-    if (!SendFrame(Buffer, CloseFrame(Buffer, 2))) {
-        ShowStatus(LinkText::SendFailed());
+    if (!SendRequest(CloseFrame(Buffer, 2)))
         return false;
-    }
     int received = 0;
     if (!ReceiveFrame(Buffer, FrameLength::PollAnswer, received, AnswerTimeout)) {
-        ShowStatus(LinkText::ReceiveFailed());
+        ShowReceiveFailure();
         return false;
     }
     // An exception answer (the panel still busy) carries one byte more.
     if (Buffer[1] & ModbusCode::ExceptionBit) {
         int more = 0;
         if (!ReceiveFrame(Buffer + FrameLength::PollAnswer, 1, more, AnswerTimeout)) {
-            ShowStatus(LinkText::ReceiveFailed());
+            ShowReceiveFailure();
             return false;
         }
         received += more;

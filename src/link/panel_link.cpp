@@ -57,9 +57,11 @@ QString IoError()
 {
     return QStringLiteral("Ошибка I/O");
 }
-QString UnknownDevice()
+QString LineLost(const QString& reason, bool network)
 {
-    return QStringLiteral("неизвестное устройство");
+    return (network ? QStringLiteral("Связь со шлюзом потеряна: ")
+                    : QStringLiteral("Адаптер отключён: ")) +
+           reason;
 }
 QString ApplyNotStarted()
 {
@@ -82,15 +84,25 @@ void PanelLink::ShowStatus(const QString& text) const
         m_status(text);
 }
 
+void PanelLink::Fail(const QString& message) const
+{
+    const QString reason = m_channel.LineFailure();
+    if (reason.isEmpty())
+        throw CommandError(message);
+    throw CommandError(message, PanelText::LineLost(reason, m_network), true);
+}
+
 int PanelLink::Connect(const LinkSettings& settings, bool checkVersion)
 {
     const uint8_t address = uint8_t(StrToInt(settings.AddressText));
+    m_network = settings.DevicePath.contains(QLatin1String("://"));
+    m_channel.SetEchoMode(settings.Echo);
     if (m_channel.OpenPort(settings.DevicePath, settings.BaudRate, settings.StopBits,
                            settings.Parity, true, 256) == TModbus::ClosedMarker)
         throw CommandError(PanelText::OpenError(settings.PortName), OpenErrorDetail(m_channel));
 
     if (!m_channel.ReportSlaveId(address, IdentAnswerLength))
-        throw CommandError(PanelText::NoAnswer(settings.AddressText, settings.PortName));
+        Fail(PanelText::NoAnswer(settings.AddressText, settings.PortName));
     int family;
     if (std::memcmp(m_channel.Buffer + 2, Orl07Ident.data(), Orl07Ident.size()) == 0)
         family = 0;
@@ -101,7 +113,7 @@ int PanelLink::Connect(const LinkSettings& settings, bool checkVersion)
 
     Pause(StepPauseMs);
     if (!m_channel.ReadVersion(address))
-        throw CommandError(PanelText::NoAnswer(settings.AddressText, settings.PortName));
+        Fail(PanelText::NoAnswer(settings.AddressText, settings.PortName));
     const int major = m_channel.Buffer[5];
     const int minor = m_channel.Buffer[6];
     if (checkVersion && (major != ProgrammerVersionMajor || minor != ProgrammerVersionMinor))
@@ -125,18 +137,13 @@ int PanelLink::ConnectWithin(const LinkSettings& settings, bool checkVersion, in
     }
 }
 
-std::optional<QString> PanelLink::WhoAnswers(uint8_t address)
+ProbeAnswer PanelLink::WhoAnswers(uint8_t address)
 {
-    const bool answered = m_channel.ReportSlaveId(address, IdentAnswerLength);
-    if (!answered)
-        return std::nullopt;
-    if (Crc16(m_channel.Buffer, IdentAnswerLength) == 0) {
-        if (std::memcmp(m_channel.Buffer + 2, Orl07Ident.data(), Orl07Ident.size()) == 0)
-            return PanelText::FamilyName(0);
-        if (std::memcmp(m_channel.Buffer + 2, Orl09Ident.data(), Orl09Ident.size()) == 0)
-            return PanelText::FamilyName(1);
-    }
-    return PanelText::UnknownDevice();
+    const ProbeAnswer answer = ProbeAddress(m_channel, address, int(m_channel.AnswerTimeout));
+    // Not knowing is not "free".
+    if (answer.Result == ProbeAnswer::Kind::Failed)
+        Fail(PanelText::IoError());
+    return answer;
 }
 
 void PanelLink::Disconnect()
@@ -150,7 +157,7 @@ void PanelLink::ReadBlocks(uint8_t address, ConfigImage& buffer)
         Pause(StepPauseMs);
         if (!m_channel.ReadBlock(address, block)) {
             ShowStatus(QStringLiteral("Block: ") + QString::number(block));
-            throw CommandError(PanelText::IoError());
+            Fail(PanelText::IoError());
         }
         const ConfigBlock& b = BlockDirectory[block];
         std::memcpy(buffer.data() + b.Offset, m_channel.Buffer + 6, size_t(b.Length));
@@ -165,7 +172,7 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image, int* unan
         Pause(StepPauseMs);
         if (!m_channel.WriteBlock(address, block, image.data() + BlockDirectory[block].Offset)) {
             ShowStatus(QString::number(block));
-            throw CommandError(PanelText::IoError());
+            Fail(PanelText::IoError());
         }
         // The poll request carries 14 at position 1 and its answer overwrites
         // it: a normal answer ends the wait, an exception (still busy) polls
@@ -177,9 +184,12 @@ void PanelLink::WriteBlocks(uint8_t address, const ConfigImage& image, int* unan
             Pause(StepPauseMs);
             answered = m_channel.PollStatus(address) && !m_channel.LastAnswerForeign();
             ready = !m_channel.LastAnswerForeign() && m_channel.Buffer[1] == PollFunction;
+            // A line that failed answers no poll: the wait must not pass.
+            if (!m_channel.LineFailure().isEmpty())
+                Fail(PanelText::IoError());
         }
         if (!ready)
-            throw CommandError(PanelText::IoError());
+            Fail(PanelText::IoError());
         if (!answered && unanswered)
             ++*unanswered;
     }
@@ -189,8 +199,8 @@ bool PanelLink::Apply(uint8_t address)
 {
     const bool answered = m_channel.ApplyConfig(address);
     // Without an answer the buffer still holds the request: nothing to say.
-    if (m_channel.LastAnswerForeign())
-        throw CommandError(PanelText::IoError());
+    if (m_channel.LastAnswerForeign() || !m_channel.LineFailure().isEmpty())
+        Fail(PanelText::IoError());
     if (answered && m_channel.Buffer[1] == (ModbusCode::Programming | ModbusCode::ExceptionBit))
         throw CommandError(PanelText::ApplyRefused(m_channel.Buffer[2]));
     if (m_channel.Buffer[2] == ApplyNotStartedCode)
@@ -215,7 +225,7 @@ std::optional<int> PanelLink::VerifyBlocks(uint8_t address, const ConfigImage& e
 FirmwareInfo PanelLink::ReadFirmware(uint8_t address)
 {
     if (!m_channel.ReadVersion(address))
-        throw CommandError(PanelText::IoError());
+        Fail(PanelText::IoError());
     return {m_channel.Buffer[5], m_channel.Buffer[6], m_channel.Buffer[7]};
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/modbus.h"
+#include "link/panel_probe.h"
 #include "model/config_image.h"
 
 #include <QString>
@@ -7,8 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <optional>
-
-class TModbus;
 
 // The line settings and the address a device command connects with, as the
 // user chose them.
@@ -19,6 +19,7 @@ struct LinkSettings {
     int StopBits = 2;  // 0 one, 2 two
     int Parity = 0;    // 0 none, 1 odd, 2 even
     QString AddressText = QStringLiteral("1");
+    EchoMode Echo = EchoMode::Auto;
 };
 
 // The firmware version the tool programs: a panel must report exactly this.
@@ -50,10 +51,10 @@ public:
     int ConnectWithin(const LinkSettings& settings, bool checkVersion, int waitMs);
     void Disconnect();
 
-    // On the open port: what answers the identification at `address`: the
-    // family's name, "неизвестное устройство" for another identification
-    // or a garbled answer, nothing when all is silent.
-    std::optional<QString> WhoAnswers(uint8_t address);
+    // On the open port: what answers the identification at `address`,
+    // with the full answer wait for its first byte. Raises "Ошибка I/O"
+    // when the request cannot be sent.
+    ProbeAnswer WhoAnswers(uint8_t address);
 
     // Blocks 0..6 into their places in `buffer`; the rest of it is left alone.
     void ReadBlocks(uint8_t address, ConfigImage& buffer);
@@ -79,9 +80,13 @@ public:
 
 private:
     void ShowStatus(const QString& text) const;
+    // Raises `message`; when the line itself failed (the adapter was
+    // pulled, the connection dropped), with the system's reason as detail.
+    [[noreturn]] void Fail(const QString& message) const;
 
     TModbus& m_channel;
     StatusSink m_status;
+    bool m_network = false;  // the line is a network's (tcp://, mbtcp://)
 };
 
 namespace PanelText {
@@ -95,7 +100,9 @@ QString FamilyName(int family);
 // "ПО 1.7, ревизия аппаратуры 0x03".
 QString FirmwareText(const FirmwareInfo& fw);
 QString ApplyNotStarted();
-QString UnknownDevice();
+// The second paragraph of a command that failed because its line did:
+// "Адаптер отключён: No such device".
+QString LineLost(const QString& reason, bool network);
 // "Панель отвергла применение: код N": apply answered with an exception.
 QString ApplyRefused(int code);
 }  // namespace PanelText

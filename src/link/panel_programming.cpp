@@ -73,8 +73,9 @@ void WritePanel(PanelLink& link, const LinkSettings& settings, const WritePlan& 
         target = plan.GivenAddress;
     if (target != result.Address) {
         Pause(StepPauseMs);
-        if (const auto device = link.WhoAnswers(target))
-            throw CommandError(PanelText::AddressTaken(target, *device));
+        // Any answer at all means that the address is taken, panel or not.
+        if (const ProbeAnswer there = link.WhoAnswers(target); there.Occupied())
+            throw CommandError(PanelText::AddressTaken(target, there.Text()));
     }
 
     int unanswered = 0;

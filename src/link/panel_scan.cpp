@@ -7,18 +7,10 @@
 #include "model/mbus_settings.h"
 
 namespace {
-constexpr int LongestAnswer = 10;  // the version answer
 constexpr unsigned long StepPauseMs = 20;
 }  // namespace
 
 PanelScan::PanelScan(TModbus& channel) : m_channel(channel) {}
-
-int PanelScan::AnswerWaitMs(int baudRate, int stopBits, int parity)
-{
-    const LineSettings line{baudRate, stopBits, parity};
-    const int baud = std::max(baudRate, 1);
-    return (LongestAnswer * BitsPerChar(line) * 1000 + baud - 1) / baud + MarginMs;
-}
 
 QList<LinkSettings> PanelScan::EveryLineSetting(const LinkSettings& port)
 {
@@ -38,41 +30,36 @@ QList<LinkSettings> PanelScan::EveryLineSetting(const LinkSettings& port)
 QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t>& addresses,
                                int waitMs, const Progress& progress)
 {
+    m_channel.SetEchoMode(settings.Echo);
     if (m_channel.OpenPort(settings.DevicePath, settings.BaudRate, settings.StopBits,
                            settings.Parity, true, 256) == TModbus::ClosedMarker)
         throw CommandError(PanelText::OpenError(settings.PortName),
                            QStringLiteral("Причина: ") + m_channel.LastOpenErrorText());
     struct Closer {
         TModbus& Channel;
-        uint32_t Timeout;
-        ~Closer()
-        {
-            Channel.AnswerTimeout = Timeout;
-            Channel.ClosePort();
-        }
-    } closer{m_channel, m_channel.AnswerTimeout};
-    m_channel.AnswerTimeout = uint32_t(
-        waitMs > 0 ? waitMs : AnswerWaitMs(settings.BaudRate, settings.StopBits, settings.Parity));
+        ~Closer() { Channel.ClosePort(); }
+    } closer{m_channel};
+    const int allowance = waitMs > 0 ? waitMs : TurnaroundAllowanceMs;
 
-    PanelLink link(m_channel);
     QList<ScanHit> hits;
     int done = 0;
     for (const uint8_t address : addresses) {
-        if (const auto device = link.WhoAnswers(address)) {
+        const ProbeAnswer answer = ProbeAddress(m_channel, address, allowance);
+        if (answer.Occupied()) {
             ScanHit hit;
             hit.Address = address;
-            hit.Device = *device;
-            hit.Family = *device == PanelText::FamilyName(0)   ? 0
-                         : *device == PanelText::FamilyName(1) ? 1
-                                                               : -1;
+            hit.Answer = answer;
+            hit.Device = answer.Text();
+            hit.Family = answer.Family;
             hit.BaudRate = settings.BaudRate;
             hit.StopBits = settings.StopBits;
             hit.Parity = settings.Parity;
-            if (hit.Family >= 0)
+            if (hit.Family >= 0) {
                 Pause(StepPauseMs);
-            if (hit.Family >= 0 && m_channel.ReadVersion(address)) {
-                hit.HasFirmware = true;
-                hit.Firmware = {m_channel.Buffer[5], m_channel.Buffer[6], m_channel.Buffer[7]};
+                if (m_channel.ReadVersion(address)) {
+                    hit.HasFirmware = true;
+                    hit.Firmware = {m_channel.Buffer[5], m_channel.Buffer[6], m_channel.Buffer[7]};
+                }
             }
             hits << hit;
         }

@@ -9,7 +9,8 @@
 // What answered at one address of a scan.
 struct ScanHit {
     uint8_t Address = 0;
-    QString Device;   // "ОРЛ-07", "ОРЛ-09" or "неизвестное устройство"
+    ProbeAnswer Answer;
+    QString Device;  // as ProbeAnswer::Text names it: "ОРЛ-07", "устройство Modbus, ..."
     int Family = -1;  // 0, 1; -1 for another device
     bool HasFirmware = false;
     FirmwareInfo Firmware;
@@ -19,27 +20,27 @@ struct ScanHit {
     int Parity = 0;
 };
 
-// Finds the panels on a line: identification at each address with a short
-// answer wait, then the firmware of each that answers.
+// Finds what answers on a line: identification at each address with a
+// short wait for the first byte, then the firmware of each panel. Any
+// answer at all lists its address: another Modbus device, a broken frame.
 class PanelScan {
 public:
     using Progress = std::function<void(int done, int total)>;
 
     explicit PanelScan(TModbus& channel);
 
-    // The answer wait of a scan at a baud rate and stop bits: the longest
-    // answer's time on the line (the 10-byte version answer) plus a margin
-    // for the panel's turnaround and the serial driver's latency.
-    static int AnswerWaitMs(int baudRate, int stopBits, int parity);
-    static constexpr int MarginMs = 16;
+    // How long after a request's last byte the first byte of its answer
+    // may come (the device's turnaround; the line's own latency, a
+    // network's or an adapter's, is added to it).
+    static constexpr int TurnaroundAllowanceMs = 25;
 
     // Every line setting the ModBus page offers, `port`'s device kept:
     // each baud rate with two and one stop bits and no, even and odd parity.
     static QList<LinkSettings> EveryLineSetting(const LinkSettings& port);
 
     // One pass over `addresses` at the line settings of `settings`; `waitMs`
-    // 0 means AnswerWaitMs. Raises the open error when the port cannot be
-    // opened; the port is closed afterwards.
+    // is the turnaround allowance, 0 for TurnaroundAllowanceMs. Raises the open error when the port
+    // cannot be opened; the port is closed afterwards.
     QList<ScanHit> Scan(const LinkSettings& settings, const QList<uint8_t>& addresses, int waitMs,
                         const Progress& progress = {});
 

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStringList>
 
+#include <linux/serial.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
@@ -92,6 +93,33 @@ bool WaitOutputSent(int fd, const QDeadlineTimer& deadline, int charTimeUs)
     }
     // The queue is empty: what remains is the transmitter's last character.
     return Drain(fd);
+}
+
+bool SetLowLatency(int fd, bool* changed)
+{
+    if (changed)
+        *changed = false;
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0)
+        return false;
+    if (ss.flags & ASYNC_LOW_LATENCY)
+        return true;
+    ss.flags |= ASYNC_LOW_LATENCY;
+    if (::ioctl(fd, TIOCSSERIAL, &ss) != 0 || ::ioctl(fd, TIOCGSERIAL, &ss) != 0 ||
+        !(ss.flags & ASYNC_LOW_LATENCY))
+        return false;
+    if (changed)
+        *changed = true;
+    return true;
+}
+
+void ClearLowLatency(int fd)
+{
+    serial_struct ss{};
+    if (::ioctl(fd, TIOCGSERIAL, &ss) != 0 || !(ss.flags & ASYNC_LOW_LATENCY))
+        return;
+    ss.flags &= ~ASYNC_LOW_LATENCY;
+    ::ioctl(fd, TIOCSSERIAL, &ss);
 }
 
 bool SetRts(int fd, bool on)

@@ -24,6 +24,15 @@ bool Drain(int fd);
 // the line, used to pace the checks.
 bool WaitOutputSent(int fd, const QDeadlineTimer& deadline, int charTimeUs);
 
+// Asks the driver to hand over each byte as it arrives (ASYNC_LOW_LATENCY;
+// FTDI drivers then drop their 16 ms latency timer to 1 ms). True when the
+// port is in low-latency mode afterwards; `changed` tells whether it was
+// this call that set it. Many drivers (pseudo-terminals among them)
+// refuse; that is no fault.
+bool SetLowLatency(int fd, bool* changed = nullptr);
+// Takes low-latency mode away again.
+void ClearLowLatency(int fd);
+
 // Raises or drops the RTS line of `fd`.
 bool SetRts(int fd, bool on);
 

@@ -97,9 +97,24 @@ bool SerialPortLine::Open(const QString& path, const LineSettings& settings)
         m_error = reason;
         return false;
     }
+    // Each byte as it arrives, not in an adapter's 16 ms batches; where the
+    // driver keeps its batches, the waits allow for them.
+    m_latencyMs = 0;
+    if (!m_pseudoTerminal && !SerialLine::SetLowLatency(Handle(), &m_lowLatencySet))
+        m_latencyMs = AdapterLatencyMs;
     m_port->clear(QSerialPort::AllDirections);
     m_port->clearError();
     return true;
+}
+
+void SerialPortLine::NoteDeviceError()
+{
+    const QSerialPort::SerialPortError e = m_port->error();
+    if (e == QSerialPort::NoError || e == QSerialPort::TimeoutError)
+        return;
+    if (!m_failed)
+        m_error = m_port->errorString();
+    m_failed = true;
 }
 
 bool SerialPortLine::Configure(const LineSettings& s)
@@ -151,6 +166,10 @@ void SerialPortLine::Close()
         return;
     m_port->clear(QSerialPort::AllDirections);
     m_rs485.Restore(Handle());
+    if (m_lowLatencySet)
+        SerialLine::ClearLowLatency(Handle());
+    m_lowLatencySet = false;
+    m_failed = false;
     m_port->close();
     m_port.reset();
     m_pseudoTerminal = false;
@@ -174,6 +193,7 @@ void SerialPortLine::Purge()
     if (!m_port)
         return;
     m_port->clear(QSerialPort::AllDirections);
+    NoteDeviceError();
     m_port->clearError();
     m_raw.clear();
     m_decoder.Reset();
@@ -183,15 +203,21 @@ int64_t SerialPortLine::Write(const uint8_t* data, int64_t count, const QDeadlin
 {
     if (!m_port)
         return -1;
+    if (m_failed)
+        return -1;
     const qint64 queued = m_port->write(reinterpret_cast<const char*>(data), count);
     if (queued < 0) {
+        NoteDeviceError();
         m_port->clearError();
         return -1;
     }
     while (m_port->bytesToWrite() > 0 && !deadline.hasExpired() &&
            m_port->waitForBytesWritten(RemainingMs(deadline))) {
     }
+    NoteDeviceError();
     m_port->clearError();
+    if (m_failed)
+        return -1;
     return queued - m_port->bytesToWrite();
 }
 
@@ -203,13 +229,15 @@ bool SerialPortLine::WaitSent(const QDeadlineTimer& deadline)
 PortLine::ReadResult SerialPortLine::Read(uint8_t* data, int64_t max)
 {
     ReadResult r;
-    if (!m_port) {
+    if (!m_port || m_failed) {
         r.Failed = true;
         return r;
     }
     if (!m_marksErrors) {
         const qint64 n = m_port->read(reinterpret_cast<char*>(data), max);
-        r.Failed = n < 0;
+        if (n < 0)
+            NoteDeviceError();
+        r.Failed = n < 0 && m_failed;
         r.Count = std::max<qint64>(0, n);
         return r;
     }
@@ -225,9 +253,10 @@ PortLine::ReadResult SerialPortLine::Read(uint8_t* data, int64_t max)
 
 bool SerialPortLine::WaitReadable(const QDeadlineTimer& deadline)
 {
-    if (!m_port)
+    if (!m_port || m_failed)
         return false;
     const bool more = m_port->waitForReadyRead(RemainingMs(deadline));
+    NoteDeviceError();
     m_port->clearError();
     return more;
 }

@@ -27,6 +27,10 @@ public:
 
     bool EnableRs485RtsOnSend() override;
     bool SetRts(bool on) override;
+    // An adapter whose driver kept its latency timer delivers input up to
+    // this much late.
+    int LatencyMs() const override { return m_latencyMs; }
+    static constexpr int AdapterLatencyMs = 16;
 
     void Purge() override;
     int64_t Write(const uint8_t* data, int64_t count, const QDeadlineTimer& deadline) override;
@@ -43,6 +47,9 @@ public:
 private:
     bool Configure(const LineSettings& settings);
     bool Fail(const QString& what);
+    // Notes a read or write error of the open port (the adapter vanished):
+    // every later read reports it.
+    void NoteDeviceError();
 
     std::unique_ptr<QSerialPort> m_port;
     Rs485Direction m_rs485;
@@ -52,5 +59,8 @@ private:
     bool m_pseudoTerminal = false;
     bool m_marksErrors = false;
     bool m_permissionDenied = false;
+    bool m_failed = false;         // the open port failed; ErrorText() says why
+    bool m_lowLatencySet = false;  // by us, to be taken back at close
+    int m_latencyMs = 0;
     QString m_error;
 };

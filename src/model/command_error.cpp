@@ -2,8 +2,11 @@
 
 #include <limits>
 
-CommandError::CommandError(QString message, QString detail)
-    : m_message(std::move(message)), m_detail(std::move(detail)), m_utf8(m_message.toStdString())
+CommandError::CommandError(QString message, QString detail, bool lineLost)
+    : m_message(std::move(message)),
+      m_detail(std::move(detail)),
+      m_lineLost(lineLost),
+      m_utf8(m_message.toStdString())
 {
 }
 

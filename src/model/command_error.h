@@ -10,14 +10,18 @@
 // the user why and what to do.
 class CommandError : public std::exception {
 public:
-    explicit CommandError(QString message, QString detail = {});
+    explicit CommandError(QString message, QString detail = {}, bool lineLost = false);
     const QString& Message() const { return m_message; }
     const QString& Detail() const { return m_detail; }
+    // True when the command failed because its line did (the adapter was
+    // pulled, the connection dropped); Detail() gives the system's reason.
+    bool LineLost() const { return m_lineLost; }
     const char* what() const noexcept override { return m_utf8.c_str(); }
 
 private:
     QString m_message;
     QString m_detail;
+    bool m_lineLost = false;
     std::string m_utf8;
 };
 

@@ -115,8 +115,8 @@ private:
             return false;
         }
         const QJsonObject o = value.toObject();
-        if (!Keys(o, {"port", "panels"}, {"port", "baud", "stop_bits", "parity", "panels", "name"},
-                  at) ||
+        if (!Keys(o, {"port", "panels"},
+                  {"port", "baud", "stop_bits", "parity", "echo", "panels", "name"}, at) ||
             !Text(o.value("port"), at + ".port", line.Port))
             return false;
         if (o.contains("baud")) {
@@ -148,6 +148,14 @@ private:
                 return false;
             }
             line.Parity = int(Words.indexOf(p));
+        }
+        if (o.contains("echo")) {
+            const auto echo = EchoModeFromWord(o.value("echo").toString());
+            if (!echo) {
+                Fail(at + ".echo", QStringLiteral("ожидается \"auto\", \"on\" или \"off\""));
+                return false;
+            }
+            line.Echo = *echo;
         }
         const QJsonValue panels = o.value("panels");
         if (!panels.isArray() || panels.toArray().isEmpty()) {

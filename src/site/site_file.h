@@ -1,5 +1,7 @@
 #pragma once
 
+#include "link/modbus.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -18,6 +20,7 @@ struct SiteLine {
     int BaudRate = 9600;
     int StopBits = 2;  // 0 one, 2 two
     int Parity = 0;    // 0 none, 1 odd, 2 even
+    EchoMode Echo = EchoMode::Auto;
     QList<SitePanel> Panels;
 };
 

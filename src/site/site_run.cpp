@@ -35,6 +35,7 @@ public:
         m_settings.BaudRate = line.BaudRate;
         m_settings.StopBits = line.StopBits;
         m_settings.Parity = line.Parity;
+        m_settings.Echo = line.Echo;
     }
 
     QList<SitePanelResult> Run()

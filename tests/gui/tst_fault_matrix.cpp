@@ -152,10 +152,13 @@ private slots:
                {NoMessage, Ends::Completes},
                {notStarted, Ends::Completes},
                {NoMessage, Ends::Completes}}}},
-            {"vanish",  // the line goes dead as the panel takes the request
+            // The line goes dead as the panel takes the request; the box says
+            // so, with the system's reason (an apply too: a dead line is no
+            // silent panel).
+            {"vanish",
              {{{Io, Ends::FailsAtTarget},
                {Io, Ends::FailsAtTarget},
-               {NoMessage, Ends::Completes},
+               {Io, Ends::FailsAtTarget},
                {Io, Ends::FailsAtTarget}}}},
         };
         for (const auto& [fault, cells] : rows) {
@@ -209,6 +212,10 @@ private slots:
             boxes.clear();
         }
         QCOMPARE(boxes, message.isEmpty() ? QStringList() : QStringList{message});
+        if (fault == "vanish") {
+            const QString detail = f.app->prompts.messages().constFirst().detail;
+            QVERIFY2(detail.startsWith(QStringLiteral("Адаптер отключён: ")), qPrintable(detail));
+        }
 
         // Nothing after the failing step.
         const QStringList full = FullSequence(command);

@@ -162,7 +162,7 @@ private slots:
         // The panel answers only at its own rate.
         f.panel.SetLineSettings(f.main->FMBParam->Settings().BaudRate, true);
         int seen = -1;
-        f.main->Modbus.SetTraceSink([&](bool, const uint8_t*, int) {
+        f.main->Modbus.SetTraceSink([&](TraceKind, const uint8_t*, int) {
             termios tio{};
             if (tcgetattr(f.main->Modbus.PortHandle, &tio) == 0)
                 seen = int(cfgetospeed(&tio));
