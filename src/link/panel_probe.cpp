@@ -36,9 +36,9 @@ QString ProbeAnswer::Text() const
                 return NotPanel(QStringLiteral("ответ функцией %1").arg(Function));
             return NotPanel(QStringLiteral("идентификатор ") + HexText(Ident));
         case Kind::Exception:
-            return NotPanel(QStringLiteral("исключение %1")
-                                .arg(ExceptionCode, 2, 16, QLatin1Char('0'))
-                                .toUpper());
+            return NotPanel(
+                QStringLiteral("исключение ") +
+                QStringLiteral("%1").arg(ExceptionCode, 2, 16, QLatin1Char('0')).toUpper());
         case Kind::Broken: return QStringLiteral("ответ с ошибкой CRC");
         case Kind::Silent:
         case Kind::Foreign:
