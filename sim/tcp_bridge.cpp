@@ -58,6 +58,8 @@ qint64 NowUs()
 
 // The bridge's side of the line runs at 9600 baud with two stop bits.
 const qint64 LineSilenceUs = LineTiming::FrameSilenceUs(9600, true);
+// The longest gap let pass inside an answer still short of its known length.
+constexpr qint64 LongGapUs = 50'000;
 
 qint64 Earliest(qint64 a, qint64 b)
 {
@@ -196,8 +198,12 @@ qint64 TcpBridge::NextDeadlineUs() const
     qint64 deadline = Earliest(m_toLine.NextDueUs(), m_toClient.NextDueUs());
     if (m_exchange.Active) {
         deadline = Earliest(deadline, m_exchange.DeadlineUs);
-        if (!m_exchange.Answer.isEmpty())
-            deadline = Earliest(deadline, m_exchange.LastByteUs + LineSilenceUs);
+        if (!m_exchange.Answer.isEmpty()) {
+            const bool shortOfLength =
+                RtuAnswer::KnownLength(m_exchange.Answer) > m_exchange.Answer.size();
+            deadline = Earliest(
+                deadline, m_exchange.LastByteUs + (shortOfLength ? LongGapUs : LineSilenceUs));
+        }
     }
     return deadline;
 }
@@ -264,9 +270,13 @@ void TcpBridge::RunExchanges(qint64 nowUs)
             const QByteArray& answer = m_exchange.Answer;
             const int known = RtuAnswer::KnownLength(answer);
             QByteArray frame;
+            // An answer whose length is known is let finish across a gap of a
+            // busy host; others end at the line's silence.
+            const qint64 silenceUs =
+                known > answer.size() ? std::max(LineSilenceUs, LongGapUs) : LineSilenceUs;
             if (known > 0 && answer.size() >= known && RtuAnswer::Intact(answer.left(known)))
                 frame = answer.left(known);
-            else if (!answer.isEmpty() && nowUs - m_exchange.LastByteUs >= LineSilenceUs)
+            else if (!answer.isEmpty() && nowUs - m_exchange.LastByteUs >= silenceUs)
                 frame = answer;
             else if (nowUs < m_exchange.DeadlineUs)
                 return;  // the answer may still come

@@ -29,7 +29,9 @@ struct BridgeOptions {
 // gateway does (one request at a time: a unit from the network becomes an
 // RTU frame on the line; an intact answer, ended by its length or by the
 // line's silence within 1000 ms, goes back as a unit with the request's
-// transaction id; no answer or a broken one sends nothing back).
+// transaction id; no answer or a broken one sends nothing back). An
+// answer whose length its function tells is let finish across a pause of
+// up to 50 ms, as a gateway with a lenient character time-out does.
 class TcpBridge {
 public:
     TcpBridge() = default;
