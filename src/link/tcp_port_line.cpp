@@ -1,5 +1,6 @@
 #include "link/tcp_port_line.h"
 
+#include "link/mbap_port_line.h"
 #include "link/serial_port_line.h"
 
 TcpPortLine::TcpPortLine() : NetworkPortLine(QLatin1String("tcp")) {}
@@ -29,5 +30,7 @@ std::unique_ptr<PortLine> MakePortLine(const QString& path)
 {
     if (TcpPortLine::IsTcpPath(path))
         return std::make_unique<TcpPortLine>();
+    if (MbapPortLine::IsMbapPath(path))
+        return std::make_unique<MbapPortLine>();
     return std::make_unique<SerialPortLine>();
 }

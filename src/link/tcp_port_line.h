@@ -23,5 +23,6 @@ public:
     bool WaitReadable(const QDeadlineTimer& deadline) override { return WaitInput(deadline); }
 };
 
-// The line a channel opens `path` with: TCP for tcp://HOST:PORT, else serial.
+// The line a channel opens `path` with: raw RTU over TCP for
+// tcp://HOST:PORT, Modbus TCP for mbtcp://HOST:PORT, else serial.
 std::unique_ptr<PortLine> MakePortLine(const QString& path);
