@@ -5,7 +5,6 @@
 #include "link/mbap_frame.h"
 #include "link/mbap_port_line.h"
 #include "link/modbus.h"
-#include "link/serial_port_line.h"
 #include "link/tcp_port_line.h"
 #include "panel_responder.h"
 
@@ -367,31 +366,6 @@ private slots:
                  adu);
     }
 
-    // An answer ADU becomes the RTU frame the channel checks: unit, PDU, CRC.
-    void toRtu_data()
-    {
-        QTest::addColumn<int>("unit");
-        QTest::addColumn<QByteArray>("pdu");
-        QTest::addColumn<QByteArray>("rtu");
-        QTest::newRow("identification")
-            << 1 << Hex("11 03 20 07 32") << Hex("01 11 03 20 07 32 7F A2");
-        QTest::newRow("another unit")
-            << 2 << Hex("11 03 20 07 32") << Hex("02 11 03 20 07 32 7F 91");
-        QTest::newRow("version") << 1 << VersionPdu << VersionAnswer;
-        QTest::newRow("exception") << 1 << Hex("C6 01") << Hex("01 C6 01 B2 60");
-    }
-    void toRtu()
-    {
-        QFETCH(int, unit);
-        QFETCH(QByteArray, pdu);
-        QFETCH(QByteArray, rtu);
-        Adu adu;
-        adu.Transaction = 77;
-        adu.Unit = uint8_t(unit);
-        adu.Pdu = pdu;
-        QCOMPARE(HexOf(MbapFrame::ToRtu(adu)), HexOf(rtu));
-    }
-
     // A stream fed in pieces of every size gives the same ADUs; a header of
     // another protocol or with an impossible length stops it.
     void decode_data()
@@ -472,60 +446,6 @@ private slots:
         }
     }
 
-    // What arrived before a discard goes, the ADU still arriving included;
-    // what follows is framed as before.
-    void discardKeepsFraming_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QByteArray>("after");
-        QTest::addColumn<QStringList>("adus");
-        const QByteArray a = AduBytes(1, 1, VersionPdu);
-        const QByteArray b = AduBytes(2, 1, Hex("11 03 20 07 32"));
-        const QString bText = QStringLiteral("2 1 11 03 20 07 32");
-        QTest::newRow("nothing arrived")
-            << QByteArray() << a + b << QStringList{"1 1 " + HexOf(VersionPdu), bText};
-        QTest::newRow("whole ADUs") << a + a << b << QStringList{bText};
-        for (int cut : {1, 5, 6, 7, 12})
-            QTest::addRow("cut after %d bytes", cut)
-                << a.left(cut) << a.mid(cut) + b << QStringList{bText};
-        QTest::newRow("a whole ADU and part of one")
-            << a + b.left(9) << b.mid(9) + a << QStringList{"1 1 " + HexOf(VersionPdu)};
-    }
-    void discardKeepsFraming()
-    {
-        QFETCH(QByteArray, before);
-        QFETCH(QByteArray, after);
-        QFETCH(QStringList, adus);
-        MbapFrame::Decoder decoder;
-        decoder.Feed(reinterpret_cast<const uint8_t*>(before.constData()), before.size());
-        decoder.Discard();
-        QVERIFY(!decoder.HasAdu());
-        decoder.Feed(reinterpret_cast<const uint8_t*>(after.constData()), after.size());
-        QStringList got;
-        Adu adu;
-        while (decoder.Next(adu))
-            got << Describe(adu);
-        QCOMPARE(got, adus);
-        QVERIFY(decoder.Failure() == Fault::None);
-    }
-
-    void nextTransaction_data()
-    {
-        QTest::addColumn<int>("last");
-        QTest::addColumn<int>("next");
-        QTest::newRow("first request") << 0 << 1;
-        QTest::newRow("second") << 1 << 2;
-        QTest::newRow("byte carry") << 0x00FF << 0x0100;
-        QTest::newRow("last before the wrap") << 65534 << 65535;
-        QTest::newRow("wrap skips 0") << 65535 << 1;
-    }
-    void nextTransaction()
-    {
-        QFETCH(int, last);
-        QFETCH(int, next);
-        QCOMPARE(int(MbapFrame::NextTransaction(uint16_t(last))), next);
-    }
-
     // Twice the connect time, rounded up to whole ms, and 50 ms.
     void latencyForConnect_data()
     {
@@ -543,14 +463,6 @@ private slots:
         QFETCH(qint64, connectNs);
         QFETCH(int, latencyMs);
         QCOMPARE(NetworkPortLine::LatencyForConnect(connectNs), latencyMs);
-    }
-
-    void makePortLine()
-    {
-        QVERIFY(dynamic_cast<MbapPortLine*>(MakePortLine("mbtcp://192.0.2.10:502").get()));
-        QVERIFY(dynamic_cast<TcpPortLine*>(MakePortLine("tcp://192.0.2.10:4001").get()));
-        QVERIFY(dynamic_cast<SerialPortLine*>(MakePortLine("/dev/ttyUSB0").get()));
-        QVERIFY(dynamic_cast<SerialPortLine*>(MakePortLine("/tmp/mbtcp://x:1").get()));
     }
 
     // Each frame goes out as one ADU under the next transaction, all of its
