@@ -351,7 +351,13 @@ int main(int argc, char** argv)
     if (!registration.Register(dir, name, devicePath, &error))
         return Fail(error);
     std::printf("Simulated line: port %s -> %s\n", qPrintable(name), qPrintable(devicePath));
-    for (const QString& one : panel.DeviceDescriptions())
+    // The devices by address, as a site's list has them.
+    QStringList described = panel.DeviceDescriptions();
+    std::stable_sort(described.begin(), described.end(), [](const QString& a, const QString& b) {
+        return a.section(QLatin1Char(':'), 0, 0).mid(8).toInt() <
+               b.section(QLatin1Char(':'), 0, 0).mid(8).toInt();
+    });
+    for (const QString& one : described)
         std::printf("device at %s\n", qPrintable(one.mid(QStringLiteral("address ").size())));
     if (behaviour.Paced)
         std::printf("Answers paced at the port's baud rate");
