@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <numeric>
 
 namespace {
 
@@ -352,13 +353,15 @@ int main(int argc, char** argv)
         return Fail(error);
     std::printf("Simulated line: port %s -> %s\n", qPrintable(name), qPrintable(devicePath));
     // The devices by address, as a site's list has them.
-    QStringList described = panel.DeviceDescriptions();
-    std::stable_sort(described.begin(), described.end(), [](const QString& a, const QString& b) {
-        return a.section(QLatin1Char(':'), 0, 0).mid(8).toInt() <
-               b.section(QLatin1Char(':'), 0, 0).mid(8).toInt();
-    });
-    for (const QString& one : described)
-        std::printf("device at %s\n", qPrintable(one.mid(QStringLiteral("address ").size())));
+    const QList<uint8_t> at = panel.Addresses();
+    const QStringList described = panel.DeviceDescriptions();
+    QList<qsizetype> order(at.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&at](qsizetype a, qsizetype b) { return at[a] < at[b]; });
+    for (const qsizetype i : order)
+        std::printf("device at %s\n",
+                    qPrintable(described.value(i).mid(QStringLiteral("address ").size())));
     if (behaviour.Paced)
         std::printf("Answers paced at the port's baud rate");
     else
