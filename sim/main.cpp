@@ -26,6 +26,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <numeric>
 
 namespace {
 
@@ -351,8 +352,16 @@ int main(int argc, char** argv)
     if (!registration.Register(dir, name, devicePath, &error))
         return Fail(error);
     std::printf("Simulated line: port %s -> %s\n", qPrintable(name), qPrintable(devicePath));
-    for (const QString& one : panel.DeviceDescriptions())
-        std::printf("device at %s\n", qPrintable(one.mid(QStringLiteral("address ").size())));
+    // The devices by address, as a site's list has them.
+    const QList<uint8_t> at = panel.Addresses();
+    const QStringList described = panel.DeviceDescriptions();
+    QList<qsizetype> order(at.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(),
+                     [&at](qsizetype a, qsizetype b) { return at[a] < at[b]; });
+    for (const qsizetype i : order)
+        std::printf("device at %s\n",
+                    qPrintable(described.value(i).mid(QStringLiteral("address ").size())));
     if (behaviour.Paced)
         std::printf("Answers paced at the port's baud rate");
     else

@@ -224,7 +224,8 @@ void SimulatedPanel::SendDue(AnswerPacer& pacer, qint64& answerStartUs)
 void SimulatedPanel::Write(const QByteArray& bytes)
 {
     qsizetype done = 0;
-    while (done < bytes.size() && m_pty.IsOpen()) {
+    // A tool that never reads fills the line's buffer: give up when stopped.
+    while (done < bytes.size() && m_pty.IsOpen() && !m_stop) {
         const ssize_t n =
             ::write(m_pty.MasterFd(), bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
