@@ -41,14 +41,19 @@ int TModbus::ProbeIdentification(uint8_t address, int firstByteMs)
     }
     bool failed = false;
     int got = ReadInto(Buffer, 1, first, failed);
-    // The rest: up to the full answer wait, to its length or a silence.
+    // The rest: up to the full answer wait, to its length (or, when that
+    // cannot be told, to a silence).
     const qint64 silenceNs = SilenceUs() * 1000;
     while (got > 0 && !failed && got < m_bufferSize) {
         const int length = std::min(KnownLength(Buffer, got), m_bufferSize);
         if (length > 0 && got >= length)
             break;
-        const qint64 leftNs = std::min(full.remainingTimeNSecs(),
-                                       std::max<qint64>(0, silenceNs - m_lastInput.nsecsElapsed()));
+        // A frame of known length may take the full wait; another ends at
+        // the line's silence.
+        const qint64 leftNs =
+            length > 0 ? full.remainingTimeNSecs()
+                       : std::min(full.remainingTimeNSecs(),
+                                  std::max<qint64>(0, silenceNs - m_lastInput.nsecsElapsed()));
         if (leftNs <= 0)
             break;
         const int want = length > 0 ? length - got : 1;

@@ -98,7 +98,7 @@ private slots:
         QTest::newRow("turnaround 20 ms, gaps, 9600") << 9600 << false << 20 << true << 0;
         QTest::newRow("turnaround 20 ms, gaps, 115200") << 115200 << false << 20 << true << 0;
         QTest::newRow("40 junk bytes after block 3") << 9600 << false << 5 << false << 40;
-        QTest::newRow("echo, junk, gaps") << 19200 << true << 20 << true << 40;
+        QTest::newRow("echo, turnaround 20 ms, junk") << 9600 << true << 20 << false << 40;
     }
 
     // info, read, write --apply (with its read-back), verify and scan do on
