@@ -6,6 +6,8 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/prctl.h>
 #include <unistd.h>
 #include <algorithm>
@@ -104,6 +106,12 @@ void SimulatedPanel::Serve()
 {
     // Answers are paced to tens of microseconds: no slack on the wake-ups.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    // A UART does not pause in the middle of a frame because the machine is
+    // busy: where the system lets us (root, CAP_SYS_NICE), the line's thread
+    // runs before ordinary work. It sleeps between bytes, so it takes little.
+    sched_param realtime{};
+    realtime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
     RequestFramer framer;
     AnswerPacer pacer;
     qint64 answerStartUs = 0;

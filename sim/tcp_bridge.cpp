@@ -280,8 +280,18 @@ void TcpBridge::RunExchanges(qint64 nowUs)
                 frame = answer;
             else if (nowUs < m_exchange.DeadlineUs)
                 return;  // the answer may still come
-            if (RtuAnswer::Intact(frame))
+            if (RtuAnswer::Intact(frame)) {
                 m_toClient.Push(Mbap::AnswerUnit(m_exchange.Transaction, frame), nowUs);
+            } else if (answer.isEmpty()) {
+                // Nobody answered on the line: the gateway says so.
+                constexpr char TargetSilent = 0x0B;
+                QByteArray silent;
+                silent.append(char(m_exchange.Unit));
+                silent.append(char(m_exchange.Function | 0x80));
+                silent.append(TargetSilent);
+                silent.append(2, '\0');  // the CRC, which the unit leaves out
+                m_toClient.Push(Mbap::AnswerUnit(m_exchange.Transaction, silent), nowUs);
+            }
             m_exchange = {};
             m_echoLeft.clear();
         }
@@ -290,6 +300,8 @@ void TcpBridge::RunExchanges(qint64 nowUs)
         const Mbap::Parsed request = m_requests.takeFirst();
         m_exchange.Active = true;
         m_exchange.Transaction = request.Transaction;
+        m_exchange.Unit = uint8_t(request.RtuFrame.size() > 0 ? request.RtuFrame[0] : 0);
+        m_exchange.Function = uint8_t(request.RtuFrame.size() > 1 ? request.RtuFrame[1] : 0);
         m_exchange.DeadlineUs = nowUs + qint64(AnswerTimeoutMs) * 1000;
         WriteToLine(request.RtuFrame);
     }

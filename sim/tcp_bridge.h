@@ -49,14 +49,18 @@ public:
     // The port listened on.
     int Port() const { return m_port; }
 
-    // How long a gateway waits for the line's answer to a request.
-    static constexpr int AnswerTimeoutMs = 1000;
+    // How long a gateway waits for the line's answer to a request; when
+    // none came, it answers exception 0B (target device failed to respond),
+    // as most gateways do.
+    static constexpr int AnswerTimeoutMs = 500;
 
 private:
     // The request on the line, in gateway mode.
     struct Exchange {
         bool Active = false;
         uint16_t Transaction = 0;
+        uint8_t Unit = 0;
+        uint8_t Function = 0;
         QByteArray Answer;
         qint64 DeadlineUs = 0;
         qint64 LastByteUs = 0;

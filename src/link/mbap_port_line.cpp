@@ -153,7 +153,8 @@ PortLine::ReadResult MbapPortLine::Read(uint8_t* data, int64_t max)
             }
             if (IsGatewaySilence(adu)) {
                 SetErrorText(GatewayExceptionText(uint8_t(adu.Pdu[1]), adu.Unit));
-                continue;
+                r.Silent = true;
+                return r;
             }
             m_answer = MbapFrame::ToRtu(adu);
         }

@@ -34,6 +34,7 @@ public:
     // or -1 when it cannot go out as one ADU.
     int64_t Write(const uint8_t* data, int64_t count, const QDeadlineTimer& deadline) override;
     ReadResult Read(uint8_t* data, int64_t max) override;
+    bool ReportsSilence() const override { return true; }
     bool WaitReadable(const QDeadlineTimer& deadline) override;
 
     // The transaction of the last request (0 before the first).

@@ -287,6 +287,9 @@ int TModbus::ReadInto(uint8_t* data, int count, const QDeadlineTimer& deadline, 
             failed = true;
             break;
         }
+        // The gateway tells that nobody answered: no use waiting.
+        if (r.Silent)
+            break;
         // A byte that failed its parity check spoils the whole answer.
         if (r.LineError) {
             failed = true;

@@ -32,8 +32,12 @@ int TModbus::ProbeIdentification(uint8_t address, int firstByteMs)
     if (!SendRequest(CloseFrame(Buffer, 2)))
         return -1;
 
-    // The first byte: within the turnaround allowance.
-    const QDeadlineTimer first = AnswerDeadline(uint32_t(std::max(firstByteMs, 0)));
+    // The first byte: within the turnaround allowance. A gateway that
+    // reports a silent device answers every request, late or not: wait for
+    // its word, or another request would queue behind this one there.
+    const uint32_t firstWait =
+        m_line->ReportsSilence() ? AnswerTimeout : uint32_t(std::max(firstByteMs, 0));
+    const QDeadlineTimer first = AnswerDeadline(firstWait);
     const QDeadlineTimer full = AnswerDeadline(AnswerTimeout);
     if (m_echoDue && !TakeEcho(first)) {
         ShowReceiveFailure();
