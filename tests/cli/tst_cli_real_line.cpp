@@ -120,7 +120,8 @@ private slots:
 
         const CliRun info = Run(QStringList{"info"} + line);
         QCOMPARE(info.exitCode, 0);
-        QCOMPARE(info.out, QStringLiteral("№1 (адрес 1): ОРЛ-07, ПО 1.7, ревизия аппаратуры 0x01\n"));
+        QCOMPARE(info.out,
+                 QStringLiteral("№1 (адрес 1): ОРЛ-07, ПО 1.7, ревизия аппаратуры 0x01\n"));
 
         const QString read = m_files.filePath("read.cfg");
         const CliRun r = Run(QStringList{"read", "-o", read} + line);
@@ -176,11 +177,11 @@ private slots:
                              "247 panel ОРЛ-09",
                          }));
         const CliRun text = Run({"scan", "--port", "ORL-SIM1", "--address", "1,2"});
-        QCOMPARE(text.out, QStringLiteral(
-                               "№1: устройство Modbus, не ОРЛ: исключение 01; 9600 бод, "
-                               "стоп-битов 2, паритет none\n"
-                               "№2: устройство Modbus, не ОРЛ: идентификатор B4 FF 4C 4D 42 33 2E "
-                               "31 2E 36; 9600 бод, стоп-битов 2, паритет none\n"));
+        QCOMPARE(text.out,
+                 QStringLiteral("№1: устройство Modbus, не ОРЛ: исключение 01; 9600 бод, "
+                                "стоп-битов 2, паритет none\n"
+                                "№2: устройство Modbus, не ОРЛ: идентификатор B4 FF 4C 4D 42 33 2E "
+                                "31 2E 36; 9600 бод, стоп-битов 2, паритет none\n"));
 
         const QString file = WriteFile("a.cfg", 9600);
         const QList<std::pair<QString, QString>> taken{
@@ -193,7 +194,8 @@ private slots:
             const CliRun w = Run({"write", file, "--port", "ORL-SIM1", "--address", "3",
                                   "--net-address", address, "--apply"});
             QCOMPARE(w.exitCode, 1);
-            const QString expected = QStringLiteral("По адресу %1 уже отвечает %2").arg(address, device);
+            const QString expected =
+                QStringLiteral("По адресу %1 уже отвечает %2").arg(address, device);
             QVERIFY2(w.out.contains(expected), qPrintable(w.out));
             QVERIFY(!AnyWrite(m_panel->Requests()));
         }
@@ -213,8 +215,8 @@ private slots:
         m_panel->SetLineBehaviour({true, 20000, 0, false});
         m_panel->SetLineSettings(baud, true);
         m_panel->SetAddress(40);
-        const CliRun s = Run({"scan", "--port", "ORL-SIM1", "--baud", QString::number(baud),
-                              "--address", "38-42"});
+        const CliRun s = Run(
+            {"scan", "--port", "ORL-SIM1", "--baud", QString::number(baud), "--address", "38-42"});
         QCOMPARE(s.exitCode, 0);
         QVERIFY2(s.out.startsWith(QStringLiteral("№40: ОРЛ-07")), qPrintable(s.out));
         QCOMPARE(s.out.count('\n'), 1);
@@ -239,8 +241,7 @@ private slots:
         QFETCH(QString, setting);
         QFETCH(int, exitCode);
         m_panel->SetLineBehaviour({true, 5000, 0, lineEchoes});
-        const CliRun r = Run({"info", "--port", "ORL-SIM1", "--echo", setting, "--trace"},
-                             10000);
+        const CliRun r = Run({"info", "--port", "ORL-SIM1", "--echo", setting, "--trace"}, 10000);
         QCOMPARE(r.exitCode, exitCode);
         const bool echoDropped = exitCode == 0 && lineEchoes;
         QCOMPARE(r.err.contains(QStringLiteral("<- 01 11 C0 2C  (эхо)")), echoDropped);
@@ -262,8 +263,8 @@ private slots:
     void adapterPulled()
     {
         m_panel->AddFault(*PanelFault::Parse("vanish,request=read-block,block=2"));
-        const CliRun r = Run({"read", "-o", m_files.filePath("v.cfg"), "--port", "ORL-SIM1"},
-                             10000);
+        const CliRun r =
+            Run({"read", "-o", m_files.filePath("v.cfg"), "--port", "ORL-SIM1"}, 10000);
         QCOMPARE(r.exitCode, 1);
         QVERIFY2(r.out.startsWith(QStringLiteral("№1 (адрес 1): ошибка: Ошибка I/O. "
                                                  "Адаптер отключён: ")),

@@ -123,10 +123,14 @@ private slots:
     {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("request");
-        QTest::newRow("read") << "read" << "read-block";
-        QTest::newRow("write") << "write" << "write-block";
-        QTest::newRow("apply") << "apply" << "apply";
-        QTest::newRow("information") << "info" << "version";
+        QTest::newRow("read") << "read"
+                              << "read-block";
+        QTest::newRow("write") << "write"
+                               << "write-block";
+        QTest::newRow("apply") << "apply"
+                               << "apply";
+        QTest::newRow("information") << "info"
+                                     << "version";
     }
     void adapterPulled()
     {
@@ -152,7 +156,7 @@ private slots:
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("Ошибка I/O."));
         QVERIFY2(boxes[0].detail.startsWith(QStringLiteral("Адаптер отключён: ")),
-                 qPrintable(boxes[0].detail));
+                 qPrintable(boxes[0].detail + " / L4: " + f.main->L4->text()));
         QVERIFY(boxes[0].detail.size() > QStringLiteral("Адаптер отключён: ").size());
         QVERIFY(!f.main->Modbus.IsOpen());
     }
