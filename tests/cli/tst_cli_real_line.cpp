@@ -12,6 +12,7 @@
 #include "model/new_configuration.h"
 #include "simulated_panel.h"
 #include "tcp_bridge.h"
+#include "test_files.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -61,12 +62,8 @@ class TestCliRealLine : public QObject {
         ConfigImage image = NewConfigurationImage();
         SetInputContact(image, 12, ContactType::NormallyClosed);
         StoreMBusSettings(image, 1, BaudRow(baud), true, Parity::None);
-        StampBlockCrcs(image);
         const QString path = m_files.filePath(name);
-        QFile f(path);
-        const QByteArray bytes = EncodeConfigFile(image, 0, QDateTime::currentDateTime());
-        if (!f.open(QIODevice::WriteOnly) || f.write(bytes) != bytes.size())
-            qFatal("cannot write %s", qPrintable(path));
+        WriteAll(path, ConfigFileBytes(image));
         return path;
     }
 
