@@ -18,7 +18,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 runs=${1:-9}
 build=${BUILD_DIR:-$root/build-release}
 "$root/scripts/deps.sh"
-"$root/scripts/deps.sh" xvfb libx11-dev
+"$root/scripts/deps.sh" xvfb x11-utils libx11-dev
 BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" orlix-config orlix-cli \
     orlix-panel-sim orlix-empty-window orlix-load-bench orlix-map-timer orlix-report-bench \
     orlix-line-bench >/dev/null
@@ -36,12 +36,33 @@ trap cleanup EXIT
 
 median() { sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
-# (a) Start-up, paired runs on a private X server.
-display=:$((90 + RANDOM % 50))
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-sleep 1
-export DISPLAY=$display
+# (a) Start-up, paired runs on a private X server. The server takes the first
+# free display itself (other servers, and other runs of this script, keep
+# theirs) and writes its number once it listens; then it must answer a client.
+start_xvfb() {
+    local number="" deadline=$((SECONDS + 30))
+    : >"$work/xvfb-display"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp \
+        3>"$work/xvfb-display" >"$work/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    while [ "$SECONDS" -le "$deadline" ]; do
+        # The number counts once its line is complete.
+        [ -n "$number" ] || read -r number <"$work/xvfb-display" || number=""
+        if [ -n "$number" ] && timeout 5 xdpyinfo -display ":$number" >/dev/null 2>&1; then
+            export DISPLAY=:$number
+            return 0
+        fi
+        if ! kill -0 "$xvfb_pid" 2>/dev/null; then
+            echo "bench: Xvfb ended before it answered:" >&2
+            cat "$work/xvfb.log" >&2
+            return 1
+        fi
+        sleep 0.1
+    done
+    echo "bench: Xvfb ${number:+on :$number }did not answer within 30 s" >&2
+    return 1
+}
+start_xvfb
 export ORLIX_PORTS_DIR=$work/ports
 export XDG_RUNTIME_DIR=$work/runtime
 mkdir -m 700 "$XDG_RUNTIME_DIR"

@@ -220,7 +220,8 @@ private slots:
         QVERIFY(Intact(read.Bytes));
         QVERIFY(CheckBlockCrcs(panel.Image()));
         // Block 0 as the new configuration has it.
-        const auto block0 = BlockPayload(NewConfigurationImage(), 0);
+        const ConfigImage fresh = NewConfigurationImage();
+        const auto block0 = BlockPayload(fresh, 0);
         QCOMPARE(panel.Respond(Closed(Hex("014600020100"))).Bytes.mid(6, 20),
                  QByteArray(reinterpret_cast<const char*>(block0.data()), 20));
     }
