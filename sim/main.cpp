@@ -149,7 +149,7 @@ int main(int argc, char** argv)
                        "with a wrong CRC). Keys: firmware=M.N and revision=N (panels), "
                        "ident-exception (modbus: refuses function 17). Without --address the "
                        "line holds only these devices."),
-        QStringLiteral("spec"));
+        QStringLiteral("addr:kind"));
     const QCommandLineOption faultAt(
         QStringLiteral("fault-at"),
         QStringLiteral("A scripted fault for the panel at one address only, repeatable: "
@@ -249,15 +249,15 @@ int main(int argc, char** argv)
         }
     }
     const qsizetype fromAddressOption = line.size();
-    for (const QString& spec : parser.values(device)) {
+    for (const QString& option : parser.values(device)) {
         QString error;
-        const auto parsed = DeviceOption::Parse(spec, &error);
+        const auto parsed = DeviceOption::Parse(option, &error);
         if (!parsed)
-            return Fail(QStringLiteral("--device %1: %2").arg(spec, error));
+            return Fail(QStringLiteral("--device %1: %2").arg(option, error));
         for (const DeviceOption& other : line) {
             if (other.Address == parsed->Address)
                 return Fail(QStringLiteral("--device %1: address %2 is taken already")
-                                .arg(spec)
+                                .arg(option)
                                 .arg(parsed->Address));
         }
         line << *parsed;
@@ -272,21 +272,21 @@ int main(int argc, char** argv)
         std::printf("fault: %s\n", qPrintable(parsed->Describe()));
     }
     QList<QPair<uint8_t, PanelFault>> faultsAt;
-    for (const QString& spec : parser.values(faultAt)) {
-        const qsizetype colon = spec.indexOf(QLatin1Char(':'));
+    for (const QString& option : parser.values(faultAt)) {
+        const qsizetype colon = option.indexOf(QLatin1Char(':'));
         uint8_t at = 0;
-        if (colon <= 0 || !ParseByteOption(spec.left(colon), at) || at == 0)
+        if (colon <= 0 || !ParseByteOption(option.left(colon), at) || at == 0)
             return Fail(
-                QStringLiteral("--fault-at %1: takes ADDR:SCRIPT, e.g. 3:no-answer").arg(spec));
+                QStringLiteral("--fault-at %1: takes ADDR:SCRIPT, e.g. 3:no-answer").arg(option));
         const bool panelThere = std::any_of(line.begin(), line.end(), [at](const auto& d) {
             return d.Address == at && d.DeviceKind == DeviceOption::Kind::Panel;
         });
         if (!panelThere)
-            return Fail(QStringLiteral("--fault-at %1: no panel at address %2").arg(spec).arg(at));
+            return Fail(QStringLiteral("--fault-at %1: no panel at address %2").arg(option).arg(at));
         QString error;
-        const auto parsed = PanelFault::Parse(spec.mid(colon + 1), &error);
+        const auto parsed = PanelFault::Parse(option.mid(colon + 1), &error);
         if (!parsed)
-            return Fail(QStringLiteral("--fault-at %1: %2").arg(spec, error));
+            return Fail(QStringLiteral("--fault-at %1: %2").arg(option, error));
         faultsAt << qMakePair(at, *parsed);
         std::printf("fault at address %d: %s\n", at, qPrintable(parsed->Describe()));
     }
