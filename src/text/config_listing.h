@@ -11,7 +11,7 @@
 // the table, values a page cannot show as raw bytes, never dropped), with
 // the model and the family first.
 struct ListingField {
-    QString Label;                // e.g. "Вход 12: тип контакта"
+    QString Label;                // e.g. "Вход 12: назначение", "Вход 12"
     QString Text;                 // e.g. "Н.З."
     QList<const FieldRow*> Rows;  // the fields it shows; none for the model and family
 };

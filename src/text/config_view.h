@@ -19,7 +19,7 @@ struct ViewPart {
 };
 
 struct ViewLine {
-    QString Label;  // "Вход 12: тип контакта", "Прочие байты (флаги 2-7, 4, 6-19)"
+    QString Label;  // "Вход 12: назначение", "Прочие байты (флаги 2-7, 4, 6-19)"
     QString Id;      // the field's path, or what the paths of its fields share: "device"
     QString Key;     // the last step of Id without its index: "contact", "ack", "records"
     QString Column;  // its title as a column of its element's table: "Тип контакта"
