@@ -6,15 +6,17 @@
 // The floor of a command is the sum, over its exchanges, of the pause the
 // protocol prescribes before the request and the longer of the pause after
 // it and the answer's turnaround plus its bytes' time on the line (requests
-// reach a pseudo-terminal at once). The span runs from the first request
-// the panel received to the last byte of the last answer.
+// reach a pseudo-terminal at once, and the simulated line hands each byte
+// over at the start of its character time, so an answer of n bytes is
+// complete n - 1 character times after its first). The span runs from the
+// first request the panel received to the last byte of the last answer.
 #include "link/port_registry.h"
 #include "simulated_panel.h"
 
 #include <QCoreApplication>
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QJsonArray>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -38,10 +40,10 @@ Pauses PausesOf(const QByteArray& request, bool firstBlock)
     if (function == 0x0E)
         return {20, 0};
     switch (request.size() > 4 ? request.at(4) : -1) {
-        case 0: return {20, 0};                        // version, after the identification
-        case 1: return {firstBlock ? 40 : 20, 10};     // read: 20 after connecting, 20 a block
-        case 2: return {20, 10};                       // write
-        default: return {20, 10};                      // apply
+        case 0: return {20, 0};                     // version, after the identification
+        case 1: return {firstBlock ? 40 : 20, 10};  // read: 20 after connecting, 20 a block
+        case 2: return {20, 10};                    // write
+        default: return {20, 10};                   // apply
     }
 }
 
@@ -67,18 +69,19 @@ Span Measure(const QList<SimulatedPanel::TimedFrame>& timeline, int turnaroundMs
         const bool block = f.Bytes.size() > 4 && uint8_t(f.Bytes[1]) == 0x46 && f.Bytes[4] == 1;
         const Pauses p = PausesOf(f.Bytes, block && firstBlock);
         firstBlock = firstBlock && !block;
-        const int answer = i + 1 < timeline.size() &&
-                                   timeline[i + 1].Dir == SimulatedPanel::Direction::Answer
-                               ? int(timeline[i + 1].Bytes.size())
-                               : 0;
+        const int answer =
+            i + 1 < timeline.size() && timeline[i + 1].Dir == SimulatedPanel::Direction::Answer
+                ? int(timeline[i + 1].Bytes.size())
+                : 0;
         s.FloorMs += (i == 0 ? 0 : p.Before) +
-                     std::max<double>(p.After, turnaroundMs + answer * CharMs);
+                     std::max<double>(p.After, turnaroundMs + std::max(0, answer - 1) * CharMs);
     }
     s.Ms = (lastUs - firstUs) / 1000.0;
     return s;
 }
 
-bool Run(const QString& cli, const QStringList& args, const QString& ports, QByteArray* out = nullptr)
+bool Run(const QString& cli, const QStringList& args, const QString& ports,
+         QByteArray* out = nullptr)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -94,9 +97,10 @@ bool Run(const QString& cli, const QStringList& args, const QString& ports, QByt
 void Report(const char* name, const Span& s)
 {
     const double limit = 1.02 * s.FloorMs + 10;
-    std::printf("%-9s  %4.0f ms from the first request to the last answer, floor %.0f ms, "
-                "limit %.0f ms: %s\n",
-                name, s.Ms, s.FloorMs, limit, s.Ms <= limit ? "within" : "OVER");
+    std::printf(
+        "%-9s  %4.0f ms from the first request to the last answer, floor %.0f ms, "
+        "limit %.0f ms: %s\n",
+        name, s.Ms, s.FloorMs, limit, s.Ms <= limit ? "within" : "OVER");
 }
 }  // namespace
 
@@ -112,8 +116,8 @@ int main(int argc, char** argv)
     QTemporaryDir files;
     SimulatedPanel panel;
     QString error;
-    if (!panel.Start(&error) ||
-        !PortRegistry::RegisterVirtualPort(ports.path(), "BENCH-LINE", panel.DevicePath(), &error)) {
+    if (!panel.Start(&error) || !PortRegistry::RegisterVirtualPort(ports.path(), "BENCH-LINE",
+                                                                   panel.DevicePath(), &error)) {
         std::fprintf(stderr, "orlix-line-bench: %s\n", qPrintable(error));
         return 1;
     }
@@ -141,10 +145,11 @@ int main(int argc, char** argv)
     const QJsonArray found = root["panels"].toArray();
     const bool foundIt = found.size() == 1 && found[0]["address"].toInt() == 200;
     const qint64 elapsed = root["elapsed_ms"].toInteger();
-    std::printf("scan:      addresses 1-247 at 9600 baud in %lld ms (%.1f ms an address), the panel "
-                "answering after 20 ms %s; limit 9000 ms: %s\n",
-                elapsed, elapsed / 247.0, foundIt ? "found" : "MISSED",
-                elapsed <= 9000 && foundIt ? "within" : "OVER");
+    std::printf(
+        "scan:      addresses 1-247 at 9600 baud in %lld ms (%.1f ms an address), the panel "
+        "answering after 20 ms %s; limit 9000 ms: %s\n",
+        elapsed, elapsed / 247.0, foundIt ? "found" : "MISSED",
+        elapsed <= 9000 && foundIt ? "within" : "OVER");
     status |= elapsed > 9000 || !foundIt;
     panel.Stop();
     return status;

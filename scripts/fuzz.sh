@@ -12,11 +12,11 @@ build=${FUZZ_BUILD_DIR:-$root/build-fuzz}
 "$root/scripts/deps.sh" clang libclang-rt-14-dev
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DORLIX_FUZZ=ON >/dev/null
-cmake --build "$build" -j "$(nproc)" --target fuzz_config_file fuzz_answers fuzz_text fuzz_line
+cmake --build "$build" -j "$(nproc)" --target fuzz_config_file fuzz_answers fuzz_text fuzz_line fuzz_mbap
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
 export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 status=0
-for target in config_file answers text; do
+for target in config_file answers text line mbap; do
     corpus=$build/corpus/$target
     mkdir -p "$corpus"
     echo "== fuzz_$target, $seconds s"

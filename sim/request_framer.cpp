@@ -1,17 +1,55 @@
 #include "request_framer.h"
 
+#include "link/crc16.h"
 #include "link/modbus_codes.h"
 
-void RequestFramer::Feed(const QByteArray& bytes, qint64 nowMs)
+namespace {
+
+bool Intact(const QByteArray& bytes, int from, int length)
+{
+    return Crc16(reinterpret_cast<const uint8_t*>(bytes.constData()) + from, size_t(length)) == 0;
+}
+
+}  // namespace
+
+void RequestFramer::FeedUs(const QByteArray& bytes, qint64 nowUs)
 {
     if (bytes.isEmpty())
         return;
-    if (!m_pending.isEmpty() && nowMs - m_lastByteMs > SilenceMs) {
-        m_dropped += int(m_pending.size());
-        m_pending.clear();
+    if (Silenced(nowUs)) {
+        // The silence ended what was held before these bytes came.
+        while (auto frame = ParseOne(true))
+            m_ready << *frame;
     }
     m_pending.append(bytes);
-    m_lastByteMs = nowMs;
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        m_arrivals << nowUs;
+}
+
+std::optional<RequestFramer::Frame> RequestFramer::NextFrame(qint64 nowUs)
+{
+    if (!m_ready.isEmpty())
+        return m_ready.takeFirst();
+    return ParseOne(Silenced(nowUs));
+}
+
+std::optional<QByteArray> RequestFramer::Next()
+{
+    if (!m_ready.isEmpty())
+        return m_ready.takeFirst().Bytes;
+    if (auto frame = ParseOne(false))
+        return frame->Bytes;
+    return std::nullopt;
+}
+
+qint64 RequestFramer::SilenceDeadlineUs() const
+{
+    return m_pending.isEmpty() ? -1 : m_arrivals.last() + m_silenceUs;
+}
+
+bool RequestFramer::Silenced(qint64 nowUs) const
+{
+    return !m_pending.isEmpty() && nowUs - m_arrivals.last() >= m_silenceUs;
 }
 
 int RequestFramer::FrameLength(const QByteArray& head)
@@ -32,19 +70,59 @@ int RequestFramer::FrameLength(const QByteArray& head)
     }
 }
 
-std::optional<QByteArray> RequestFramer::Next()
+std::optional<RequestFramer::Frame> RequestFramer::ParseOne(bool silenced)
 {
-    for (;;) {
+    while (!m_pending.isEmpty()) {
         const int length = FrameLength(m_pending);
-        if (length == 0 || length > m_pending.size())
-            return std::nullopt;
+        if (length > 0 && length <= m_pending.size())
+            return Take(length);
         if (length < 0) {
-            m_pending.remove(0, 1);
-            ++m_dropped;
-            continue;
+            // No request of known length: noise ahead of one, or a request
+            // of another function, which only the silence ends.
+            if (const int at = FindIntactFrame(); at > 0) {
+                Drop(at);
+                continue;
+            }
+            if (m_pending.size() > MaxFrame) {
+                Drop(1);
+                continue;
+            }
+            if (!silenced)
+                return std::nullopt;
+            if (m_pending.size() >= MinFrame)
+                return Take(int(m_pending.size()));
+            Drop(int(m_pending.size()));
+            return std::nullopt;
         }
-        QByteArray frame = m_pending.left(length);
-        m_pending.remove(0, length);
-        return frame;
+        // A request of known length still coming: forgotten if it stops.
+        if (silenced)
+            Drop(int(m_pending.size()));
+        return std::nullopt;
     }
+    return std::nullopt;
+}
+
+int RequestFramer::FindIntactFrame() const
+{
+    for (int at = 1; at + MinFrame <= m_pending.size(); ++at) {
+        const int length = FrameLength(m_pending.mid(at, 4));
+        if (length > 0 && at + length <= m_pending.size() && Intact(m_pending, at, length))
+            return at;
+    }
+    return -1;
+}
+
+void RequestFramer::Drop(int count)
+{
+    m_pending.remove(0, count);
+    m_arrivals.remove(0, count);
+    m_dropped += count;
+}
+
+RequestFramer::Frame RequestFramer::Take(int count)
+{
+    Frame frame{m_pending.left(count), m_arrivals.first(), m_arrivals.at(count - 1)};
+    m_pending.remove(0, count);
+    m_arrivals.remove(0, count);
+    return frame;
 }

@@ -1,10 +1,14 @@
 #include "simulated_panel.h"
 
+#include "answer_pacer.h"
 #include "link/block_crc.h"
 #include "request_framer.h"
 
 #include <fcntl.h>
 #include <poll.h>
+#include <pthread.h>
+#include <sched.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -12,12 +16,6 @@
 #include <cstring>
 
 namespace {
-
-qint64 NowMs()
-{
-    using namespace std::chrono;
-    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 // Two answers on the line at once: the drivers fight and the receiver gets
 // neither. Each bit is low where either sender drives it low, the second
@@ -92,100 +90,150 @@ void SimulatedPanel::SetFrameLogger(FrameLogger logger)
     m_logger = std::move(logger);
 }
 
+void SimulatedPanel::SetLineBehaviour(const LineBehaviour& behaviour)
+{
+    std::lock_guard lock(m_mutex);
+    m_behaviour = behaviour;
+}
+
+LineBehaviour SimulatedPanel::Behaviour() const
+{
+    std::lock_guard lock(m_mutex);
+    return m_behaviour;
+}
+
 void SimulatedPanel::Serve()
 {
+    // Answers are paced to tens of microseconds: no slack on the wake-ups.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+    // A UART does not pause in the middle of a frame because the machine is
+    // busy: where the system lets us (root, CAP_SYS_NICE), the line's thread
+    // runs before ordinary work. It sleeps between bytes, so it takes little.
+    sched_param realtime{};
+    realtime.sched_priority = sched_get_priority_min(SCHED_FIFO);
+    pthread_setschedparam(pthread_self(), SCHED_FIFO, &realtime);
     RequestFramer framer;
-    QList<Scheduled> scheduled;
+    AnswerPacer pacer;
+    qint64 answerStartUs = 0;
     while (!m_stop) {
-        int timeout = -1;
-        if (!scheduled.isEmpty())
-            timeout = int(std::max<qint64>(0, scheduled.first().DueMs - NowMs()));
+        qint64 deadlineUs = pacer.NextDueUs();
+        if (const qint64 silence = framer.SilenceDeadlineUs();
+            silence >= 0 && (deadlineUs < 0 || silence < deadlineUs))
+            deadlineUs = silence;
+        timespec wait{};
+        if (deadlineUs >= 0) {
+            const qint64 leftUs = std::max<qint64>(0, deadlineUs - NowUs());
+            wait.tv_sec = time_t(leftUs / 1'000'000);
+            wait.tv_nsec = long(leftUs % 1'000'000) * 1000;
+        }
         pollfd fds[2] = {{m_pty.MasterFd(), POLLIN, 0}, {m_wake[0], POLLIN, 0}};
-        const int rc = ::poll(fds, 2, timeout);
+        const int rc = ::ppoll(fds, 2, deadlineUs >= 0 ? &wait : nullptr, nullptr);
         if (rc < 0 && errno != EINTR)
             break;
         if (m_stop)
             break;
-        const qint64 now = NowMs();
         if (rc > 0 && (fds[0].revents & POLLIN))
-            HandleInput(now, framer, scheduled);
+            ReadInput(framer);
         else if (rc > 0 && (fds[0].revents & (POLLHUP | POLLERR)))
             ::usleep(10000);  // nobody on the line: do not spin
-        SendDue(NowMs(), scheduled);
+        while (const auto frame = framer.NextFrame(NowUs())) {
+            HandleFrame(frame->Bytes, frame->LastUs, frame->FirstUs, pacer);
+            if (!m_pty.IsOpen()) {
+                pacer.Clear();
+                break;
+            }
+        }
+        SendDue(pacer, answerStartUs);
     }
 }
 
-void SimulatedPanel::HandleInput(qint64 nowMs, RequestFramer& framer, QList<Scheduled>& scheduled)
+void SimulatedPanel::ReadInput(RequestFramer& framer)
 {
+    int baudRate = 0;
+    bool twoStopBits = false;
+    if (m_pty.LineSettings(baudRate, twoStopBits))
+        framer.SetSilenceUs(LineTiming::FrameSilenceUs(baudRate, twoStopBits));
+    const bool echo = Behaviour().Echo;
     char chunk[512];
     for (;;) {
         const ssize_t n = ::read(m_pty.MasterFd(), chunk, sizeof chunk);
         if (n <= 0)
             break;
-        framer.Feed(QByteArray(chunk, int(n)), nowMs);
-    }
-    while (const auto frame = framer.Next()) {
-        int baudRate = 0;
-        bool twoStopBits = false;
-        const bool lineKnown = m_pty.LineSettings(baudRate, twoStopBits);
-        QList<PanelAnswer> answers;
-        {
-            std::lock_guard lock(m_mutex);
-            m_requests << *frame;
-            m_timeline << TimedFrame{Direction::Request, *frame, NowUs()};
-            // Every panel on the line hears the request; those that listen
-            // at the line's settings and are addressed answer, together.
-            for (PanelResponder& responder : m_panels) {
-                if (!lineKnown || !responder.Listens(baudRate, twoStopBits))
-                    continue;
-                const PanelAnswer one = responder.Respond(*frame);
-                if (one.Send || one.Vanish)
-                    answers << one;
-            }
-        }
-        m_changed.notify_all();
-        Log(Direction::Request, *frame);
-        if (answers.isEmpty())
-            continue;
-        PanelAnswer answer = answers.first();
-        if (answer.Vanish) {
-            // Both ends the panel holds go: the tool's side of the line is dead.
-            m_pty.Close();
-            scheduled.clear();
-            return;
-        }
-        for (const PanelAnswer& other : answers.mid(1))
-            answer.Bytes = CollidedFrames(answer.Bytes, other.Bytes);
-        const Scheduled item{nowMs + answer.DelayMs, answer.Bytes};
-        const auto at = std::upper_bound(
-            scheduled.begin(), scheduled.end(), item,
-            [](const Scheduled& a, const Scheduled& b) { return a.DueMs < b.DueMs; });
-        scheduled.insert(at, item);
+        const QByteArray bytes(chunk, int(n));
+        // An echoing adapter hears its own transmitter: the bytes come back
+        // at once, whatever they are.
+        if (echo)
+            Write(bytes);
+        framer.FeedUs(bytes, NowUs());
     }
 }
 
-void SimulatedPanel::SendDue(qint64 nowMs, QList<Scheduled>& scheduled)
+void SimulatedPanel::HandleFrame(const QByteArray& frame, qint64 lastByteUs, qint64 firstByteUs,
+                                 AnswerPacer& pacer)
 {
-    while (!scheduled.isEmpty() && scheduled.first().DueMs <= nowMs) {
-        const QByteArray bytes = scheduled.takeFirst().Bytes;
-        {
-            std::lock_guard lock(m_mutex);
-            m_timeline << TimedFrame{Direction::Answer, bytes, NowUs()};
+    int baudRate = 0;
+    bool twoStopBits = false;
+    const bool lineKnown = m_pty.LineSettings(baudRate, twoStopBits);
+    QList<PanelAnswer> answers;
+    LineBehaviour behaviour;
+    {
+        std::lock_guard lock(m_mutex);
+        behaviour = m_behaviour;
+        m_requests << frame;
+        m_timeline << TimedFrame{Direction::Request, frame, firstByteUs, lastByteUs};
+        // Every device on the line hears the request; those that listen
+        // at the line's settings and are addressed answer, together.
+        for (LineDevice& device : m_devices) {
+            if (!lineKnown || !device.Listens(baudRate, twoStopBits))
+                continue;
+            const PanelAnswer one = device.Respond(frame);
+            if (one.Send || one.Vanish)
+                answers << one;
         }
-        Write(bytes);
-        Log(Direction::Answer, bytes);
+    }
+    m_changed.notify_all();
+    Log(Direction::Request, frame);
+    if (answers.isEmpty())
+        return;
+    PanelAnswer answer = answers.first();
+    if (answer.Vanish) {
+        // Both ends the panel holds go: the tool's side of the line is dead.
+        m_pty.Close();
+        return;
+    }
+    for (const PanelAnswer& other : answers.mid(1))
+        answer.Bytes = CollidedFrames(answer.Bytes, other.Bytes);
+    qint64 stepNs = qint64(behaviour.GapUs) * 1000;
+    if (behaviour.Paced && lineKnown)
+        stepNs += LineTiming::CharTimeNs(baudRate, twoStopBits);
+    pacer.Add(answer.Bytes, lastByteUs + behaviour.TurnaroundUs + qint64(answer.DelayMs) * 1000,
+              stepNs);
+}
+
+void SimulatedPanel::SendDue(AnswerPacer& pacer, qint64& answerStartUs)
+{
+    for (const AnswerPacer::Chunk& chunk : pacer.TakeDue(NowUs())) {
+        const qint64 atUs = NowUs();
+        if (chunk.First)
+            answerStartUs = atUs;
+        Write(chunk.Bytes);
+        if (!chunk.Last)
+            continue;
         {
             std::lock_guard lock(m_mutex);
+            m_timeline << TimedFrame{Direction::Answer, chunk.Answer, answerStartUs, atUs};
             ++m_answersSent;
         }
         m_changed.notify_all();
+        Log(Direction::Answer, chunk.Answer);
     }
 }
 
 void SimulatedPanel::Write(const QByteArray& bytes)
 {
     qsizetype done = 0;
-    while (done < bytes.size()) {
+    // A tool that never reads fills the line's buffer: give up when stopped.
+    while (done < bytes.size() && m_pty.IsOpen() && !m_stop) {
         const ssize_t n =
             ::write(m_pty.MasterFd(), bytes.constData() + done, size_t(bytes.size() - done));
         if (n > 0) {
@@ -213,39 +261,39 @@ void SimulatedPanel::Log(Direction direction, const QByteArray& frame) const
 void SimulatedPanel::SetAddress(uint8_t address)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].SetAddress(address);
+    FirstPanel().SetAddress(address);
 }
 
 void SimulatedPanel::SetFamily(int family)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Identity().Ident = PanelResponder::FamilyIdent(family);
+    FirstPanel().Identity().Ident = PanelResponder::FamilyIdent(family);
 }
 
 void SimulatedPanel::SetIdentBytes(const std::array<uint8_t, 4>& ident)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Identity().Ident = ident;
+    FirstPanel().Identity().Ident = ident;
 }
 
 void SimulatedPanel::SetFirmware(uint8_t major, uint8_t minor)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Identity().FirmwareMajor = major;
-    m_panels[0].Identity().FirmwareMinor = minor;
+    FirstPanel().Identity().FirmwareMajor = major;
+    FirstPanel().Identity().FirmwareMinor = minor;
 }
 
 void SimulatedPanel::SetHardwareRevision(uint8_t revision)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Identity().HardwareRevision = revision;
+    FirstPanel().Identity().HardwareRevision = revision;
 }
 
 void SimulatedPanel::SetLineSettings(int baudRate, bool twoStopBits)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Identity().BaudRate = baudRate;
-    m_panels[0].Identity().TwoStopBits = twoStopBits;
+    FirstPanel().Identity().BaudRate = baudRate;
+    FirstPanel().Identity().TwoStopBits = twoStopBits;
 }
 
 bool SimulatedPanel::AddPanelAlike(uint8_t address)
@@ -258,48 +306,48 @@ bool SimulatedPanel::AddPanelAlike(uint8_t address)
 PanelIdentity SimulatedPanel::Identity() const
 {
     std::lock_guard lock(m_mutex);
-    return m_panels[0].Identity();
+    return FirstPanel().Identity();
 }
 
 ConfigImage SimulatedPanel::Image() const
 {
     std::lock_guard lock(m_mutex);
-    return m_panels[0].Image();
+    return FirstPanel().Image();
 }
 
 void SimulatedPanel::SetImage(const ConfigImage& image)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].Image() = image;
+    FirstPanel().Image() = image;
 }
 
 QByteArray SimulatedPanel::BlockData(int block) const
 {
     std::lock_guard lock(m_mutex);
-    const auto payload = BlockPayload(m_panels[0].Image(), block);
+    const auto payload = BlockPayload(FirstPanel().Image(), block);
     return QByteArray(reinterpret_cast<const char*>(payload.data()), qsizetype(payload.size()));
 }
 
 void SimulatedPanel::SetBlockData(int block, const QByteArray& payload)
 {
     std::lock_guard lock(m_mutex);
-    const auto target = BlockPayload(m_panels[0].Image(), block);
+    const auto target = BlockPayload(FirstPanel().Image(), block);
     std::fill(target.begin(), target.end(), uint8_t(0));
     std::memcpy(target.data(), payload.constData(),
                 std::min(target.size(), size_t(payload.size())));
-    StampBlockCrcs(m_panels[0].Image());
+    StampBlockCrcs(FirstPanel().Image());
 }
 
 void SimulatedPanel::AddFault(const PanelFault& fault)
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].AddFault(fault);
+    FirstPanel().AddFault(fault);
 }
 
 void SimulatedPanel::ClearFaults()
 {
     std::lock_guard lock(m_mutex);
-    m_panels[0].ClearFaults();
+    FirstPanel().ClearFaults();
 }
 
 QList<QByteArray> SimulatedPanel::Requests() const
@@ -330,7 +378,7 @@ int SimulatedPanel::AnswersSent() const
 int SimulatedPanel::ApplyCount() const
 {
     std::lock_guard lock(m_mutex);
-    return m_panels[0].ApplyCount();
+    return FirstPanel().ApplyCount();
 }
 
 bool SimulatedPanel::WaitForAnswersSent(int count, int timeoutMs) const
@@ -349,9 +397,9 @@ bool SimulatedPanel::WaitForRequests(int count, int timeoutMs) const
 
 PanelResponder* SimulatedPanel::PanelAt(uint8_t address)
 {
-    for (PanelResponder& responder : m_panels) {
-        if (responder.Identity().Address == address)
-            return &responder;
+    for (LineDevice& device : m_devices) {
+        if (PanelResponder* panel = device.Panel(); panel && device.Address() == address)
+            return panel;
     }
     return nullptr;
 }
@@ -361,29 +409,115 @@ const PanelResponder* SimulatedPanel::PanelAt(uint8_t address) const
     return const_cast<SimulatedPanel*>(this)->PanelAt(address);
 }
 
+bool SimulatedPanel::AddressTaken(uint8_t address) const
+{
+    return std::any_of(m_devices.begin(), m_devices.end(),
+                       [address](const LineDevice& device) { return device.Address() == address; });
+}
+
+PanelResponder& SimulatedPanel::FirstPanel()
+{
+    for (LineDevice& device : m_devices) {
+        if (PanelResponder* panel = device.Panel())
+            return *panel;
+    }
+    return m_offLine;
+}
+
+const PanelResponder& SimulatedPanel::FirstPanel() const
+{
+    return const_cast<SimulatedPanel*>(this)->FirstPanel();
+}
+
 void SimulatedPanel::AppendPanel(uint8_t address)
 {
     PanelResponder responder;
-    responder.Identity() = m_panels[0].Identity();
+    responder.Identity() = FirstPanel().Identity();
     responder.SetAddress(address);
-    m_panels << responder;
+    m_devices << LineDevice(responder);
+}
+
+template <typename Device>
+bool SimulatedPanel::AppendOther(uint8_t address, Device device)
+{
+    std::lock_guard lock(m_mutex);
+    if (AddressTaken(address))
+        return false;
+    const PanelIdentity& first = FirstPanel().Identity();
+    device.SetLineSettings(first.BaudRate, first.TwoStopBits);
+    m_devices << LineDevice(device);
+    return true;
 }
 
 bool SimulatedPanel::AddPanel(uint8_t address)
 {
     std::lock_guard lock(m_mutex);
-    if (PanelAt(address))
+    if (AddressTaken(address))
         return false;
     AppendPanel(address);
     return true;
+}
+
+bool SimulatedPanel::AddModbusDevice(uint8_t address, bool identException)
+{
+    return AppendOther(address, ModbusResponder(address, identException));
+}
+
+bool SimulatedPanel::AddGarbledDevice(uint8_t address)
+{
+    return AppendOther(address, GarbledResponder(address));
+}
+
+bool SimulatedPanel::RemoveDevice(uint8_t address)
+{
+    std::lock_guard lock(m_mutex);
+    PanelResponder first = FirstPanel();
+    const qsizetype removed = m_devices.removeIf(
+        [address](const LineDevice& device) { return device.Address() == address; });
+    // The first panel's settings stay at hand for a panel off the line.
+    if (removed > 0 && &FirstPanel() == &m_offLine)
+        m_offLine = first;
+    return removed > 0;
+}
+
+void SimulatedPanel::SetFamilyAt(uint8_t address, int family)
+{
+    std::lock_guard lock(m_mutex);
+    if (PanelResponder* p = PanelAt(address))
+        p->Identity().Ident = PanelResponder::FamilyIdent(family);
+}
+
+void SimulatedPanel::SetFirmwareAt(uint8_t address, uint8_t major, uint8_t minor)
+{
+    std::lock_guard lock(m_mutex);
+    if (PanelResponder* p = PanelAt(address)) {
+        p->Identity().FirmwareMajor = major;
+        p->Identity().FirmwareMinor = minor;
+    }
+}
+
+void SimulatedPanel::SetHardwareRevisionAt(uint8_t address, uint8_t revision)
+{
+    std::lock_guard lock(m_mutex);
+    if (PanelResponder* p = PanelAt(address))
+        p->Identity().HardwareRevision = revision;
 }
 
 QList<uint8_t> SimulatedPanel::Addresses() const
 {
     std::lock_guard lock(m_mutex);
     QList<uint8_t> out;
-    for (const PanelResponder& responder : m_panels)
-        out << responder.Identity().Address;
+    for (const LineDevice& device : m_devices)
+        out << device.Address();
+    return out;
+}
+
+QStringList SimulatedPanel::DeviceDescriptions() const
+{
+    std::lock_guard lock(m_mutex);
+    QStringList out;
+    for (const LineDevice& device : m_devices)
+        out << QStringLiteral("address %1: %2").arg(device.Address()).arg(device.Describe());
     return out;
 }
 

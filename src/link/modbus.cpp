@@ -256,8 +256,13 @@ bool TModbus::SendFrame(const uint8_t* data, int count)
         complete = written == count && m_line->WaitSent(deadline);
         if (m_rtsByHand)
             m_line->SetRts(false);
-        if (!complete)
+        if (!complete) {
+            // A line that went while the frame left says so on a read.
+            uint8_t none = 0;
+            if (m_line->Read(&none, 0).Failed)
+                NoteLineFailure();
             m_line->Purge();  // what is stuck must not leave later
+        }
         m_sent = QByteArray(reinterpret_cast<const char*>(data), int(written));
         m_echoDue = complete;
         Trace(TraceKind::Sent, data, int(written));
@@ -287,6 +292,9 @@ int TModbus::ReadInto(uint8_t* data, int count, const QDeadlineTimer& deadline, 
             failed = true;
             break;
         }
+        // The gateway tells that nobody answered: no use waiting.
+        if (r.Silent)
+            break;
         // A byte that failed its parity check spoils the whole answer.
         if (r.LineError) {
             failed = true;

@@ -67,8 +67,8 @@ public:
     void SetStatusSink(StatusSink sink) { m_status = std::move(sink); }
     void SetAlertSink(AlertSink sink) { m_alert = std::move(sink); }
     void SetTraceSink(TraceSink sink) { m_trace = std::move(sink); }
-    // What OpenPort opens the device with; by default a TcpPortLine for
-    // tcp://HOST:PORT, else a SerialPortLine.
+    // What OpenPort opens the device with; by default MakePortLine's
+    // choice (tcp://, mbtcp:// or a serial port).
     void SetLineFactory(PortLineFactory factory);
     // Whether the line echoes; taken at the next OpenPort.
     void SetEchoMode(EchoMode mode) { m_echoMode = mode; }

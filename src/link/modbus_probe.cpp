@@ -32,8 +32,12 @@ int TModbus::ProbeIdentification(uint8_t address, int firstByteMs)
     if (!SendRequest(CloseFrame(Buffer, 2)))
         return -1;
 
-    // The first byte: within the turnaround allowance.
-    const QDeadlineTimer first = AnswerDeadline(uint32_t(std::max(firstByteMs, 0)));
+    // The first byte: within the turnaround allowance. A gateway that
+    // reports a silent device answers every request, late or not: wait for
+    // its word, or another request would queue behind this one there.
+    const uint32_t firstWait =
+        m_line->ReportsSilence() ? AnswerTimeout : uint32_t(std::max(firstByteMs, 0));
+    const QDeadlineTimer first = AnswerDeadline(firstWait);
     const QDeadlineTimer full = AnswerDeadline(AnswerTimeout);
     if (m_echoDue && !TakeEcho(first)) {
         ShowReceiveFailure();
@@ -41,14 +45,19 @@ int TModbus::ProbeIdentification(uint8_t address, int firstByteMs)
     }
     bool failed = false;
     int got = ReadInto(Buffer, 1, first, failed);
-    // The rest: up to the full answer wait, to its length or a silence.
+    // The rest: up to the full answer wait, to its length (or, when that
+    // cannot be told, to a silence).
     const qint64 silenceNs = SilenceUs() * 1000;
     while (got > 0 && !failed && got < m_bufferSize) {
         const int length = std::min(KnownLength(Buffer, got), m_bufferSize);
         if (length > 0 && got >= length)
             break;
-        const qint64 leftNs = std::min(full.remainingTimeNSecs(),
-                                       std::max<qint64>(0, silenceNs - m_lastInput.nsecsElapsed()));
+        // A frame of known length may take the full wait; another ends at
+        // the line's silence.
+        const qint64 leftNs =
+            length > 0 ? full.remainingTimeNSecs()
+                       : std::min(full.remainingTimeNSecs(),
+                                  std::max<qint64>(0, silenceNs - m_lastInput.nsecsElapsed()));
         if (leftNs <= 0)
             break;
         const int want = length > 0 ? length - got : 1;

@@ -32,6 +32,9 @@ public:
         // A whole answer arrived that belongs to another exchange (a gateway's
         // answer to another transaction); ErrorText() says which.
         bool Foreign = false;
+        // A gateway reported that the device did not answer: nothing more
+        // will come for this request; ErrorText() says so.
+        bool Silent = false;
     };
 
     virtual ~PortLine() = default;
@@ -60,6 +63,10 @@ public:
     // here: a network's round trip to a gateway, an adapter's latency
     // timer that could not be switched off (ms).
     virtual int LatencyMs() const { return 0; }
+    // True when the line itself reports a silent device (a Modbus TCP
+    // gateway's exception 0B), so that waiting for an answer costs only
+    // as long as the device takes.
+    virtual bool ReportsSilence() const { return false; }
 
     // Discards what either direction holds.
     virtual void Purge() = 0;

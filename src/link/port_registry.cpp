@@ -1,5 +1,6 @@
 #include "link/port_registry.h"
 
+#include "link/network_port_line.h"
 #include "link/private_folder.h"
 
 #include <QDir>
@@ -40,12 +41,28 @@ bool OwnerAlive(const QString& dir, const QString& portName)
     return held;
 }
 
+// What a link holds, as written: a network line's address is no path, so
+// it must not be resolved against the folder.
+QString RawTarget(const QFileInfo& link)
+{
+    char target[512];
+    const QByteArray path = QFile::encodeName(link.absoluteFilePath());
+    const ssize_t n = ::readlink(path.constData(), target, sizeof target);
+    if (n <= 0 || size_t(n) >= sizeof target)
+        return {};
+    return QFile::decodeName(QByteArray(target, qsizetype(n)));
+}
+
 // The device a registered link leads to, or empty when the link is dangling
-// or its owner has ended.
+// or its owner has ended. A link to tcp://HOST:PORT or mbtcp://HOST:PORT
+// registers a network line: that address is its device.
 QString LiveTarget(const QFileInfo& link)
 {
     if (!link.isSymLink() || !OwnerAlive(link.absolutePath(), link.fileName()))
         return {};
+    const QString raw = RawTarget(link);
+    if (NetworkPortLine::IsNetworkPath(raw))
+        return raw;
     const QString target = link.canonicalFilePath();
     return target.isEmpty() ? QString() : target;
 }

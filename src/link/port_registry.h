@@ -7,10 +7,12 @@
 // shown by port name such as ttyUSB0) and the virtual ports registered as
 // symbolic links in a per-user folder, each link named after its port and
 // pointing at the device (a simulated panel's pseudo-terminal, one end of a
-// socat pair, a /dev/serial/by-id link...). Links whose device is gone are
-// not listed, nor those whose registering program has ended (it holds a
-// lock on the lock file beside the link while it runs, see
-// PortRegistration). The folder is used only while it is private to the
+// socat pair, a /dev/serial/by-id link...), or a network line: a link
+// whose target is tcp://HOST:PORT or mbtcp://HOST:PORT (no file) is
+// listed under its name, and that address is its device. Links whose
+// device is gone are not listed, nor those whose registering program has
+// ended (it holds a lock on the lock file beside the link while it runs,
+// see PortRegistration). The folder is used only while it is private to the
 // user (PrivateFolder): otherwise nothing in it is listed or followed.
 class PortRegistry {
 public:
@@ -45,10 +47,11 @@ public:
 
     // The device path to open for a listed name: "/dev/" + name for a system
     // port, the device a virtual port's link leads to (so that both names
-    // of one device lock the same path). A name that is neither, the empty
-    // name included, gives "/dev/" + name: opening that fails as it should.
-    // The system's ports are those of the last listing (the list the user
-    // chose from), so that resolving a name costs no enumeration.
+    // of one device lock the same path), the address of a network line. A
+    // name that is neither, the empty name included, gives "/dev/" + name:
+    // opening that fails as it should. The system's ports are those of the
+    // last listing (the list the user chose from), so that resolving a name
+    // costs no enumeration.
     QString DevicePath(const QString& portName) const;
 
     // Registers `devicePath` as the virtual port `portName` in `dir`,

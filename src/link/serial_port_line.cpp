@@ -6,8 +6,13 @@
 
 #include <QSerialPort>
 
+#include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -223,7 +228,12 @@ int64_t SerialPortLine::Write(const uint8_t* data, int64_t count, const QDeadlin
 
 bool SerialPortLine::WaitSent(const QDeadlineTimer& deadline)
 {
-    return m_port && SerialLine::WaitOutputSent(Handle(), deadline, m_charTimeUs);
+    if (!m_port || m_failed)
+        return false;
+    if (SerialLine::WaitOutputSent(Handle(), deadline, m_charTimeUs))
+        return true;
+    NoteHangUp();  // the line went while the frame was leaving
+    return false;
 }
 
 PortLine::ReadResult SerialPortLine::Read(uint8_t* data, int64_t max)
@@ -255,8 +265,42 @@ bool SerialPortLine::WaitReadable(const QDeadlineTimer& deadline)
 {
     if (!m_port || m_failed)
         return false;
-    const bool more = m_port->waitForReadyRead(RemainingMs(deadline));
+    if (m_port->bytesAvailable() > 0)
+        return true;
+    // The wait is ours: QSerialPort does not notice a hang-up (a pulled
+    // adapter, the other end of a pseudo-terminal gone), which wakes a poll
+    // without input, and would spin until the deadline.
+    pollfd p{Handle(), POLLIN, 0};
+    int rc = 0;
+    do {
+        rc = ::poll(&p, 1, RemainingMs(deadline));
+    } while (rc < 0 && errno == EINTR);
+    if (rc <= 0)
+        return false;
+    if ((p.revents & (POLLHUP | POLLERR | POLLNVAL)) && NoteHangUp())
+        return false;
+    // Input is there, even when the port takes none of it just now.
+    m_port->waitForReadyRead(0);
     NoteDeviceError();
     m_port->clearError();
-    return more;
+    return !m_failed;
+}
+
+bool SerialPortLine::NoteHangUp()
+{
+    pollfd p{Handle(), POLLIN, 0};
+    if (::poll(&p, 1, 0) <= 0 || !(p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return false;
+    int pending = 0;
+    if (::ioctl(Handle(), FIONREAD, &pending) == 0 && pending > 0)
+        return false;  // what arrived before the end is still to be read
+    // A hung-up terminal (its adapter pulled, the other end of a
+    // pseudo-terminal gone) refuses every request with the reason.
+    int queued = 0;
+    const bool refused = ::ioctl(Handle(), TIOCOUTQ, &queued) != 0;
+    if (!m_failed)
+        m_error = refused ? QString::fromLocal8Bit(std::strerror(errno))
+                          : QStringLiteral("линия закрыта (hang-up)");
+    m_failed = true;
+    return true;
 }

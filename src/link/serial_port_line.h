@@ -50,6 +50,9 @@ private:
     // Notes a read or write error of the open port (the adapter vanished):
     // every later read reports it.
     void NoteDeviceError();
+    // After a wake-up without input or a failed drain: true when the
+    // terminal has hung up, noted as a failure with the system's reason.
+    bool NoteHangUp();
 
     std::unique_ptr<QSerialPort> m_port;
     Rs485Direction m_rs485;

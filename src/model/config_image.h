@@ -35,9 +35,13 @@ inline constexpr std::array<ConfigBlock, ConfigBlockCount> BlockDirectory{{
 // Blocks 0..6 travel between the tool and a panel; 7..9 only live in files.
 constexpr int DeviceBlockCount = 7;
 
-// The payload of block n (0..9) inside an image.
+// The payload of block n (0..9) inside an image. The span points into the
+// image itself, so an image that ends with the statement (a function's
+// result) is refused: keep it in a variable first.
 std::span<uint8_t> BlockPayload(ConfigImage& image, int block);
 std::span<const uint8_t> BlockPayload(const ConfigImage& image, int block);
+std::span<const uint8_t> BlockPayload(ConfigImage&& image, int block) = delete;
+std::span<const uint8_t> BlockPayload(const ConfigImage&& image, int block) = delete;
 
 // The image with the fields the main window keeps beside it.
 struct ConfigState {

@@ -1,6 +1,6 @@
 // The real orlix-panel-sim program beside orlix-cli: what becomes of its
-// port name when it is killed, and how it treats files and folders that
-// are not what they should be.
+// port name when it is killed, how it treats files and folders that are
+// not what they should be, and the line its options set up.
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -32,7 +32,8 @@ class TestPanelSimProgram : public QObject {
     }
 
     // A simulator serving until stopped; null when it did not come up.
-    std::unique_ptr<QProcess> StartSim(const QStringList& extra = {})
+    // What it printed at start in `printed`.
+    std::unique_ptr<QProcess> StartSim(const QStringList& extra = {}, QString* printed = nullptr)
     {
         auto p = std::make_unique<QProcess>();
         p->setProcessEnvironment(Environment());
@@ -44,6 +45,8 @@ class TestPanelSimProgram : public QObject {
             p->waitForReadyRead(100);
             out += p->readAllStandardOutput();
         }
+        if (printed)
+            *printed = QString::fromUtf8(out);
         if (!out.contains("Registered in"))
             return nullptr;
         return p;
@@ -163,6 +166,101 @@ private slots:
         QCOMPARE(p.exitCode(), 1);
         const QString err = QString::fromUtf8(p.readAllStandardError());
         QVERIFY2(err.contains(message), qPrintable(err));
+    }
+
+    // Options out of range or not understood are refused at once, each
+    // with what it takes.
+    void refusedOptions_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("message");
+        const QString turnaround = "--turnaround takes milliseconds 0..10000";
+        QTest::newRow("turnaround negative") << QStringList{"--turnaround", "-1"} << turnaround;
+        QTest::newRow("turnaround not a number")
+            << QStringList{"--turnaround", "5ms"} << turnaround;
+        QTest::newRow("gap too long") << QStringList{"--gap", "1500"} << "--gap takes milliseconds";
+        QTest::newRow("network delay in fractions")
+            << QStringList{"--listen", "127.0.0.1:0", "--network-delay", "1.5"}
+            << "--network-delay takes whole milliseconds";
+        QTest::newRow("mbap alone") << QStringList{"--mbap"} << "need --listen";
+        QTest::newRow("device address 0")
+            << QStringList{"--device", "0:panel07"} << "--device 0:panel07: the address must be";
+        QTest::newRow("device without kind")
+            << QStringList{"--device", "3"} << "--device 3: takes ADDR:KIND";
+        QTest::newRow("unknown kind")
+            << QStringList{"--device", "3:panel08"} << "unknown kind \"panel08\"";
+        QTest::newRow("firmware of a Modbus device")
+            << QStringList{"--device", "3:modbus,firmware=1.6"}
+            << "\"firmware=1.6\" does not apply to modbus";
+        QTest::newRow("ident exception of a panel")
+            << QStringList{"--device", "3:panel09,ident-exception"}
+            << "\"ident-exception\" does not apply to panel09";
+        QTest::newRow("bad firmware")
+            << QStringList{"--device", "3:panel07,firmware=17"} << "firmware takes major.minor";
+        QTest::newRow("address twice")
+            << QStringList{"--device", "3:modbus", "--device", "3:garbled"}
+            << "--device 3:garbled: address 3 is taken already";
+        QTest::newRow("address of --address")
+            << QStringList{"--address", "1-3", "--device", "2:modbus"}
+            << "address 2 is taken already";
+        QTest::newRow("fault for a Modbus device")
+            << QStringList{"--device", "2:modbus", "--fault-at", "2:no-answer"}
+            << "--fault-at 2:no-answer: no panel at address 2";
+        QTest::newRow("fault nobody takes")
+            << QStringList{"--fault-at", "5:no-answer"} << "no panel at address 5";
+        QTest::newRow("fault not understood")
+            << QStringList{"--fault-at", "1:explode"} << "--fault-at 1:explode: ";
+        QTest::newRow("fault without address")
+            << QStringList{"--fault-at", "no-answer"} << "takes ADDR:SCRIPT";
+    }
+    void refusedOptions()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, message);
+        QProcess p;
+        p.setProcessEnvironment(Environment());
+        p.start(QStringLiteral(ORLIX_SIM_PATH), QStringList{"--ports-dir", m_ports} + arguments);
+        const bool ended = p.waitForFinished(5000);
+        if (!ended)
+            p.kill();
+        QVERIFY2(ended, "the simulator did not refuse");
+        QCOMPARE(p.exitCode(), 1);
+        const QString err = QString::fromUtf8(p.readAllStandardError());
+        QVERIFY2(err.contains(message), qPrintable(err));
+        QVERIFY(!QFileInfo(QDir(m_ports).filePath("ORL-SIM1")).exists());
+    }
+
+    // --device alone names the whole line; the tool finds the panels on
+    // it at the realistic pace and turnaround, and the Modbus device
+    // disturbs nothing.
+    void deviceLine()
+    {
+        QString printed;
+        auto sim = StartSim({"--device", "5:modbus,ident-exception", "--device",
+                             "7:panel09,firmware=1.6,revision=3", "--device", "9:panel07",
+                             "--fault-at", "9:no-answer,request=version"},
+                            &printed);
+        QVERIFY2(sim, qPrintable(printed));
+        QStringList devices;
+        for (const QString& line : printed.split('\n')) {
+            if (line.startsWith("device at "))
+                devices << line;
+        }
+        QCOMPARE(devices, (QStringList{"device at 5: Modbus device (refuses function 17)",
+                                       "device at 7: panel ОРЛ-09, firmware 1.6, revision 3",
+                                       "device at 9: panel ОРЛ-07, firmware 1.7, revision 1"}));
+        QVERIFY2(printed.contains("paced at the port's baud rate, turnaround 5 ms"),
+                 qPrintable(printed));
+        const Result info = Cli({"info", "--port", "ORL-SIM1", "--address", "7"});
+        QCOMPARE(info.exitCode, 0);
+        QVERIFY2(info.out.contains("ПО 1.6"), qPrintable(info.out));
+        // The fault is the panel's at 9 alone.
+        QCOMPARE(Cli({"info", "--port", "ORL-SIM1", "--address", "9"}).exitCode, 1);
+        QCOMPARE(Cli({"info", "--port", "ORL-SIM1", "--address", "1"}).exitCode, 1);
+        ::kill(pid_t(sim->processId()), SIGINT);
+        QVERIFY(sim->waitForFinished(5000));
+        const QString log = QString::fromUtf8(sim->readAllStandardOutput());
+        QVERIFY2(log.contains("request  01 11"), qPrintable(log));  // asked, nobody answered
     }
 };
 }  // namespace

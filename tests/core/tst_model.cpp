@@ -6,6 +6,17 @@
 
 #include <QTest>
 
+#include <utility>
+
+// A payload view is only taken of an image that outlives the statement.
+template <typename Image>
+concept HasPayloadView = requires(Image&& image)
+{
+    BlockPayload(std::forward<Image>(image), 0);
+};
+static_assert(HasPayloadView<ConfigImage&> && HasPayloadView<const ConfigImage&>);
+static_assert(!HasPayloadView<ConfigImage> && !HasPayloadView<const ConfigImage>);
+
 class TestModel : public QObject {
     Q_OBJECT
 private slots:

@@ -3,6 +3,7 @@
 #include "app/command_line.h"
 #include "app/tfmbparam.h"
 #include "app_fixture.h"
+#include "drop_files.h"
 #include "link/block_crc.h"
 #include "test_files.h"
 

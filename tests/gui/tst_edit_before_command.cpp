@@ -1,3 +1,4 @@
+#include "drop_files.h"
 #include "image_compare.h"
 #include "pages/external_net_page.h"
 #include "pages/outputs_page.h"

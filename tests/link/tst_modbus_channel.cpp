@@ -221,6 +221,35 @@ private slots:
     // A line that keeps sending while nobody reads (between requests, or
     // while a box waits for the user) does not make the process grow: what
     // is kept of it is bounded, and the next request still works.
+    // A line that never falls silent is not sent into: the request fails
+    // after the answer wait with "Линия занята", and nothing was written.
+    // Once it falls silent, the next request goes out.
+    void busyLine()
+    {
+        OpenChannel();
+        std::atomic<bool> stop{false};
+        std::thread babble([&] {
+            while (!stop) {
+                [[maybe_unused]] const ssize_t n = ::write(m_pty.MasterFd(), "\x55", 1);
+                ::usleep(1000);  // a byte a millisecond: never 3.5 characters of silence
+            }
+        });
+        QElapsedTimer clock;
+        clock.start();
+        const bool answered = m_modbus->ReportSlaveId(1, 8);
+        const qint64 elapsed = clock.elapsed();
+        stop = true;
+        babble.join();
+        QVERIFY(!answered);
+        QCOMPARE(m_status.last(), QStringLiteral("Линия занята"));
+        QVERIFY2(elapsed >= 950 && elapsed < 2000, qPrintable(QString::number(elapsed)));
+        QCOMPARE(ReadMaster(m_pty.MasterFd(), 4, 100), QByteArray());
+
+        QVERIFY(!m_modbus->ReportSlaveId(1, 8));  // silent now: goes out, unanswered
+        QCOMPARE(ReadMaster(m_pty.MasterFd(), 4), QByteArray::fromHex("0111C02C"));
+        QCOMPARE(m_status.last(), QStringLiteral("Сбой приема"));
+    }
+
     void streamingLineIsBounded()
     {
         OpenChannel();

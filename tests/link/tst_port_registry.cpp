@@ -163,6 +163,50 @@ private slots:
             QCOMPARE(registry.DevicePath(system), QStringLiteral("/dev/") + system);
     }
 
+    // A network line registered by hand, as a link whose target is its
+    // address: listed under its name and resolved to that address, under
+    // the folder's other rules.
+    void networkLinks_data()
+    {
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<bool>("staleLock");   // a lock file no program holds
+        QTest::addColumn<bool>("openFolder");  // the folder open to all
+        QTest::addColumn<bool>("listed");
+        QTest::newRow("Modbus TCP gateway") << "mbtcp://192.0.2.10:502" << false << false << true;
+        QTest::newRow("serial device server") << "tcp://192.0.2.11:4001" << false << false << true;
+        QTest::newRow("IPv6 in brackets") << "mbtcp://[2001:db8::7]:502" << false << false << true;
+        QTest::newRow("no port") << "mbtcp://192.0.2.10" << false << false << false;
+        QTest::newRow("another scheme") << "http://192.0.2.10:80" << false << false << false;
+        QTest::newRow("its program has ended")
+            << "mbtcp://192.0.2.10:502" << true << false << false;
+        QTest::newRow("folder open to all") << "mbtcp://192.0.2.10:502" << false << true << false;
+    }
+    void networkLinks()
+    {
+        QFETCH(QString, target);
+        QFETCH(bool, staleLock);
+        QFETCH(bool, openFolder);
+        QFETCH(bool, listed);
+        QCOMPARE(PortRegistry::PrepareFolder(m_ports), QString());
+        // As a user makes it: ln -s mbtcp://HOST:PORT "$ports/GW1"
+        const QByteArray link = QFile::encodeName(QDir(m_ports).filePath(QStringLiteral("GW1")));
+        QCOMPARE(::symlink(target.toUtf8().constData(), link.constData()), 0);
+        if (staleLock)
+            MakeFile(m_root, QStringLiteral("orlix/ports/.GW1.lock"));
+        if (openFolder)
+            QCOMPARE(::chmod(QFile::encodeName(m_ports).constData(), 0777), 0);
+
+        const PortRegistry registry(m_ports);
+        QCOMPARE(registry.VirtualPortNames(), listed ? QStringList{"GW1"} : QStringList{});
+        QCOMPARE(registry.PortNames().contains(QStringLiteral("GW1")), listed);
+        QCOMPARE(registry.DevicePath(QStringLiteral("GW1")),
+                 listed ? target : QStringLiteral("/dev/GW1"));
+        // Taken while listed, as a live device's name is.
+        QCOMPARE(PortRegistry::RegisterVirtualPort(m_ports, QStringLiteral("GW1"),
+                                                   MakeFile(m_devices, QStringLiteral("gw"))),
+                 !listed && !openFolder);
+    }
+
     void registrationRules_data()
     {
         QTest::addColumn<QString>("name");

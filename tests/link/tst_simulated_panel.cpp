@@ -1,7 +1,10 @@
 // The simulated panel's own parts, without a line: request framing, the
-// answers it builds and its scripted faults.
+// answers it builds, its scripted faults, the pace of answers and the
+// gateway's units.
+#include "answer_pacer.h"
 #include "link/block_crc.h"
 #include "link/crc16.h"
+#include "mbap.h"
 #include "model/mbus_settings.h"
 #include "model/new_configuration.h"
 #include "panel_responder.h"
@@ -217,7 +220,8 @@ private slots:
         QVERIFY(Intact(read.Bytes));
         QVERIFY(CheckBlockCrcs(panel.Image()));
         // Block 0 as the new configuration has it.
-        const auto block0 = BlockPayload(NewConfigurationImage(), 0);
+        const ConfigImage fresh = NewConfigurationImage();
+        const auto block0 = BlockPayload(fresh, 0);
         QCOMPARE(panel.Respond(Closed(Hex("014600020100"))).Bytes.mid(6, 20),
                  QByteArray(reinterpret_cast<const char*>(block0.data()), 20));
     }
@@ -311,6 +315,152 @@ private slots:
         QCOMPARE(int(panel.Identity().Address), address);
         QCOMPARE(panel.Listens(baudRate, twoStopBits), true);
         QCOMPARE(panel.Listens(9600, !twoStopBits), false);
+    }
+
+    // Requests of unknown length end by the line's silence; noise ahead of
+    // an intact request goes, and so does a request cut short.
+    void framerSilence_data()
+    {
+        QTest::addColumn<QString>("feeds");  // hex@us;hex@us...
+        QTest::addColumn<qint64>("atUs");
+        QTest::addColumn<QStringList>("frames");
+        QTest::addColumn<int>("dropped");
+        const QString registers = QStringLiteral("010300000001840a");
+        QTest::newRow("other function, silent")
+            << registers + "@0" << qint64(4010) << QStringList{registers} << 0;
+        QTest::newRow("other function, not yet silent")
+            << registers + "@0" << qint64(4009) << QStringList{} << 0;
+        QTest::newRow("other function in pieces")
+            << "0103@0;0000@3000;0001840A@6000" << qint64(10010) << QStringList{registers} << 0;
+        QTest::newRow("other function, then identification")
+            << registers + "@0;0111C02C@5000" << qint64(5000) << QStringList{registers, "0111c02c"}
+            << 0;
+        QTest::newRow("noise ahead of identification")
+            << "03@0;0111C02C@100" << qint64(100) << QStringList{"0111c02c"} << 1;
+        QTest::newRow("two requests in one burst")
+            << "0111C02C010E81E4@0" << qint64(0) << QStringList{"0111c02c", "010e81e4"} << 0;
+        QTest::newRow("version cut short") << "014600@0" << qint64(4010) << QStringList{} << 3;
+        QTest::newRow("cut short, then a request")
+            << "01460001@0;010E81E4@4500" << qint64(4500) << QStringList{"010e81e4"} << 4;
+        QTest::newRow("noise shorter than a frame")
+            << "A5A5@0" << qint64(5000) << QStringList{} << 2;
+    }
+    void framerSilence()
+    {
+        QFETCH(QString, feeds);
+        QFETCH(qint64, atUs);
+        QFETCH(QStringList, frames);
+        QFETCH(int, dropped);
+        RequestFramer framer;
+        framer.SetSilenceUs(4010);
+        for (const QString& feed : feeds.split(';')) {
+            const QStringList parts = feed.split('@');
+            framer.FeedUs(QByteArray::fromHex(parts[0].toLatin1()), parts[1].toLongLong());
+        }
+        QStringList got;
+        while (const auto frame = framer.NextFrame(atUs))
+            got << QString::fromLatin1(frame->Bytes.toHex());
+        QCOMPARE(got, frames);
+        QCOMPARE(framer.DroppedBytes(), dropped);
+    }
+
+    // A frame's arrival times and when the bytes held end.
+    void framerTimes()
+    {
+        RequestFramer framer;
+        framer.SetSilenceUs(1750);
+        QCOMPARE(framer.SilenceDeadlineUs(), qint64(-1));
+        framer.FeedUs(Hex("010300"), 100);
+        framer.FeedUs(Hex("000001840A"), 900);
+        QCOMPARE(framer.SilenceDeadlineUs(), qint64(2650));
+        QVERIFY(!framer.NextFrame(2649));
+        const auto frame = framer.NextFrame(2650);
+        QVERIFY(frame);
+        QCOMPARE(frame->FirstUs, qint64(100));
+        QCOMPARE(frame->LastUs, qint64(900));
+        QCOMPARE(framer.SilenceDeadlineUs(), qint64(-1));
+    }
+
+    // Bytes are due by absolute time from the answer's start; whatever is
+    // late goes at once, and the next answer waits for the line.
+    void pacerSchedule()
+    {
+        AnswerPacer pacer;
+        const QByteArray first = Hex("00010203040506070809");
+        pacer.Add(first, 1000, 1'145'833);
+        QCOMPARE(pacer.NextDueUs(), qint64(1000));
+        QVERIFY(pacer.TakeDue(999).isEmpty());
+        auto chunks = pacer.TakeDue(1000);
+        QCOMPARE(chunks.size(), 1);
+        QCOMPARE(chunks[0].Bytes, Hex("00"));
+        QVERIFY(chunks[0].First && !chunks[0].Last);
+        QCOMPARE(pacer.NextDueUs(), qint64(2145));
+        // Woken late: bytes 1 to 5 together, byte 6 not before its time.
+        chunks = pacer.TakeDue(1000 + 5 * 1146);
+        QCOMPARE(chunks.size(), 1);
+        QCOMPARE(chunks[0].Bytes, Hex("0102030405"));
+        QCOMPARE(pacer.NextDueUs(), qint64(1000 + 6 * 1'145'833 / 1000));
+        pacer.Add(Hex("AABB"), 0, 1'145'833);  // due already, the line is busy
+        chunks = pacer.TakeDue(1000 + 9 * 1146);
+        QCOMPARE(chunks.size(), 1);
+        QCOMPARE(chunks[0].Bytes, Hex("06070809"));
+        QVERIFY(chunks[0].Last);
+        QCOMPARE(chunks[0].Answer, first);
+        const qint64 lineFree = 1000 + 10 * 1'145'833 / 1000;
+        QCOMPARE(pacer.NextDueUs(), lineFree);
+        QVERIFY(pacer.TakeDue(lineFree - 1).isEmpty());
+        chunks = pacer.TakeDue(lineFree + 100'000);
+        QCOMPARE(chunks.size(), 1);
+        QCOMPARE(chunks[0].Bytes, Hex("AABB"));
+        QVERIFY(chunks[0].First && chunks[0].Last);
+        QCOMPARE(pacer.NextDueUs(), qint64(-1));
+        // Without a step an answer goes whole.
+        pacer.Add(first, 5, 0);
+        chunks = pacer.TakeDue(lineFree + 100'000);
+        QCOMPARE(chunks.size(), 1);
+        QCOMPARE(chunks[0].Bytes, first);
+    }
+
+    void mbapUnits_data()
+    {
+        QTest::addColumn<QByteArray>("stream");
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("consumed");
+        QTest::addColumn<int>("transaction");
+        QTest::addColumn<QByteArray>("rtu");
+        using S = Mbap::Parsed::Status;
+        QTest::newRow("header incomplete")
+            << Hex("1234000000") << int(S::NeedMore) << 0 << 0 << QByteArray();
+        QTest::newRow("PDU incomplete")
+            << Hex("12340000000602030000") << int(S::NeedMore) << 0 << 0 << QByteArray();
+        QTest::newRow("read registers") << Hex("123400000006020300000001FF") << int(S::Request)
+                                        << 12 << 0x1234 << Closed(Hex("020300000001"));
+        QTest::newRow("another protocol")
+            << Hex("12340001000602030000000100") << int(S::Skip) << 12 << 0 << QByteArray();
+        QTest::newRow("unit id only")
+            << Hex("00010000000102") << int(S::Skip) << 7 << 0 << QByteArray();
+        QTest::newRow("length 0") << Hex("000100000000") << int(S::Close) << 0 << 0 << QByteArray();
+        QTest::newRow("length 255")
+            << Hex("0001000000FF") << int(S::Close) << 0 << 0 << QByteArray();
+    }
+    void mbapUnits()
+    {
+        QFETCH(QByteArray, stream);
+        QFETCH(int, state);
+        QFETCH(int, consumed);
+        QFETCH(int, transaction);
+        QFETCH(QByteArray, rtu);
+        const Mbap::Parsed unit = Mbap::TakeUnit(stream);
+        QCOMPARE(int(unit.State), state);
+        QCOMPARE(unit.Consumed, consumed);
+        QCOMPARE(int(unit.Transaction), transaction);
+        QCOMPARE(unit.RtuFrame, rtu);
+    }
+
+    void mbapAnswer()
+    {
+        QCOMPARE(Mbap::AnswerUnit(0xBEEF, Closed(Hex("0703020005"))),
+                 Hex("BEEF00000005") + Hex("0703020005"));
     }
 };
 

@@ -4,13 +4,8 @@
 #include "model/config_image.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
-#include <QDropEvent>
 #include <QFile>
-#include <QMimeData>
 #include <QTest>
-#include <QUrl>
-#include <QWidget>
 #include <QtEndian>
 
 // The whole content of a file; empty when it cannot be read.
@@ -48,20 +43,4 @@ inline ConfigImage FileImage(const QByteArray& file)
     if (file.size() >= 32 + ConfigImageSize)
         std::copy(file.begin() + 32, file.begin() + 32 + ConfigImageSize, image.begin());
     return image;
-}
-
-// Drags `urls` onto the window and drops them; true when the window took
-// the drag.
-inline bool Drop(QWidget* window, const QList<QUrl>& urls)
-{
-    QMimeData data;
-    data.setUrls(urls);
-    const QPoint at = window->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &enter);
-    if (!enter.isAccepted())
-        return false;
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(window, &drop);
-    return drop.isAccepted();
 }
