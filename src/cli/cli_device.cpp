@@ -14,7 +14,7 @@
 #include "link/pause.h"
 #include "link/port_registry.h"
 #include "model/command_error.h"
-#include "text/config_fields.h"
+#include "text/panel_check.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -29,50 +29,6 @@ using Status = CliReport::Status;
 QJsonObject FirmwareJson(const FirmwareInfo& fw)
 {
     return {{"major", fw.Major}, {"minor", fw.Minor}, {"hardware_revision", fw.HardwareRevision}};
-}
-
-QJsonObject DifferenceJson(const FieldDifference& d)
-{
-    return {{"path", d.Row->Path},
-            {"label", d.Row->Label},
-            {"block", d.Row->Block},
-            {"offset", d.Row->Offset - BlockDirectory[d.Row->Block].Offset},
-            {"panel", FieldJsonNumber(*d.Row, d.A)},
-            {"file", FieldJsonNumber(*d.Row, d.B)},
-            {"panel_text", FieldValueText(*d.Row, d.A)},
-            {"file_text", FieldValueText(*d.Row, d.B)}};
-}
-
-// The read-back of a panel against what it should hold, for the result.
-void AddReadBack(const PanelResult& r, QJsonObject& json, QStringList* lines)
-{
-    json.insert("verified", r.Verified);
-    if (!r.FirstDifference) {
-        json.insert("first_difference", QJsonValue::Null);
-        return;
-    }
-    const int at = *r.FirstDifference;
-    const int block = [at] {
-        for (int b = 0; b < DeviceBlockCount; ++b)
-            if (at < BlockDirectory[b].CrcOffset())
-                return b;
-        return DeviceBlockCount - 1;
-    }();
-    json.insert("first_difference",
-                QJsonObject{{"block", block},
-                            {"offset", at - BlockDirectory[block].Offset},
-                            {"panel", r.Held[at]},
-                            {"file", r.Expected[at]},
-                            {"text", ByteDifferenceText(at, r.Held[at], r.Expected[at])}});
-    QJsonArray list;
-    for (const FieldDifference& d : DiffFields(r.Held, r.Expected, 0, DeviceBlockCount - 1)) {
-        list << DifferenceJson(d);
-        if (lines)
-            *lines << QStringLiteral("  %1: панель %2, файл %3")
-                          .arg(d.Row->Label, FieldValueText(*d.Row, d.A),
-                               FieldValueText(*d.Row, d.B));
-    }
-    json.insert("differences", list);
 }
 
 // --trace: every run of bytes on the line with the time since the channel
@@ -172,20 +128,21 @@ public:
             after = r.AddressAfter;
             json.insert("family", r.PanelFamily);
             json.insert("applied", m_options.Apply);
-            AddReadBack(r, json, nullptr);
+            const ReadBackReport readBack = NameReadBack(r);
+            InsertReadBackJson(readBack, json);
             text = r.Message;
-            if (r.FirstDifference)
-                text = QStringLiteral("ошибка: при проверке ") +
-                       ByteDifferenceText(*r.FirstDifference, r.Held[*r.FirstDifference],
-                                          r.Expected[*r.FirstDifference]);
+            if (readBack.FirstOffset)
+                text = QStringLiteral("ошибка: при проверке ") + FirstDifferenceText(readBack);
             return CliReport::StatusOf(r.Outcome);
         }
         if (command == QLatin1String("verify")) {
-            const PanelResult r = VerifyPanel(m_link, m_settings, file->Image, file->FamilyCode);
-            json.insert("family", r.PanelFamily);
-            AddReadBack(r, json, &details);
-            text = r.Message;
-            return CliReport::StatusOf(r.Outcome);
+            const PanelCheck check =
+                VerifyPanelFields(m_link, m_settings, file->Image, file->FamilyCode);
+            json.insert("family", check.Result.PanelFamily);
+            InsertReadBackJson(check.ReadBack, json);
+            details << ReadBackLines(check.ReadBack);
+            text = check.Result.Message;
+            return CliReport::StatusOf(check.Result.Outcome);
         }
         m_link.Connect(m_settings, true);  // apply
         Pause(StepPauseMs);

@@ -1,7 +1,6 @@
 #include "cli/cli_files.h"
 
 #include "cli/cli_report.h"
-#include "cli/config_listing.h"
 #include "files/config_file.h"
 #include "files/config_file_header.h"
 #include "files/native_name.h"
@@ -9,7 +8,9 @@
 #include "model/command_error.h"
 #include "text/config_document.h"
 #include "text/config_fields.h"
+#include "text/config_listing.h"
 #include "text/config_text_file.h"
+#include "text/panel_check.h"
 
 #include <QFileInfo>
 #include <QJsonArray>
@@ -139,17 +140,9 @@ int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err)
                           PanelText::FamilyName(b->FamilyCode));
     }
     for (const FieldDifference& d : DiffFields(a->Image, b->Image)) {
-        const QString ta = FieldValueText(*d.Row, d.A);
-        const QString tb = FieldValueText(*d.Row, d.B);
-        list << QJsonObject{{"path", d.Row->Path},
-                            {"label", d.Row->Label},
-                            {"block", d.Row->Block},
-                            {"offset", d.Row->Offset - BlockDirectory[d.Row->Block].Offset},
-                            {"a", FieldJsonNumber(*d.Row, d.A)},
-                            {"b", FieldJsonNumber(*d.Row, d.B)},
-                            {"a_text", ta},
-                            {"b_text", tb}};
-        lines << QStringLiteral("%1: %2 -> %3").arg(d.Row->Label, ta, tb);
+        list << FieldDifferenceJson(d, QStringLiteral("a"), QStringLiteral("b"));
+        lines << QStringLiteral("%1: %2 -> %3")
+                     .arg(d.Row->Label, FieldValueText(*d.Row, d.A), FieldValueText(*d.Row, d.B));
     }
     if (options.Json)
         PrintJson(out, options.Command,

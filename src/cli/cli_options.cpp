@@ -49,6 +49,8 @@ const CommandRow Commands[] = {
     {"check", "FILE...", "размер, версия и CRC блоков каждого файла", 1, -1, false},
     {"report", "FILE.cfg|FILE.json [-o REPORT.html]",
      "отчет о конфигурации файла: HTML для печати на A4", 1, 1, false},
+    {"schema", "[configuration|site]",
+     "JSON Schema текста конфигурации (по умолчанию) или файла объекта", 0, 1, false},
 };
 
 const QStringList LineCommands{"info", "read", "write", "apply", "verify", "scan"};

@@ -11,7 +11,7 @@
 // What orlix-cli was asked to do.
 struct CliOptions {
     QString Command;  // ports, info, read, write, apply, verify, scan, show, diff, check,
-                      // export, import, set, site, report
+                      // export, import, set, site, report, schema
     QStringList Files;
     // The line, as the port settings panel sets it.
     QString Port;

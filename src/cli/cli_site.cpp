@@ -7,6 +7,7 @@
 #include "files/native_name.h"
 #include "model/command_error.h"
 #include "site/site_run.h"
+#include "text/panel_check.h"
 
 #include <QFileInfo>
 #include <QHash>
@@ -92,11 +93,17 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
                 .arg(QStringLiteral("%1 %2").arg(r.Line).arg(PrintableName(r.Port)), -16)
                 .arg(r.Address, -5)
                 .arg(message);
-        report.Add(status, line, message,
-                   QJsonObject{{"name", r.Name.isEmpty() ? QJsonValue() : QJsonValue(r.Name)},
-                               {"line", r.Line},
-                               {"port", r.Port},
-                               {"address", r.Address}});
+        QJsonObject json{{"name", r.Name.isEmpty() ? QJsonValue() : QJsonValue(r.Name)},
+                         {"line", r.Line},
+                         {"port", r.Port},
+                         {"address", r.Address}};
+        QStringList lines{line};
+        if (r.Compared) {
+            // Each field the panel holds otherwise than its file, under its row.
+            InsertReadBackJson(r.ReadBack, json);
+            lines << ReadBackLines(r.ReadBack);
+        }
+        report.Add(status, lines.join(QLatin1Char('\n')), message, json);
     }
     return report.Finish("panels", QJsonObject{{"site", path}, {"action", action}});
 }

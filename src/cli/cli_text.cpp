@@ -5,8 +5,10 @@
 #include "files/native_name.h"
 #include "link/block_crc.h"
 #include "model/command_error.h"
+#include "site/site_schema.h"
 #include "text/config_document.h"
 #include "text/config_import.h"
+#include "text/config_schema.h"
 #include "text/config_text_file.h"
 
 #include <QDateTime>
@@ -81,4 +83,20 @@ int RunSet(const CliOptions& options, QTextStream&, QTextStream& err)
         }
     }
     return Save(path, ConfigFileBytesFor(path, image, family), err) ? CliExit::Ok : CliExit::Failed;
+}
+
+int RunSchema(const CliOptions& options, QTextStream& out, QTextStream& err)
+{
+    const QString which =
+        options.Files.isEmpty() ? QStringLiteral("configuration") : options.Files.first();
+    if (which == QLatin1String("configuration")) {
+        out << QString::fromUtf8(SchemaText(ConfigSchema()));
+        return CliExit::Ok;
+    }
+    if (which == QLatin1String("site")) {
+        out << QString::fromUtf8(SchemaText(SiteSchema()));
+        return CliExit::Ok;
+    }
+    err << "orlix-cli: schema: ожидается configuration или site, не '" << which << "'\n";
+    return CliExit::Usage;
 }

@@ -11,3 +11,6 @@ int RunExport(const CliOptions& options, QTextStream& out, QTextStream& err);
 int RunImport(const CliOptions& options, QTextStream& out, QTextStream& err);
 // set: fields of a configuration file changed in place, all or none.
 int RunSet(const CliOptions& options, QTextStream& out, QTextStream& err);
+// schema: the JSON Schema of the text form ("configuration", the default)
+// or of a site file ("site"), as the shipped schema files hold it.
+int RunSchema(const CliOptions& options, QTextStream& out, QTextStream& err);

@@ -53,6 +53,8 @@ int main(int argc, char** argv)
         return RunSite(o, out, err);
     if (o.Command == QLatin1String("set"))
         return RunSet(o, out, err);
+    if (o.Command == QLatin1String("schema"))
+        return RunSchema(o, out, err);
     if (o.Command == QLatin1String("scan"))
         return RunScan(o, out, err);
     return RunDeviceCommand(o, out, err);

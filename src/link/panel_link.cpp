@@ -51,7 +51,11 @@ QString VersionConflict(int major, int minor)
 }
 QString FamilyName(int family)
 {
-    return family == 1 ? QStringLiteral("ОРЛ-09") : QStringLiteral("ОРЛ-07");
+    if (family == 0)
+        return QStringLiteral("ОРЛ-07");
+    if (family == 1)
+        return QStringLiteral("ОРЛ-09");
+    return QStringLiteral("ОРЛ (код семейства %1)").arg(family);
 }
 QString IoError()
 {

@@ -2,13 +2,14 @@
 
 #include "link/panel_link.h"
 #include "model/device_models.h"
-#include "model/input_type.h"
-#include "model/out_data_base.h"
-#include "model/output_activation.h"
-#include "model/request_table.h"
 #include "model/window_types.h"
 #include "report/front_panel.h"
-#include "text/config_fields.h"
+#include "text/config_view.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+#include <algorithm>
 
 namespace {
 
@@ -24,7 +25,7 @@ thead th { background-color: #e8e8e8; }
 thead { display: table-header-group; }
 tr { page-break-inside: avoid; break-inside: avoid; }
 td.swatch { width: 18pt; }
-table.inputs td { font-size: 8pt; padding: 0 4pt; }
+table.input td { font-size: 8pt; padding: 0 4pt; }
 )";
 
 QString Escaped(const QString& text)
@@ -35,22 +36,6 @@ QString Escaped(const QString& text)
 QString Cell(const QString& cls, const QString& text)
 {
     return QStringLiteral("<td class=\"%1\">%2</td>").arg(cls, Escaped(text));
-}
-
-const FieldRow& Field(const QString& path)
-{
-    return *FindField(path);
-}
-
-int Value(const QString& path, const ConfigImage& image)
-{
-    return FieldValue(Field(path), image);
-}
-
-QString Text(const QString& path, const ConfigImage& image)
-{
-    const FieldRow& row = Field(path);
-    return FieldValueText(row, FieldValue(row, image));
 }
 
 QString HeadRow(const QStringList& titles)
@@ -74,12 +59,101 @@ QString FieldLine(const QString& id, const QString& label, const QString& value)
         .arg(id, Escaped(label), Escaped(value));
 }
 
-QString FieldTable(const ConfigImage& image, const QStringList& paths, QString extra = {})
+// Lines of single fields as a table of labels and values.
+QString FieldTable(const QList<ViewLine>& lines)
 {
-    QString html = TableStart(QStringLiteral("fields")) + extra;
-    for (const QString& path : paths)
-        html += FieldLine(path, Field(path).Label, Text(path, image));
+    if (lines.isEmpty())
+        return {};
+    QString html = TableStart(QStringLiteral("fields"));
+    for (const ViewLine& line : lines)
+        html += FieldLine(line.Id, line.Label, TextWithNote(line));
     return html + QStringLiteral("</table>\n");
+}
+
+// Where a field's column stands among its element's: the first row of the
+// table with its path (indices aside), so columns keep the table's order.
+int ColumnRank(const FieldRow& row)
+{
+    static const QRegularExpression Index(QStringLiteral(R"(\[\d+\])"));
+    static const QHash<QString, int> ranks = [] {
+        QHash<QString, int> map;
+        int rank = 0;
+        for (const FieldRow& r : ConfigFields()) {
+            const QString pattern = QString(r.Path).remove(Index);
+            if (!map.contains(pattern))
+                map.insert(pattern, rank);
+            ++rank;
+        }
+        return map;
+    }();
+    return 2 * ranks.value(QString(row.Path).remove(Index));
+}
+
+struct GridColumn {
+    QString Key;
+    QString Title;
+    int Rank;
+};
+
+// The cells of one element: key -> text.
+using GridRow = QHash<QString, QString>;
+
+// The lines of elements as one table: a row per element, a column per line
+// (a network record's fields each in its own), a column for a note; a
+// column no element fills is left out.
+QString Grid(const FieldSectionInfo& info, const QList<ViewLine>& lines)
+{
+    QList<GridColumn> columns;
+    QList<int> items;
+    QHash<int, GridRow> rows;
+    const auto add = [&](int item, const QString& key, const QString& title, int rank,
+                         const QString& text) {
+        if (std::none_of(columns.begin(), columns.end(),
+                         [&](const GridColumn& c) { return c.Key == key; }))
+            columns << GridColumn{key, title, rank};
+        rows[item].insert(key, text);
+    };
+    for (const ViewLine& line : lines) {
+        if (!items.contains(line.Item))
+            items << line.Item;
+        if (!line.Parts.isEmpty()) {
+            for (const ViewPart& part : line.Parts)
+                add(line.Item, part.Key, part.Title, ColumnRank(*part.Row), part.Text);
+            continue;
+        }
+        const int rank = ColumnRank(*line.Rows.first());
+        add(line.Item, line.Key, line.Column, rank, line.Text);
+        if (line.NoteKind != FieldNote::None)
+            add(line.Item, NoteKey(line.NoteKind), NoteTitle(line.NoteKind), rank + 1,
+                line.Note.isEmpty() ? QStringLiteral("—") : line.Note);
+    }
+    std::stable_sort(columns.begin(), columns.end(),
+                     [](const GridColumn& a, const GridColumn& b) { return a.Rank < b.Rank; });
+    QStringList titles{info.ItemName};
+    for (const GridColumn& c : columns)
+        titles << c.Title;
+    QString html = TableStart(info.ItemId) + HeadRow(titles) + QStringLiteral("<tbody>\n");
+    for (int item : items) {
+        html += QStringLiteral("<tr id=\"%1-%2\">").arg(info.ItemId).arg(item) +
+                Cell("number", QString::number(item));
+        for (const GridColumn& c : columns)
+            html += Cell(c.Key, rows.value(item).value(c.Key, QStringLiteral("—")));
+        html += QStringLiteral("</tr>\n");
+    }
+    return html + QStringLiteral("</tbody></table>\n");
+}
+
+// A section's lines: its single fields, its elements' table, then the
+// single fields that follow the elements.
+QString Lines(const FieldSectionInfo& info, const QList<ViewLine>& lines)
+{
+    QList<ViewLine> before;
+    QList<ViewLine> items;
+    QList<ViewLine> after;
+    for (const ViewLine& line : lines)
+        (line.Item > 0 ? items : items.isEmpty() ? before : after) << line;
+    return FieldTable(before) + (items.isEmpty() ? QString() : Grid(info, items)) +
+           FieldTable(after);
 }
 
 QString SavedAtText(const QDateTime& savedAt)
@@ -109,42 +183,6 @@ QString Heading(const ReportSource& source)
            QStringLiteral("</table>\n");
 }
 
-QString Settings(const ConfigImage& image)
-{
-    return QStringLiteral("<h2>Конфигурация</h2>\n") +
-           FieldTable(image, {"device.input_modules", "device.relay_modules", "device.window_count",
-                              "device.fixed_configuration", "device.modbus_master",
-                              "device.line_timeout"}) +
-           QStringLiteral("<h2>Настройки ModBus</h2>\n") +
-           FieldTable(image,
-                      {"modbus.address", "modbus.baud", "modbus.stop_bits", "modbus.parity"});
-}
-
-QString RelaysText(const ConfigImage& image, int input)
-{
-    QStringList relays;
-    for (int r = 1; r <= OutputActivation::RelayCount; ++r)
-        if (Value(QStringLiteral("inputs[%1].relays[%2]").arg(input).arg(r), image))
-            relays << QString::number(r);
-    return relays.isEmpty() ? QStringLiteral("—") : relays.join(QStringLiteral(", "));
-}
-
-QString Inputs(const ConfigImage& image)
-{
-    QString html = QStringLiteral("<h2 class=\"new-page\">Входы</h2>\n") +
-                   TableStart(QStringLiteral("inputs")) +
-                   HeadRow({"Вход", "Тип контакта", "Назначение", "Активирует реле"}) +
-                   QStringLiteral("<tbody>\n");
-    for (int n = 1; n <= InputType::InputCount; ++n) {
-        const QString path = QStringLiteral("inputs[%1].").arg(n);
-        html += QStringLiteral("<tr id=\"input-%1\">").arg(n) + Cell("number", QString::number(n)) +
-                Cell("contact", Text(path + "contact", image)) +
-                Cell("assignment", Text(path + "assignment", image)) +
-                Cell("relays", RelaysText(image, n)) + QStringLiteral("</tr>\n");
-    }
-    return html + QStringLiteral("</tbody></table>\n");
-}
-
 QString Legend()
 {
     QString html = TableStart(QStringLiteral("legend"));
@@ -157,11 +195,13 @@ QString Legend()
     return html + QStringLiteral("</table>\n");
 }
 
-QString Panel(const ReportSource& source, PanelDrawing drawing)
+// The front panel: its picture, the legend, a table of the windows on
+// it and the fields of the windows the layout leaves out.
+QString Panel(const ReportSource& source, PanelDrawing drawing, const FieldSectionInfo& info,
+              const QList<ViewLine>& lines)
 {
     const PanelPicture picture = FrontPanel(source.Image, source.FamilyCode);
-    QString html =
-        QStringLiteral("<h2 class=\"new-page\">Лицевая панель</h2>\n<div class=\"panel\">");
+    QString html = QStringLiteral("<div class=\"panel\">");
     if (drawing == PanelDrawing::Svg)
         html += FrontPanelSvg(picture);
     else
@@ -171,85 +211,59 @@ QString Panel(const ReportSource& source, PanelDrawing drawing)
                 .arg(picture.Width)
                 .arg(picture.Height);
     html += QStringLiteral("</div>\n") + Legend() + TableStart(QStringLiteral("windows")) +
-            HeadRow({"Окно", "Тип", "Входы"}) + QStringLiteral("<tbody>\n");
+            HeadRow({info.ItemName, lines.isEmpty() ? QString() : lines.first().Column, "Входы"}) +
+            QStringLiteral("<tbody>\n");
     for (const PanelWindowBox& box : picture.Windows)
-        html += QStringLiteral("<tr id=\"window-%1\">").arg(box.Window) +
+        html += QStringLiteral("<tr id=\"%1-%2\">").arg(info.ItemId).arg(box.Window) +
                 Cell("number", QString::number(box.Window)) + Cell("type", box.TypeText) +
                 Cell("inputs", WindowInputsText(box.Inputs)) + QStringLiteral("</tr>\n");
-    return html + QStringLiteral("</tbody></table>\n");
+    html += QStringLiteral("</tbody></table>\n");
+    QList<ViewLine> off;
+    for (const ViewLine& line : lines)
+        if (line.Item == 0 || line.Item > picture.Windows.size())
+            off << line;
+    if (!off.isEmpty())
+        html += QStringLiteral("<h3>Нет на лицевой панели</h3>\n") + FieldTable(off);
+    return html;
 }
 
-// The sources of an output's acknowledge or reset: "Панель, ModBus, вход 5".
-QString SourcesText(const ConfigImage& image, const QString& path, const QString& action)
+QString Capitalised(QString text)
 {
-    QStringList parts;
-    if (Value(path + action + "_from_panel", image))
-        parts << QString::fromUtf8(OutSourceName(OutSource::Panel));
-    if (Value(path + action + "_by_modbus", image))
-        parts << QString::fromUtf8(OutSourceName(OutSource::Modbus));
-    const QString input = path + action + "_input";
-    if (Value(input, image) != OutDataBase::NoInput)
-        parts << Text(input, image);
-    return parts.isEmpty() ? QStringLiteral("—") : parts.join(QStringLiteral(", "));
+    if (!text.isEmpty())
+        text[0] = text[0].toUpper();
+    return text;
 }
 
-QString LocksText(OutType type)
+// The sections in the report's order, those under one heading together;
+// "A: b" headings make part A with a table headed "B".
+QString Body(const ReportSource& source, PanelDrawing drawing)
 {
-    const bool ack = !OutActionAllowed(type, OutAction::Ack);
-    const bool reset = !OutActionAllowed(type, OutAction::Reset);
-    if (ack && reset)
-        return QStringLiteral("квитирование и сброс");
-    if (ack)
-        return QStringLiteral("квитирование");
-    if (reset)
-        return QStringLiteral("сброс");
-    return QStringLiteral("—");
-}
-
-QString Outputs(const ConfigImage& image)
-{
-    QString html = QStringLiteral("<h2 class=\"new-page\">Выходы</h2>\n") +
-                   TableStart(QStringLiteral("outputs")) +
-                   HeadRow({"Выход", "Тип", "Заблокировано", "Квитирование", "Сброс"}) +
-                   QStringLiteral("<tbody>\n");
-    for (int o = 1; o <= OutDataBase::OutputCount; ++o) {
-        const QString path = QStringLiteral("outputs[%1].").arg(o);
-        html += QStringLiteral("<tr id=\"output-%1\">").arg(o) +
-                Cell("number", QString::number(o)) + Cell("type", Text(path + "type", image)) +
-                Cell("locks", LocksText(OutputType(image, o))) +
-                Cell("ack", SourcesText(image, path, "ack")) +
-                Cell("reset", SourcesText(image, path, "reset")) + QStringLiteral("</tr>\n");
+    QList<ViewSection> sections = ConfigView(source.Image);
+    std::stable_sort(sections.begin(), sections.end(),
+                     [](const ViewSection& a, const ViewSection& b) {
+                         return a.Info->ReportRank < b.Info->ReportRank;
+                     });
+    QString html;
+    QString part;
+    for (qsizetype i = 0; i < sections.size();) {
+        const FieldSectionInfo& info = *sections[i].Info;
+        QList<ViewLine> lines;
+        for (; i < sections.size() && sections[i].Info->Heading == info.Heading; ++i)
+            lines << sections[i].Lines;
+        const QString heading = info.Heading.section(QStringLiteral(": "), 0, 0);
+        const QString table = info.Heading.section(QStringLiteral(": "), 1);
+        if (heading != part) {
+            html += QStringLiteral("<h2%1>%2</h2>\n")
+                        .arg(info.NewPage ? QStringLiteral(" class=\"new-page\"") : QString(),
+                             Escaped(heading));
+            part = heading;
+        }
+        if (!table.isEmpty())
+            html += QStringLiteral("<h3>%1</h3>\n").arg(Escaped(Capitalised(table)));
+        html += info.Section == FieldSection::Windows ? Panel(source, drawing, info, lines)
+                                                      : Lines(info, lines);
     }
-    return html + QStringLiteral("</tbody></table>\n");
-}
-
-QString NetTableHtml(const ConfigImage& image, NetTable table, const QString& key)
-{
-    const FieldRow& count = Field(key + ".count");
-    const bool requests = table == NetTable::Request;
-    QString name = count.Label.section(QStringLiteral(": "), 1, 1);
-    name[0] = name[0].toUpper();
-    QString html =
-        QStringLiteral("<h3>%1</h3>\n").arg(Escaped(name)) + FieldTable(image, {key + ".count"});
-    const int used = RecordsInUse(image, table);
-    if (used == 0)
-        return html;
-    html += TableStart(QStringLiteral("net"));
-    html += requests ? HeadRow({"Запись", "Устройство", "Функция", "Адрес", "Количество"})
-                     : HeadRow({"Запись", "Устройство", "Адрес"});
-    html += QStringLiteral("<tbody>\n");
-    for (int k = 1; k <= used; ++k) {
-        const QString path = QStringLiteral("%1.records[%2].").arg(key).arg(k);
-        html += QStringLiteral("<tr id=\"%1-%2\">").arg(key).arg(k) +
-                Cell("number", QString::number(k)) + Cell("device", Text(path + "device", image));
-        if (requests)
-            html += Cell("function", HexByteText(uint8_t(Value(path + "function", image))));
-        html += Cell("address", HexWordText(uint16_t(Value(path + "address", image))));
-        if (requests)
-            html += Cell("count", Text(path + "count", image));
-        html += QStringLiteral("</tr>\n");
-    }
-    return html + QStringLiteral("</tbody></table>\n");
+    return html;
 }
 
 }  // namespace
@@ -259,12 +273,7 @@ QString ConfigReportHtml(const ReportSource& source, PanelDrawing drawing)
     const QString title = source.FileName.isEmpty()
                               ? QStringLiteral("Конфигурация панели ОРЛ")
                               : QStringLiteral("Конфигурация панели ОРЛ: %1").arg(source.FileName);
-    return ReportDocument(title, Heading(source) + Settings(source.Image) + Inputs(source.Image) +
-                                     Panel(source, drawing) + Outputs(source.Image) +
-                                     QStringLiteral("<h2 class=\"new-page\">Внешняя сеть</h2>\n") +
-                                     NetTableHtml(source.Image, NetTable::Request, "requests") +
-                                     NetTableHtml(source.Image, NetTable::Ack, "acks") +
-                                     NetTableHtml(source.Image, NetTable::Reset, "resets"));
+    return ReportDocument(title, Heading(source) + Body(source, drawing));
 }
 
 QString ReportDocument(const QString& title, const QString& body)

@@ -1,6 +1,5 @@
 #include "report/front_panel.h"
 
-#include "model/dev_config.h"
 #include "model/input_assignment.h"
 #include "model/window_types.h"
 #include "text/config_fields.h"
@@ -20,12 +19,13 @@ QString ColourText(uint32_t rgb)
 
 PanelPicture FrontPanel(const ConfigImage& image, int32_t familyCode)
 {
-    const WindowLayout layout = WindowLayoutFor(image[DevConfig::WindowCount], familyCode);
+    const WindowLayout layout =
+        WindowLayoutFor(uint8_t(FieldValue(Field(NamedField::WindowCount), image)), familyCode);
     const int width = layout.Wide ? WideWidth : NarrowWidth;
     PanelPicture picture;
     for (int w = 1; w <= layout.Windows; ++w) {
         const WindowPlace place = WindowPlaceIn(layout, w);
-        const FieldRow& type = *FindField(QStringLiteral("windows[%1].type").arg(w));
+        const FieldRow& type = Field(NamedField::WindowType, w);
         const int code = FieldValue(type, image);
         PanelWindowBox box{w,
                            QRect(Margin + width * place.Column, Margin + RowPitch * place.Row,
@@ -38,7 +38,7 @@ PanelPicture FrontPanel(const ConfigImage& image, int32_t familyCode)
         picture.Height = std::max(picture.Height, box.Rect.bottom() + 1 + Margin);
     }
     for (int n = 1; n <= InputAssignment::Length; ++n) {
-        const uint8_t code = InputAssignmentCode(image, n);
+        const uint8_t code = uint8_t(FieldValue(Field(NamedField::InputAssignment, n), image));
         if (AssignmentKindOf(code) != AssignmentKind::akWindow)
             continue;
         const int window = *AssignmentNumber(code);

@@ -83,16 +83,20 @@ private:
                 WritePanel(m_link, m_settings, plan, done);
                 r.Outcome = done.Outcome;
                 r.Message = done.Message;
+                r.Compared = done.Verified;
+                r.ReadBack = NameReadBack(done);
                 return;
             }
             case SiteCommand::Verify: {
                 LoadedConfig file = LoadAnyConfigFile(panel.File);
                 // The panel is expected at the address the site gives it.
                 file.Image[MBusSettings::NetAddress] = panel.Address;
-                const PanelResult done =
-                    VerifyPanel(m_link, m_settings, file.Image, file.FamilyCode);
-                r.Outcome = done.Outcome;
-                r.Message = done.Message;
+                const PanelCheck done =
+                    VerifyPanelFields(m_link, m_settings, file.Image, file.FamilyCode);
+                r.Outcome = done.Result.Outcome;
+                r.Message = done.Result.Message;
+                r.Compared = true;
+                r.ReadBack = done.ReadBack;
                 return;
             }
             case SiteCommand::Read: {

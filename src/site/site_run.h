@@ -2,6 +2,7 @@
 
 #include "link/panel_programming.h"
 #include "site/site_file.h"
+#include "text/panel_check.h"
 
 #include <functional>
 
@@ -15,6 +16,10 @@ struct SitePanelResult {
     uint8_t Address = 0;
     PanelOutcome Outcome = PanelOutcome::Done;
     QString Message;
+    // A verify, or a write read back: whether the panel was compared with
+    // its file, and the fields that differ.
+    bool Compared = false;
+    ReadBackReport ReadBack;
 };
 
 // What a line worker reports as it goes: its line (from 1) and a text.

@@ -16,14 +16,6 @@
 
 namespace {
 
-constexpr int FamilyMin = -128;  // the family is one signed byte of the header
-constexpr int FamilyMax = 127;
-
-int RawMax(const FieldRow& row)
-{
-    return row.Width == 2 ? 0xFFFF : int(row.Mask >> std::countr_zero(row.Mask));
-}
-
 void PutField(const FieldRow& row, ConfigImage& image, int value)
 {
     if (row.Width == 2) {
@@ -70,7 +62,7 @@ std::optional<int> NamedNumberFromJson(const FieldRow& row, const QJsonValue& v,
     for (const FieldValueName& n : row.Names)
         if (n.Key.toDouble() == d)
             return n.Code;
-    if (d >= 0 && d <= RawMax(row))
+    if (d >= 0 && d <= FieldMaxValue(row))
         return int(d);
     QStringList listed;
     for (const FieldValueName& n : row.Names)
@@ -78,7 +70,7 @@ std::optional<int> NamedNumberFromJson(const FieldRow& row, const QJsonValue& v,
     *error = QStringLiteral("%1 не из списка %2 и вне диапазона байта 0 - %3")
                  .arg(d, 0, 'f', 0)
                  .arg(listed.join(QStringLiteral(", ")))
-                 .arg(RawMax(row));
+                 .arg(FieldMaxValue(row));
     return std::nullopt;
 }
 
@@ -103,9 +95,9 @@ std::optional<int> FieldFromJson(const FieldRow& row, const QJsonValue& v, QStri
                 *error = NamesExpected(row);
                 return std::nullopt;
             }
-            return WholeNumber(v, 0, RawMax(row), error);
+            return WholeNumber(v, 0, FieldMaxValue(row), error);
         case FieldFormat::NamedNumber: return NamedNumberFromJson(row, v, error);
-        default: return WholeNumber(v, 0, RawMax(row), error);
+        default: return WholeNumber(v, 0, FieldMaxValue(row), error);
     }
 }
 
@@ -115,7 +107,7 @@ std::optional<int> FieldFromJson(const FieldRow& row, const QJsonValue& v, QStri
 std::optional<int> FieldValueFromJson(const FieldRow& row, const QJsonValue& v, QString* error)
 {
     const auto value = FieldFromJson(row, v, error);
-    if (value && row.Width == 1 && ((*value << std::countr_zero(row.Mask)) & ~row.Mask)) {
+    if (value && !FieldHolds(row, *value)) {
         *error = QStringLiteral("%1: биты вне поля (маска байта %2)")
                      .arg(*value)
                      .arg(HexByteText(row.Mask));

@@ -171,6 +171,85 @@ private slots:
         QCOMPARE(ReadAll(m_dir.filePath("p4.cfg")), silentBefore);
     }
 
+    // A panel that holds something else than its file: site verify names
+    // each differing field under the panel's row and in its JSON.
+    void verifyNamesFields()
+    {
+        const QString site = m_dir.filePath("site.json");
+        QVERIFY(Run({"site", site, "write"}).exitCode == 1);  // panel 4 never answers
+        ConfigImage held = m_serial.ImageAt(2);
+        held[BlockDirectory[2].Offset + 1] ^= 0x08;  // input 12's contact
+        held[DevConfig::LineTimeout] = 61;
+        m_serial.SetImageAt(2, held);
+
+        const Result text = Run({"site", site, "verify"});
+        QCOMPARE(text.exitCode, 1);
+        const QStringList lines = text.out.split('\n');
+        const qsizetype row =
+            lines.indexOf(QRegularExpression("^- +1 LINE1 +2 +отличается от файла$"));
+        QVERIFY2(row > 0, qPrintable(text.out));
+        QCOMPARE(lines.mid(row + 1, 3),
+                 QStringList({"  Контроль линии связи: панель таймаут не из списка: байт 0x3D, "
+                              "файл да, таймаут 2 с",
+                              "  Вход 12: тип контакта: панель Н.З., файл Н.Р.",
+                              "Насосная             2 tcp://127.0.0.1:" +
+                                  QString::number(m_bridge.Port()) + " 3     совпадает с файлом"}));
+
+        const Result json = Run({"site", site, "verify", "--json"});
+        QCOMPARE(Statuses(json.out),
+                 QStringList({"1/1:ok", "1/2:differs", "2/3:ok", "2/4:failed"}));
+        const QJsonArray panels =
+            QJsonDocument::fromJson(json.out.toUtf8()).object()["panels"].toArray();
+        const QJsonObject differs = panels[1].toObject();
+        QCOMPARE(differs["verified"].toBool(), true);
+        QCOMPARE(differs["first_difference"]["text"].toString(),
+                 QStringLiteral("блок 0, байт 5 (Контроль линии связи): панель 0x3D, файл 0x02"));
+        const QJsonArray differences = differs["differences"].toArray();
+        QCOMPARE(differences.size(), 2);
+        QCOMPARE(differences[1].toObject(), QJsonObject({{"path", "inputs[12].contact"},
+                                                         {"label", "Вход 12: тип контакта"},
+                                                         {"block", 2},
+                                                         {"offset", 1},
+                                                         {"panel", 1},
+                                                         {"file", 0},
+                                                         {"panel_text", "Н.З."},
+                                                         {"file_text", "Н.Р."}}));
+        QCOMPARE(panels[0]["differences"].toArray().size(), 0);
+        QCOMPARE(panels[0]["first_difference"], QJsonValue(QJsonValue::Null));
+        // A panel that never answered was compared with nothing.
+        QVERIFY(!panels[3].toObject().contains("differences"));
+    }
+
+    // The shipped schemas are what orlix-cli schema prints.
+    void shippedSchemasAreMade_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("configuration, the default")
+            << QStringList{"schema"} << "orlix-configuration.schema.json";
+        QTest::newRow("configuration")
+            << QStringList{"schema", "configuration"} << "orlix-configuration.schema.json";
+        QTest::newRow("site") << QStringList{"schema", "site"} << "orlix-site.schema.json";
+    }
+    void shippedSchemasAreMade()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, file);
+        const Result r = Run(arguments);
+        QCOMPARE(r.exitCode, 0);
+        const QString shipped = QFileInfo(ORLIX_SITE_SCHEMA).dir().filePath(file);
+        QVERIFY2(r.out.toUtf8() == ReadAll(shipped),
+                 qPrintable(shipped + " differs from orlix-cli " + arguments.join(' ')));
+    }
+
+    void schemaOfNothingRefused()
+    {
+        const Result r = Run({"schema", "sites"});
+        QCOMPARE(r.exitCode, 2);
+        QVERIFY2(r.err.contains("ожидается configuration или site"), qPrintable(r.err));
+        QCOMPARE(r.out, QString());
+    }
+
     void serverGone()
     {
         m_bridge.Stop();

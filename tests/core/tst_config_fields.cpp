@@ -1,6 +1,6 @@
 // The table of the configuration's fields: every bit of blocks 0..9 in
-// exactly one field, values as the model's rules read them, differences
-// named by their field.
+// exactly one field, values as the model's rules read them and as the pages
+// word them, differences named by their field, the fields code names found.
 #include "model/input_assignment.h"
 #include "model/input_type.h"
 #include "model/mbus_settings.h"
@@ -14,12 +14,17 @@
 #include <QTest>
 
 namespace {
-int Value(const QString& path, const ConfigImage& image)
+const FieldRow& RowOf(const QString& path)
 {
     const FieldRow* row = FindField(path);
     if (!row)
         qFatal("no field %s", qPrintable(path));
-    return FieldValue(*row, image);
+    return *row;
+}
+
+int Value(const QString& path, const ConfigImage& image)
+{
+    return FieldValue(RowOf(path), image);
 }
 
 ConfigImage RandomImage(quint32 seed)
@@ -166,6 +171,115 @@ private slots:
         QCOMPARE(d.size(), 1);
         QCOMPARE(d[0].Row->Path, path);
         QCOMPARE(ByteDifferenceText(offset, panel[offset], file[offset]), text);
+    }
+
+    // Each format words a value as the page would.
+    void valueText_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("line control off") << "device.line_timeout" << 0 << "нет";
+        QTest::newRow("time-out listed") << "device.line_timeout" << 60 << "да, таймаут 60 с";
+        QTest::newRow("time-out not listed")
+            << "device.line_timeout" << 61 << "таймаут не из списка: байт 0x3D";
+        QTest::newRow("address 0") << "modbus.address" << 0 << "0 (не показывается)";
+        QTest::newRow("address") << "modbus.address" << 247 << "247";
+        QTest::newRow("count of 16") << "acks.count" << 16 << "16";
+        QTest::newRow("count past the table")
+            << "acks.count" << 200 << "16 (байт 200, в таблице 16 мест)";
+        QTest::newRow("bits in their places") << "outputs[4].other_bits" << 2 << "0x80";
+        QTest::newRow("flags 2-7 in their places") << "device.other_flags" << 0x3F << "0xFC";
+        QTest::newRow("function") << "requests.records[2].function" << 3 << "0x03";
+        QTest::newRow("word") << "resets.records[16].address" << 0x1234 << "0x1234";
+        QTest::newRow("input") << "outputs[1].ack_input" << 63 << "вход 64";
+        QTest::newRow("no input") << "outputs[1].ack_input" << 255 << "—";
+        QTest::newRow("input no page shows")
+            << "outputs[1].reset_input" << 64 << "вход не показывается: байт 0x40";
+        QTest::newRow("rate") << "modbus.baud" << 23 << "19200 бод";
+        QTest::newRow("window type not listed")
+            << "windows[3].type" << 6 << "не из списка: байт 0x06";
+    }
+    void valueText()
+    {
+        QFETCH(QString, path);
+        QFETCH(int, value);
+        QFETCH(QString, text);
+        QCOMPARE(FieldValueText(RowOf(path), value), text);
+    }
+
+    // An output's type tells what it locks.
+    void typeLocks_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QString>("sentence");
+        QTest::newRow("light") << int(OutType::LightSignalling) << QString() << QString();
+        QTest::newRow("control") << int(OutType::Control) << "квитирование и сброс"
+                                 << "квитирование и сброс заблокированы";
+        QTest::newRow("sound") << int(OutType::SoundSignalling) << QString() << QString();
+        QTest::newRow("control with blocking")
+            << int(OutType::ControlWithBlocking) << "квитирование"
+            << "квитирование заблокировано";
+    }
+    void typeLocks()
+    {
+        QFETCH(int, type);
+        QFETCH(QString, note);
+        QFETCH(QString, sentence);
+        for (int o = 1; o <= OutDataBase::OutputCount; ++o) {
+            const FieldRow& row = RowOf(QStringLiteral("outputs[%1].type").arg(o));
+            QCOMPARE(FieldNoteText(row, type), note);
+            QCOMPARE(FieldNoteSentence(row, type), sentence);
+        }
+        QCOMPARE(FieldNoteText(RowOf("outputs[1].ack_input"), type), QString());
+    }
+
+    // The fields code names lead to their rows, element by element.
+    void namedFields_data()
+    {
+        QTest::addColumn<int>("field");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("input modules")
+            << int(NamedField::InputModules) << 0 << "device.input_modules";
+        QTest::newRow("relay modules")
+            << int(NamedField::RelayModules) << 0 << "device.relay_modules";
+        QTest::newRow("window count") << int(NamedField::WindowCount) << 0 << "device.window_count";
+        QTest::newRow("first window") << int(NamedField::WindowType) << 1 << "windows[1].type";
+        QTest::newRow("last window") << int(NamedField::WindowType) << 32 << "windows[32].type";
+        QTest::newRow("last input")
+            << int(NamedField::InputAssignment) << 64 << "inputs[64].assignment";
+    }
+    void namedFields()
+    {
+        QFETCH(int, field);
+        QFETCH(int, item);
+        QFETCH(QString, path);
+        QCOMPARE(Field(NamedField(field), item).Path, path);
+    }
+
+    // A path that is no field's is found out for each element it names.
+    void misspeltPathFound_data()
+    {
+        QTest::addColumn<QString>("pattern");
+        QTest::addColumn<int>("items");
+        QTest::addColumn<QStringList>("missing");
+        QTest::newRow("field") << "device.window_count" << 0 << QStringList();
+        QTest::newRow("misspelt field")
+            << "device.windows_count" << 0 << QStringList{"device.windows_count"};
+        QTest::newRow("table") << "windows[%1].type" << 32 << QStringList();
+        QTest::newRow("misspelt key")
+            << "windows[%1].tipe" << 2 << QStringList{"windows[1].tipe", "windows[2].tipe"};
+        QTest::newRow("past the table")
+            << "inputs[%1].assignment" << 65 << QStringList{"inputs[65].assignment"};
+    }
+    void misspeltPathFound()
+    {
+        QFETCH(QString, pattern);
+        QFETCH(int, items);
+        QFETCH(QStringList, missing);
+        QCOMPARE(MissingFields({FieldName{pattern, items}}), missing);
     }
 };
 

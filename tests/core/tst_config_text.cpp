@@ -1,6 +1,7 @@
 // The text form of a configuration: every image comes back byte for byte,
-// every export passes the shipped JSON Schema, and each fault in a text is
-// refused with its path and reason.
+// every export passes the shipped JSON Schema (which is the schema the field
+// table makes, field by field), and each fault in a text is refused with its
+// path and reason.
 #include "link/block_crc.h"
 #include "model/dev_config.h"
 #include "model/input_assignment.h"
@@ -11,7 +12,9 @@
 #include "model/output_activation.h"
 #include "model/window_types.h"
 #include "text/config_document.h"
+#include "text/config_fields.h"
 #include "text/config_import.h"
+#include "text/config_schema.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -160,12 +163,34 @@ private slots:
             f.write(ExportText(images[i], int(i % 256) - 128));
             files << path;
         }
-        // A document with a fault must fail the same check, or it proves nothing.
-        const QString bad = dir.filePath("bad.json");
-        QFile f(bad);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(ExportText(NewImage(), 0).replace("\"contact\": 0", "\"contact\": 2"));
-        f.close();
+        // Documents with a fault must fail the same check, or it proves nothing.
+        const QList<QPair<QString, QJsonValue>> faults{
+            {"configuration.inputs[5].contact", 2},
+            {"configuration.inputs[5].contact_name", "shut"},
+            {"configuration.modbus.other_flags", 8},  // a bit of the stop bits
+            {"configuration.outputs[2].other_bits", 4},
+            {"configuration.windows[3].number", 33},
+            {"configuration.requests.records[2].address", 65536},
+            {"configuration.blocks", QJsonArray{"00"}},
+        };
+        // They are show's document (with "blocks"), which passes unchanged.
+        const QJsonObject shown{{"schema_version", JsonSchemaVersion},
+                                {"command", "show"},
+                                {"configuration", ConfigDocument(NewImage(), 0)}};
+        files << dir.filePath("shown.json");
+        QFile good(files.last());
+        QVERIFY(good.open(QIODevice::WriteOnly));
+        good.write(QJsonDocument(shown).toJson());
+        good.close();
+        QStringList bad;
+        for (qsizetype i = 0; i < faults.size(); ++i) {
+            QJsonValue root = shown;
+            Edit(root, faults[i].first.split('.'), faults[i].second);
+            bad << dir.filePath(QStringLiteral("bad-%1.json").arg(i));
+            QFile f(bad.last());
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write(QJsonDocument(root.toObject()).toJson());
+        }
         const QString script = QStringLiteral(
             "import json, sys, jsonschema\n"
             "schema = json.load(open(sys.argv[1]))\n"
@@ -177,7 +202,59 @@ private slots:
         python.start(DebianPython, QStringList{"-c", script, ORLIX_CONFIG_SCHEMA} << files << bad);
         QVERIFY(python.waitForFinished(120000));
         QVERIFY2(python.exitCode() == 0, python.readAllStandardError().constData());
-        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), bad);
+        QCOMPARE(QString::fromUtf8(python.readAllStandardOutput()).trimmed(), bad.join(' '));
+    }
+
+    // The shipped schema is the one the field table makes, to the byte.
+    void shippedSchemaIsMade()
+    {
+        QFile shipped(QStringLiteral(ORLIX_CONFIG_SCHEMA));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QVERIFY2(shipped.readAll() == SchemaText(ConfigSchema()),
+                 "schemas/orlix-configuration.schema.json differs from orlix-cli schema");
+    }
+
+    void everyFieldInTheSchema_data()
+    {
+        QTest::addColumn<QString>("path");
+        for (const FieldRow& row : ConfigFields())
+            QTest::newRow(qPrintable(row.Path)) << row.Path;
+    }
+
+    // Each field has its own value schema where the document puts it, and
+    // a field with names its "_name" and "_text".
+    void everyFieldInTheSchema()
+    {
+        QFETCH(QString, path);
+        static const QJsonObject schema = ConfigSchema();
+        static const QRegularExpression Step(QStringLiteral(R"(^([a-z_0-9]+)(?:\[(\d+)\])?$)"));
+        const FieldRow& row = *FindField(path);
+        QJsonObject object = schema["properties"]["configuration"].toObject();
+        QJsonObject node;
+        const QStringList steps = path.split('.');
+        for (qsizetype i = 0; i < steps.size(); ++i) {
+            const auto m = Step.match(steps[i]);
+            QVERIFY2(object["required"].toArray().contains(m.captured(1)), qPrintable(steps[i]));
+            node = object["properties"][m.captured(1)].toObject();
+            if (!m.captured(2).isEmpty()) {
+                QCOMPARE(node["type"].toString(), QStringLiteral("array"));
+                QVERIFY(m.captured(2).toInt() <= node["maxItems"].toInt());
+                node = node["items"].toObject();
+            }
+            if (i + 1 < steps.size())
+                object = node;
+        }
+        QCOMPARE(node, FieldValueSchema(row));
+        const QString key =
+            QRegularExpression(QStringLiteral(R"(\[\d+\]$)")).match(steps.last()).hasMatch()
+                ? QString()
+                : steps.last();
+        if (!key.isEmpty()) {
+            const QJsonObject properties = object["properties"].toObject();
+            QCOMPARE(properties.contains(key + "_name"), row.Format == FieldFormat::Names);
+            QCOMPARE(properties.contains(key + "_text"),
+                     row.Format == FieldFormat::Names || row.Format == FieldFormat::NamedNumber);
+        }
     }
 
     void badTextRefused_data()

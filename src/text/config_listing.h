@@ -1,17 +1,19 @@
 #pragma once
 
 #include "model/config_image.h"
+#include "text/config_fields.h"
 
 #include <QList>
 #include <QString>
 
 // A configuration in the terms of the tool's pages, for showing a file as
-// text. Every field has a Russian label and its value as the page
-// would show it. Values a page cannot show are given as raw bytes, never
-// dropped. (The JSON form and comparisons come from the field table.)
+// text: the sections and lines of the configuration's view (every field of
+// the table, values a page cannot show as raw bytes, never dropped), with
+// the model and the family first.
 struct ListingField {
-    QString Label;  // e.g. "Вход 12"
-    QString Text;   // e.g. "Н.З."
+    QString Label;                // e.g. "Вход 12: назначение", "Вход 12"
+    QString Text;                 // e.g. "Н.З."
+    QList<const FieldRow*> Rows;  // the fields it shows; none for the model and family
 };
 
 struct ListingSection {
