@@ -3,32 +3,16 @@
 #include "link/panel_link.h"
 #include "model/device_models.h"
 #include "text/config_fields.h"
+#include "text/field_path.h"
 
 #include <QJsonArray>
-#include <QRegularExpression>
 
 namespace {
 
-struct Step {
-    QString Key;
-    int Index;  // from 1; 0: a plain key
-};
-
-QList<Step> Steps(const QString& path)
-{
-    static const QRegularExpression Part(QStringLiteral(R"(^([a-z_0-9]+)(?:\[(\d+)\])?$)"));
-    QList<Step> steps;
-    for (const QString& part : path.split(QLatin1Char('.'))) {
-        const auto m = Part.match(part);
-        steps << Step{m.captured(1), m.captured(2).isEmpty() ? 0 : m.captured(2).toInt()};
-    }
-    return steps;
-}
-
 // Puts `values` (key -> value) at the end of `steps` inside `node`.
-void Place(QJsonObject& node, const QList<Step>& steps, int at, const QJsonObject& values)
+void Place(QJsonObject& node, const QList<PathStep>& steps, int at, const QJsonObject& values)
 {
-    const Step& step = steps[at];
+    const PathStep& step = steps[at];
     const bool last = at + 1 == steps.size();
     if (step.Index == 0) {
         if (last) {
@@ -63,7 +47,7 @@ QJsonObject ConfigDocument(const ConfigImage& image, int32_t familyCode)
     QJsonObject root;
     for (const FieldRow& row : ConfigFields()) {
         const int value = FieldValue(row, image);
-        QList<Step> steps = Steps(row.Path);
+        QList<PathStep> steps = PathSteps(row.Path);
         const QString key = steps.last().Index ? QString() : steps.last().Key;
         QJsonObject values;
         values.insert(key.isEmpty() ? QStringLiteral("value") : key,

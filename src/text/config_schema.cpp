@@ -1,31 +1,15 @@
 #include "text/config_schema.h"
 
 #include "text/config_document.h"
+#include "text/field_path.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QRegularExpression>
 
 namespace {
 
-struct Step {
-    QString Key;
-    int Index;  // from 1; 0: a plain key
-};
-
-QList<Step> Steps(const QString& path)
-{
-    static const QRegularExpression Part(QStringLiteral(R"(^([a-z_0-9]+)(?:\[(\d+)\])?$)"));
-    QList<Step> steps;
-    for (const QString& part : path.split(QLatin1Char('.'))) {
-        const auto m = Part.match(part);
-        steps << Step{m.captured(1), m.captured(2).isEmpty() ? 0 : m.captured(2).toInt()};
-    }
-    return steps;
-}
-
 struct PathRow {
-    QList<Step> Steps;
+    QList<PathStep> Steps;
     const FieldRow* Row;
 };
 
@@ -146,7 +130,7 @@ QJsonObject ConfigurationSchema()
 {
     QList<PathRow> rows;
     for (const FieldRow& row : ConfigFields())
-        rows << PathRow{Steps(row.Path), &row};
+        rows << PathRow{PathSteps(row.Path), &row};
     QJsonObject schema = ObjectSchema(rows, 0, 0);
     QJsonObject properties = schema.value("properties").toObject();
     properties.insert(
