@@ -100,9 +100,8 @@ TFMain::~TFMain()
 void TFMain::FormCreate()
 {
     m_registry = std::make_unique<PortRegistry>();
-    InitOutDataBaseGrid();
-    SetupCrossBar();
-    SetupExternalNet();
+    for (EditorPage* page : Pages())
+        page->Setup();
     ShowConfigPage();
     NewConfiguration(false);
     ShowStatus(UiText::VersionStatus);
@@ -249,13 +248,8 @@ void TFMain::SBNewConfigClick()
 
 void TFMain::NewConfiguration(bool fromUser)
 {
-    DefaultDevConfig();
-    DefaultMBSettings();
-    DefaultInputType();
-    DefaultCrossBar();
-    DefaultOutDataBase();
-    DefaultDispSettings();
-    DefaultExternalNet();
+    for (EditorPage* page : NewOrder())
+        page->Default();
     if (fromUser)
         SetTitles(UiText::NewTitle);
     ShowConfigPage();
@@ -268,17 +262,12 @@ void TFMain::ReplaceImage(const ConfigImage& image, int32_t familyCode)
     // The family first: the refreshes of the model and the window layout read it.
     m_state.FamilyCode = familyCode;
     m_state.Image = image;
-    GetDevConfig();
-    GetMBusSettings();
-    GetCrossBar();
-    GetInputType();
-    GetOutDataBase();
-    GetDispSettings();
-    GetExternalNet();
+    for (EditorPage* page : RefreshOrder())
+        page->Get();
 }
 
 void TFMain::CollectPages()
 {
-    SetDevConfig();
-    SetMBusSettings();
+    for (EditorPage* page : Pages())
+        page->Set();
 }

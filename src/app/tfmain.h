@@ -24,6 +24,7 @@ class TOutputsPage;
 class TStructurePage;
 class TMBusSettingsPage;
 class TSignallingPage;
+class EditorPage;
 class VerticalPager;
 
 // The main window: it owns the configuration image with its companion
@@ -105,25 +106,6 @@ public:
     void SetTitles(const QString& title);
     void ShowConfigPage();
 
-    // Page operations, by name.
-    void DefaultDevConfig();
-    void GetDevConfig();
-    void SetDevConfig();
-    void DefaultMBSettings();
-    void GetMBusSettings();
-    void SetMBusSettings();
-    void DefaultInputType();
-    void DefaultCrossBar();
-    void GetCrossBar();
-    void DefaultOutDataBase();
-    void GetOutDataBase();
-    void DefaultDispSettings();
-    void DefaultExternalNet();
-    void GetExternalNet();
-    void InitOutDataBaseGrid();
-    void SetupCrossBar();
-    void SetupExternalNet();
-
     // Controls.
     QToolButton* SBNewConfig;
     QToolButton* SBLoadFile;
@@ -189,6 +171,11 @@ private:
     // The desktop's usual keys: file shortcuts and moving between pages.
     void InstallShortcuts();
     void StepPage(int step);
+    // The pages in the order a new configuration fills them, and in the
+    // order they show an image; every page, in the pager's order.
+    QList<EditorPage*> NewOrder() const;
+    QList<EditorPage*> RefreshOrder() const;
+    QList<EditorPage*> Pages() const;
     void Bind(QAction* action, void (TFMain::*handler)());
     void Bind(QToolButton* button, void (TFMain::*handler)());
 

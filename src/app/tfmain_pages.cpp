@@ -1,6 +1,5 @@
-// The page operations of the main window, by name. Pages that are not built
-// yet keep empty operations so the orders of New, refresh and collection
-// stay in one place.
+// The pages as the main window runs them: the orders of New, refresh and
+// collection, and the refreshes one page asks of another.
 #include "app/tfmain.h"
 #include "pages/dev_config_page.h"
 #include "pages/external_net_page.h"
@@ -10,87 +9,37 @@
 #include "pages/signalling_page.h"
 #include "pages/structure_page.h"
 
-void TFMain::DefaultDevConfig()
+// A new configuration fills the inputs before the structure; an image is
+// shown on the structure before the inputs.
+QList<EditorPage*> TFMain::NewOrder() const
 {
-    AdvOfficePage2->DefaultDevConfig();
-}
-void TFMain::GetDevConfig()
-{
-    AdvOfficePage2->GetDevConfig();
-}
-void TFMain::SetDevConfig()
-{
-    AdvOfficePage2->SetDevConfig();
+    return {AdvOfficePage2, AdvOfficePage3, AdvOfficePage5, AdvOfficePage7,
+            AdvOfficePage4, AdvOfficePage6, AdvOfficePage8};
 }
 
-void TFMain::DefaultMBSettings()
+QList<EditorPage*> TFMain::RefreshOrder() const
 {
-    AdvOfficePage3->DefaultMBSettings();
-}
-void TFMain::GetMBusSettings()
-{
-    AdvOfficePage3->GetMBusSettings();
-}
-void TFMain::SetMBusSettings()
-{
-    AdvOfficePage3->SetMBusSettings();
+    return {AdvOfficePage2, AdvOfficePage3, AdvOfficePage7, AdvOfficePage5,
+            AdvOfficePage4, AdvOfficePage6, AdvOfficePage8};
 }
 
-void TFMain::DefaultInputType()
+QList<EditorPage*> TFMain::Pages() const
 {
-    AdvOfficePage5->DefaultInputType();
+    return {AdvOfficePage2, AdvOfficePage3, AdvOfficePage4, AdvOfficePage5,
+            AdvOfficePage6, AdvOfficePage7, AdvOfficePage8};
 }
+
 void TFMain::GetInputType()
 {
     AdvOfficePage5->GetInputType();
 }
 
-void TFMain::DefaultCrossBar()
-{
-    AdvOfficePage7->DefaultCrossBar();
-}
-void TFMain::GetCrossBar()
-{
-    AdvOfficePage7->GetCrossBar();
-}
-void TFMain::SetupCrossBar()
-{
-    AdvOfficePage7->SetupCrossBar();
-}
-void TFMain::DefaultOutDataBase()
-{
-    AdvOfficePage4->DefaultOutDataBase();
-}
-void TFMain::GetOutDataBase()
-{
-    AdvOfficePage4->GetOutDataBase();
-}
-void TFMain::InitOutDataBaseGrid()
-{
-    AdvOfficePage4->InitOutDataBaseGrid();
-}
 void TFMain::ShowCrossBarExtInputs()
 {
     AdvOfficePage4->ShowCrossBarExtInputs();
 }
 
-void TFMain::DefaultDispSettings()
-{
-    AdvOfficePage6->DefaultDispSettings();
-}
 void TFMain::GetDispSettings()
 {
     AdvOfficePage6->GetDispSettings();
-}
-void TFMain::DefaultExternalNet()
-{
-    AdvOfficePage8->DefaultExternalNet();
-}
-void TFMain::GetExternalNet()
-{
-    AdvOfficePage8->GetExternalNet();
-}
-void TFMain::SetupExternalNet()
-{
-    AdvOfficePage8->SetupExternalNet();
 }

@@ -13,6 +13,10 @@ class TDevConfigPage : public EditorPage {
 public:
     explicit TDevConfigPage(PageHost& host, QWidget* parent = nullptr);
 
+    void Default() override { DefaultDevConfig(); }
+    void Get() override { GetDevConfig(); }
+    void Set() override { SetDevConfig(); }
+
     void DefaultDevConfig();
     void GetDevConfig();
     void SetDevConfig();

@@ -13,6 +13,15 @@ public:
 
     EditorPage(PageHost& host, const QString& objectName, QWidget* parent = nullptr);
 
+    // The operations the window runs over every page: Setup once when the
+    // window is created, Default for a new configuration, Get to show the
+    // image, Set to store what the controls hold (pages that keep nothing
+    // in controls between edits have none).
+    virtual void Setup() {}
+    virtual void Default() = 0;
+    virtual void Get() = 0;
+    virtual void Set() {}
+
 protected:
     PageHost& m_host;
 };

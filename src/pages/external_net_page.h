@@ -21,6 +21,10 @@ public:
 
     explicit TExternalNetPage(PageHost& host, QWidget* parent = nullptr);
 
+    void Setup() override { SetupExternalNet(); }
+    void Default() override { DefaultExternalNet(); }
+    void Get() override { GetExternalNet(); }
+
     void SetupExternalNet();
     // The grid is not filled from the image and New leaves the tables as
     // they are: both do nothing.

@@ -19,6 +19,9 @@ public:
 
     explicit TInputsPage(PageHost& host, QWidget* parent = nullptr);
 
+    void Default() override { DefaultInputType(); }
+    void Get() override { GetInputType(); }
+
     void DefaultInputType();
     void GetInputType();
     void SBTypeContactClick(PictureButton* button);

@@ -15,6 +15,10 @@ class TMBusSettingsPage : public EditorPage {
 public:
     explicit TMBusSettingsPage(PageHost& host, QWidget* parent = nullptr);
 
+    void Default() override { DefaultMBSettings(); }
+    void Get() override { GetMBusSettings(); }
+    void Set() override { SetMBusSettings(); }
+
     void DefaultMBSettings();
     void GetMBusSettings();
     // Fails with the conversion error when the address text is not a number.

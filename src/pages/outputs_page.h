@@ -21,6 +21,10 @@ public:
 
     explicit TOutputsPage(PageHost& host, QWidget* parent = nullptr);
 
+    void Setup() override { InitOutDataBaseGrid(); }
+    void Default() override { DefaultOutDataBase(); }
+    void Get() override { GetOutDataBase(); }
+
     void InitOutDataBaseGrid();
     void DefaultOutDataBase();
     void GetOutDataBase();

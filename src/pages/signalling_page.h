@@ -27,6 +27,9 @@ public:
 
     explicit TSignallingPage(PageHost& host, QWidget* parent = nullptr);
 
+    void Default() override { DefaultDispSettings(); }
+    void Get() override { GetDispSettings(); }
+
     void GetDispSettings();
     void DefaultDispSettings();
     void PDisplayMouseDown(BevelPanel* window, Qt::MouseButton button);

@@ -25,6 +25,10 @@ public:
 
     explicit TStructurePage(PageHost& host, QWidget* parent = nullptr);
 
+    void Setup() override { SetupCrossBar(); }
+    void Default() override { DefaultCrossBar(); }
+    void Get() override { GetCrossBar(); }
+
     void SetupCrossBar();
     void DefaultCrossBar();
     void GetCrossBar();

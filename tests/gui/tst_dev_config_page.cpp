@@ -101,12 +101,12 @@ private slots:
         QVERIFY(p->Label11->isEnabled());
         Pick(p->CBMBusTimeout, 59);
         QCOMPARE(int(f.main->State().Image[5]), 0);
-        f.main->SetDevConfig();
+        f.main->AdvOfficePage2->SetDevConfig();
         QCOMPARE(int(f.main->State().Image[5]), 60);
 
         p->CBLineControl->setChecked(false);
         QVERIFY(!p->CBMBusTimeout->isEnabled());
-        f.main->SetDevConfig();
+        f.main->AdvOfficePage2->SetDevConfig();
         QCOMPARE(int(f.main->State().Image[5]), 0);
     }
 
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(p->CBMBusTimeout->isEnabled(), ticked);
         QCOMPARE(p->Label11->isEnabled(), ticked);
         QCOMPARE(p->CBMBusTimeout->currentIndex(), index);
-        f.main->SetDevConfig();
+        f.main->AdvOfficePage2->SetDevConfig();
         QCOMPARE(int(f.main->State().Image[5]), afterSet);
     }
 
@@ -167,7 +167,7 @@ private slots:
             image[i] = uint8_t(i);
         f.main->ReplaceImage(image, 0);
         QVERIFY(!p->CBFixConfig->isChecked());
-        f.main->SetDevConfig();
+        f.main->AdvOfficePage2->SetDevConfig();
         Pick(p->CBConfig, 3);
         QTest::mouseClick(p->CBFixConfig, Qt::LeftButton, {},
                           QPoint(4, p->CBFixConfig->height() / 2));

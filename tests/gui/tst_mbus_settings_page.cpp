@@ -83,7 +83,7 @@ private slots:
         QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(4, 6));
         QCOMPARE(int(r->isChecked()), 1);
         QCOMPARE(f.bytes(23, 4), (QList<int>{47, 8, 115, 6}));  // nothing until Set
-        f.main->SetMBusSettings();
+        f.main->AdvOfficePage3->SetMBusSettings();
         QCOMPARE(f.bytes(23, 4), stored);
         QCOMPARE(int(image[27]), 0xEE);
         QCOMPARE(int(image[28]), 0xDD);
@@ -123,7 +123,7 @@ private slots:
         QCOMPARE(p->CBBaudRate->currentIndex(), 2);
         QVERIFY(p->RBOneStopBits->isChecked());
         QVERIFY(p->RBEvenParity->isChecked());
-        f.main->SetMBusSettings();
+        f.main->AdvOfficePage3->SetMBusSettings();
         QCOMPARE(f.bytes(22, 5), (QList<int>{1, 23, 0x20, 115, 6}));
     }
 
@@ -146,7 +146,7 @@ private slots:
         QLineEdit* e = f.main->AdvOfficePage3->ENetAddress;
         e->setText("12ab");
         try {
-            f.main->SetMBusSettings();
+            f.main->AdvOfficePage3->SetMBusSettings();
             QFAIL("Set accepted a non-number");
         } catch (const CommandError& err) {
             QCOMPARE(err.Message(), QStringLiteral("'12ab' is not a valid integer value"));

@@ -254,7 +254,7 @@ private slots:
         if (stored >= 0)
             return;
         // Get shows the image's number again; the mark and the message stay.
-        f.main->GetOutDataBase();
+        f.main->AdvOfficePage4->GetOutDataBase();
         QCOMPARE(f.grid->cellText(col, row), QStringLiteral("13"));
         QCOMPARE(f.grid->cellBackground(col, row), Yellow);
         QCOMPARE(f.main->StatusText(), OutOfRange);
