@@ -54,9 +54,12 @@ void PanelResponder::TakeLineSettingsIntoUse()
     // A panel keeps its address when block 1 holds 0, which it cannot answer at.
     if (const uint8_t address = m_image[MBusSettings::NetAddress]; address != 0)
         m_identity.Address = address;
-    if (const auto row = BaudRowForDivisor(m_image[MBusSettings::BaudDivisor]))
-        m_identity.BaudRate = BaudRateTable[*row].BitsPerSecond;
-    m_identity.TwoStopBits = m_image[MBusSettings::LineFlags] & MBusSettings::TwoStopBits;
+    // A rate it does not know leaves the panel at its own.
+    SerialSettings known;
+    known.BaudRate = m_identity.BaudRate;
+    const SerialSettings line = LineOfImage(m_image, known);
+    m_identity.BaudRate = line.BaudRate;
+    m_identity.TwoStopBits = line.StopBits == 2;
 }
 
 std::array<uint8_t, 4> PanelResponder::FamilyIdent(int family)

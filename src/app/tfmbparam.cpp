@@ -56,24 +56,24 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
     LabelControl(Label1, CBCOMPort);
 
     Label2 = MakeLabel(this, "Label2", QStringLiteral("Скорость"), 10, 54);
-    CBBaudRate = new QComboBox(this);
-    CBBaudRate->setObjectName(QStringLiteral("CBBaudRate"));
-    CBBaudRate->setGeometry(10, 70, 155, 22);
-    LabelControl(Label2, CBBaudRate);
-    for (const BaudRateRow& row : BaudRateTable)
-        CBBaudRate->addItem(QString::fromUtf8(row.Text));
-    CBBaudRate->setCurrentIndex(0);
-
-    AGBStopBits = MakeGroup(this, "AGBStopBits", QStringLiteral(" Стоп-биты"), {8, 98, 159, 46});
-    RBTwoStopBits = MakeRadio(AGBStopBits, "RBTwoStopBits", QStringLiteral("Два"), 12, 20);
-    RBOneStopBits = MakeRadio(AGBStopBits, "RBOneStopBits", QStringLiteral("Один"), 84, 20);
-    RBTwoStopBits->setChecked(true);
-
-    AGBParity = MakeGroup(this, "AGBParity", QStringLiteral(" Паритет "), {8, 148, 159, 70});
-    RBNoParity = MakeRadio(AGBParity, "RBNoParity", QStringLiteral("Отсутствует"), 12, 18);
-    RBEvenParity = MakeRadio(AGBParity, "RBEvenParity", QStringLiteral("Четный"), 12, 34);
-    RBOddParity = MakeRadio(AGBParity, "RBOddParity", QStringLiteral("Нечетный"), 12, 50);
-    RBNoParity->setChecked(true);
+    m_line = std::make_unique<LineControls>(this, Label2,
+                                            LineControlsLayout{{10, 70, 155, 22},
+                                                               QStringLiteral(" Стоп-биты"),
+                                                               {8, 98, 159, 46},
+                                                               {12, 20},
+                                                               {84, 20},
+                                                               {8, 148, 159, 70},
+                                                               {12, 18},
+                                                               {12, 34},
+                                                               {12, 50}});
+    CBBaudRate = m_line->BaudRate;
+    AGBStopBits = m_line->StopBitsGroup;
+    RBTwoStopBits = m_line->TwoStopBits;
+    RBOneStopBits = m_line->OneStopBits;
+    AGBParity = m_line->ParityGroup;
+    RBNoParity = m_line->NoParity;
+    RBEvenParity = m_line->EvenParity;
+    RBOddParity = m_line->OddParity;
 
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
@@ -171,9 +171,7 @@ LinkSettings TFMBParam::Settings() const
     LinkSettings s;
     s.PortName = CBCOMPort->currentText();
     s.DevicePath = m_registry.DevicePath(s.PortName);
-    s.BaudRate = CBBaudRate->currentText().section(QLatin1Char(' '), 0, 0).toInt();
-    s.StopBits = RBTwoStopBits->isChecked() ? 2 : 0;
-    s.Parity = RBEvenParity->isChecked() ? 2 : RBOddParity->isChecked() ? 1 : 0;
+    s.Line = m_line->Settings();
     s.AddressText = m_main.EDeviceAddr->text();
     return s;
 }

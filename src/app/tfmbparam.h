@@ -3,8 +3,11 @@
 #include "link/panel_link.h"
 
 #include "widgets/focus_return.h"
+#include "widgets/line_controls.h"
 
 #include <QWidget>
+
+#include <memory>
 
 class QComboBox;
 class QFrame;
@@ -75,6 +78,7 @@ private:
     PortRegistry& m_registry;
     PanelLink m_link;
     LinkSettings m_connected;
+    std::unique_ptr<LineControls> m_line;
     // The main window's focus, given back when the panel closes.
     FocusReturn m_returnFocus;
 };

@@ -59,10 +59,7 @@ public:
     {
         m_settings.PortName = options.Port;
         m_settings.DevicePath = devicePath;
-        m_settings.BaudRate = options.BaudRate;
-        m_settings.StopBits = options.StopBits;
-        m_settings.Parity = options.Parity;
-        m_settings.Echo = options.Echo;
+        m_settings.Line = options.Line;
         if (options.Trace)
             TraceFrames(m_channel, m_err);
     }
@@ -167,13 +164,6 @@ private:
     LinkSettings m_settings;
     QTextStream& m_err;
 };
-
-QString ParityWord(int parity)
-{
-    return parity == 1   ? QStringLiteral("odd")
-           : parity == 2 ? QStringLiteral("even")
-                         : QStringLiteral("none");
-}
 }  // namespace
 
 QString ReadOutputName(const QString& output, uint8_t address, bool several)
@@ -262,10 +252,7 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
     LinkSettings settings;
     settings.PortName = options.Port;
     settings.DevicePath = PortDevicePath(options.Port);
-    settings.BaudRate = options.BaudRate;
-    settings.StopBits = options.StopBits;
-    settings.Parity = options.Parity;
-    settings.Echo = options.Echo;
+    settings.Line = options.Line;
     if (options.Trace)
         TraceFrames(channel, err);
     const QList<LinkSettings> tries =
@@ -288,14 +275,16 @@ int RunScan(const CliOptions& options, QTextStream& out, QTextStream& err)
                 const QString line = QStringLiteral("№%1: %2; %3 бод, стоп-битов %4, паритет %5")
                                          .arg(hit.Address)
                                          .arg(text)
-                                         .arg(hit.BaudRate)
-                                         .arg(hit.StopBits == 2 ? 2 : 1)
-                                         .arg(ParityWord(hit.Parity));
-                QJsonObject json{
-                    {"address", hit.Address},          {"device", hit.Device},
-                    {"kind", hit.Answer.KindWord()},   {"family", hit.Family},
-                    {"baud_rate", hit.BaudRate},       {"stop_bits", hit.StopBits == 2 ? 2 : 1},
-                    {"parity", ParityWord(hit.Parity)}};
+                                         .arg(hit.Line.BaudRate)
+                                         .arg(hit.Line.StopBits)
+                                         .arg(ParityWord(hit.Line.Parity));
+                QJsonObject json{{"address", hit.Address},
+                                 {"device", hit.Device},
+                                 {"kind", hit.Answer.KindWord()},
+                                 {"family", hit.Family},
+                                 {"baud_rate", hit.Line.BaudRate},
+                                 {"stop_bits", hit.Line.StopBits},
+                                 {"parity", ParityWord(hit.Line.Parity)}};
                 json.insert("firmware", hit.HasFirmware ? QJsonValue(FirmwareJson(hit.Firmware))
                                                         : QJsonValue(QJsonValue::Null));
                 report.Add(Status::Ok, line, text, json);

@@ -256,30 +256,24 @@ CliParse ParseCliArguments(const QStringList& arguments)
             return fail(error);
         o.Addresses = *addresses;
         if (isSet("baud")) {
-            bool ok = false;
-            o.BaudRate = value("baud").toInt(&ok);
-            bool listed = false;
-            for (const BaudRateRow& row : BaudRateTable)
-                listed = listed || row.BitsPerSecond == o.BaudRate;
-            if (!ok || !listed)
+            const auto rate = BaudRateFromWord(value("baud"));
+            if (!rate)
                 return fail(QStringLiteral("Неверная скорость '%1'").arg(value("baud")));
+            o.Line.BaudRate = *rate;
         }
         if (isSet("stop-bits")) {
             const QString v = value("stop-bits");
-            if (v != QLatin1String("1") && v != QLatin1String("2"))
+            const auto stop = StopBitsFromWord(v);
+            if (!stop)
                 return fail(QStringLiteral("--stop-bits: 1 или 2, не '%1'").arg(v));
-            o.StopBits = v == QLatin1String("2") ? 2 : 0;
+            o.Line.StopBits = *stop;
         }
         if (isSet("parity")) {
             const QString v = value("parity");
-            if (v == QLatin1String("none"))
-                o.Parity = 0;
-            else if (v == QLatin1String("odd"))
-                o.Parity = 1;
-            else if (v == QLatin1String("even"))
-                o.Parity = 2;
-            else
+            const auto parity = ParityFromWord(v);
+            if (!parity)
                 return fail(QStringLiteral("--parity: none, even или odd, не '%1'").arg(v));
+            o.Line.Parity = *parity;
         }
         o.Trace = isSet("trace");
         o.StopOnError = isSet("stop-on-error");
@@ -287,7 +281,7 @@ CliParse ParseCliArguments(const QStringList& arguments)
             const auto echo = EchoModeFromWord(value("echo"));
             if (!echo)
                 return fail(QStringLiteral("--echo: auto, on или off, не '%1'").arg(value("echo")));
-            o.Echo = *echo;
+            o.Line.Echo = *echo;
         }
     }
     o.Output = value("output");

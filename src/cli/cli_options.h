@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/modbus.h"
+#include "model/serial_settings.h"
 
 #include <QList>
 #include <QString>
@@ -16,12 +16,9 @@ struct CliOptions {
     // The line, as the port settings panel sets it.
     QString Port;
     QList<uint8_t> Addresses{1};
-    int BaudRate = 9600;
-    int StopBits = 2;  // 0 one, 2 two
-    int Parity = 0;    // 0 none, 1 odd, 2 even
+    SerialSettings Line;
     bool Trace = false;
     bool StopOnError = false;
-    EchoMode Echo = EchoMode::Auto;
     // read, report
     QString Output;
     QString Base;

@@ -9,32 +9,18 @@
 #include <algorithm>
 #include <cstring>
 
-std::optional<EchoMode> EchoModeFromWord(const QString& word)
-{
-    if (word == QLatin1String("auto"))
-        return EchoMode::Auto;
-    if (word == QLatin1String("on"))
-        return EchoMode::On;
-    if (word == QLatin1String("off"))
-        return EchoMode::Off;
-    return std::nullopt;
-}
-
-QString EchoModeWord(EchoMode mode)
-{
-    switch (mode) {
-        case EchoMode::On: return QStringLiteral("on");
-        case EchoMode::Off: return QStringLiteral("off");
-        case EchoMode::Auto: break;
-    }
-    return QStringLiteral("auto");
-}
-
 TModbus::TModbus() = default;
 
 TModbus::~TModbus()
 {
     ClosePort();
+}
+
+int TModbus::OpenPort(const QString& path, const SerialSettings& line, bool rtsToggle,
+                      int bufferSize)
+{
+    const LineSettings codes = PortLineSettings(line);
+    return OpenPort(path, codes.BaudRate, codes.StopBits, codes.Parity, rtsToggle, bufferSize);
 }
 
 void TModbus::SetLineFactory(PortLineFactory factory)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/port_line.h"
+#include "model/serial_settings.h"
 
 #include <QByteArray>
 #include <QElapsedTimer>
@@ -10,18 +11,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-
-// Whether the adapter returns every byte the tool sends before the answer
-// (a half-duplex board whose receiver stays on).
-enum class EchoMode {
-    Auto,  // learnt from the first identification request of each connection
-    On,
-    Off,
-};
-
-// "auto", "on", "off": the words of the command line and site files.
-std::optional<EchoMode> EchoModeFromWord(const QString& word);
-QString EchoModeWord(EchoMode mode);
 
 // What a traced run of bytes was.
 enum class TraceKind {
@@ -88,6 +77,9 @@ public:
     // program or refuses the settings. An open port is closed first.
     int OpenPort(const QString& path, int baudRate, int stopBits, int parity, bool rtsToggle,
                  int bufferSize);
+    // The same with the rate, stop bits and parity of `line` (its echo is
+    // SetEchoMode's business).
+    int OpenPort(const QString& path, const SerialSettings& line, bool rtsToggle, int bufferSize);
     // Purges and closes the port and releases the buffer; harmless when closed.
     void ClosePort();
     bool IsOpen() const { return PortHandle != ClosedMarker; }

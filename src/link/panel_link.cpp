@@ -100,9 +100,8 @@ int PanelLink::Connect(const LinkSettings& settings, bool checkVersion)
 {
     const uint8_t address = uint8_t(StrToInt(settings.AddressText));
     m_network = settings.DevicePath.contains(QLatin1String("://"));
-    m_channel.SetEchoMode(settings.Echo);
-    if (m_channel.OpenPort(settings.DevicePath, settings.BaudRate, settings.StopBits,
-                           settings.Parity, true, 256) == TModbus::ClosedMarker)
+    m_channel.SetEchoMode(settings.Line.Echo);
+    if (m_channel.OpenPort(settings.DevicePath, settings.Line, true, 256) == TModbus::ClosedMarker)
         throw CommandError(PanelText::OpenError(settings.PortName), OpenErrorDetail(m_channel));
 
     if (!m_channel.ReportSlaveId(address, IdentAnswerLength))

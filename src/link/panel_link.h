@@ -15,11 +15,8 @@
 struct LinkSettings {
     QString PortName;    // as the port list shows it, e.g. ttyUSB0 or ORL-SIM1
     QString DevicePath;  // what is opened, e.g. /dev/ttyUSB0
-    int BaudRate = 9600;
-    int StopBits = 2;  // 0 one, 2 two
-    int Parity = 0;    // 0 none, 1 odd, 2 even
+    SerialSettings Line;
     QString AddressText = QStringLiteral("1");
-    EchoMode Echo = EchoMode::Auto;
 };
 
 // The firmware version the tool programs: a panel must report exactly this.

@@ -7,12 +7,6 @@
 namespace {
 constexpr unsigned long StepPauseMs = 20;
 
-int ParityCode(uint8_t lineFlags)
-{
-    const auto parity = ParityFromLineFlags(lineFlags);
-    return !parity || *parity == Parity::None ? 0 : *parity == Parity::Odd ? 1 : 2;
-}
-
 // Reads back and records the outcome: a difference outweighs everything.
 void ReadBack(PanelLink& link, uint8_t address, PanelResult& result)
 {
@@ -47,11 +41,11 @@ LinkSettings SettingsOfImage(const LinkSettings& port, const ConfigImage& image)
 {
     LinkSettings s = port;
     s.AddressText = QString::number(image[MBusSettings::NetAddress]);
-    if (const auto row = BaudRowForDivisor(image[MBusSettings::BaudDivisor]))
-        s.BaudRate = BaudRateTable[*row].BitsPerSecond;
-    const uint8_t flags = image[MBusSettings::LineFlags];
-    s.StopBits = flags & MBusSettings::TwoStopBits ? 2 : 0;
-    s.Parity = ParityCode(flags);
+    // A rate the panel does not know keeps the port's; a parity code it
+    // does not know counts as none.
+    SerialSettings known = port.Line;
+    known.Parity = Parity::None;
+    s.Line = LineOfImage(image, known);
     return s;
 }
 

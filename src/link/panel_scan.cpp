@@ -17,11 +17,11 @@ QList<LinkSettings> PanelScan::EveryLineSetting(const LinkSettings& port)
     QList<LinkSettings> all;
     LinkSettings s = port;
     for (const BaudRateRow& row : BaudRateTable)
-        for (const int stop : {2, 0})
-            for (const int parity : {0, 2, 1}) {
-                s.BaudRate = row.BitsPerSecond;
-                s.StopBits = stop;
-                s.Parity = parity;
+        for (const int stop : {2, 1})
+            for (const Parity parity : {Parity::None, Parity::Even, Parity::Odd}) {
+                s.Line.BaudRate = row.BitsPerSecond;
+                s.Line.StopBits = stop;
+                s.Line.Parity = parity;
                 all << s;
             }
     return all;
@@ -30,9 +30,8 @@ QList<LinkSettings> PanelScan::EveryLineSetting(const LinkSettings& port)
 QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t>& addresses,
                                int waitMs, const Progress& progress)
 {
-    m_channel.SetEchoMode(settings.Echo);
-    if (m_channel.OpenPort(settings.DevicePath, settings.BaudRate, settings.StopBits,
-                           settings.Parity, true, 256) == TModbus::ClosedMarker)
+    m_channel.SetEchoMode(settings.Line.Echo);
+    if (m_channel.OpenPort(settings.DevicePath, settings.Line, true, 256) == TModbus::ClosedMarker)
         throw CommandError(PanelText::OpenError(settings.PortName),
                            QStringLiteral("Причина: ") + m_channel.LastOpenErrorText());
     struct Closer {
@@ -51,9 +50,7 @@ QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t
             hit.Answer = answer;
             hit.Device = answer.Text();
             hit.Family = answer.Family;
-            hit.BaudRate = settings.BaudRate;
-            hit.StopBits = settings.StopBits;
-            hit.Parity = settings.Parity;
+            hit.Line = settings.Line;
             if (hit.Family >= 0) {
                 Pause(StepPauseMs);
                 if (m_channel.ReadVersion(address)) {

@@ -15,9 +15,7 @@ struct ScanHit {
     bool HasFirmware = false;
     FirmwareInfo Firmware;
     // The line settings it answered at.
-    int BaudRate = 9600;
-    int StopBits = 2;
-    int Parity = 0;
+    SerialSettings Line;
 };
 
 // Finds what answers on a line: identification at each address with a

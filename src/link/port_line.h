@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/serial_settings.h"
+
 #include <QDeadlineTimer>
 #include <QString>
 
@@ -13,6 +15,10 @@ struct LineSettings {
     int StopBits = 2;  // 0 one, 1 one and a half, 2 two
     int Parity = 0;    // 0 none, 1 odd, 2 even, 3 mark, 4 space
 };
+
+// The codes of a user's line settings. Stop bits other than 1 and 2 give
+// code -1, which no line opens with.
+LineSettings PortLineSettings(const SerialSettings& line);
 
 // The bits one character takes on the line: start, 8 data, parity, stop
 // (one and a half stop bits counted as two).

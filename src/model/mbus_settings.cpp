@@ -25,24 +25,54 @@ std::optional<int> BaudRowForDivisor(uint8_t divisor)
     return std::nullopt;
 }
 
+std::optional<int> BaudRowForRate(int bitsPerSecond)
+{
+    for (int row = 0; row < int(BaudRateTable.size()); ++row)
+        if (BaudRateTable[row].BitsPerSecond == bitsPerSecond)
+            return row;
+    return std::nullopt;
+}
+
+namespace {
+uint8_t ParityBits(Parity parity)
+{
+    switch (parity) {
+        case Parity::Even: return MBusSettings::EvenParity;
+        case Parity::Odd: return MBusSettings::OddParity;
+        case Parity::None: break;
+    }
+    return 0x00;
+}
+}  // namespace
+
+uint8_t ParityCode(Parity parity)
+{
+    return ParityBits(parity) >> 4;
+}
+
 std::optional<Parity> ParityFromLineFlags(uint8_t lineFlags)
 {
-    switch (lineFlags & MBusSettings::ParityMask) {
-        case 0x00: return Parity::None;
-        case MBusSettings::EvenParity: return Parity::Even;
-        case MBusSettings::OddParity: return Parity::Odd;
-        default: return std::nullopt;
-    }
+    for (const Parity parity : {Parity::None, Parity::Even, Parity::Odd})
+        if ((lineFlags & MBusSettings::ParityMask) == ParityBits(parity))
+            return parity;
+    return std::nullopt;
 }
 
 uint8_t LineFlagsFor(bool twoStopBits, Parity parity)
 {
-    uint8_t flags = twoStopBits ? MBusSettings::TwoStopBits : 0;
-    if (parity == Parity::Even)
-        flags |= MBusSettings::EvenParity;
-    if (parity == Parity::Odd)
-        flags |= MBusSettings::OddParity;
-    return flags;
+    return uint8_t((twoStopBits ? MBusSettings::TwoStopBits : 0) | ParityBits(parity));
+}
+
+SerialSettings LineOfImage(const ConfigImage& image, const SerialSettings& known)
+{
+    SerialSettings line = known;
+    if (const auto row = BaudRowForDivisor(image[MBusSettings::BaudDivisor]))
+        line.BaudRate = BaudRateTable[*row].BitsPerSecond;
+    const uint8_t flags = image[MBusSettings::LineFlags];
+    line.StopBits = flags & MBusSettings::TwoStopBits ? 2 : 1;
+    if (const auto parity = ParityFromLineFlags(flags))
+        line.Parity = *parity;
+    return line;
 }
 
 void StoreMBusSettings(ConfigImage& image, uint8_t netAddress, int baudRow, bool twoStopBits,
@@ -54,4 +84,13 @@ void StoreMBusSettings(ConfigImage& image, uint8_t netAddress, int baudRow, bool
     image[MBusSettings::RateByte2] = row.Byte2;
     image[MBusSettings::RateByte3] = row.Byte3;
     image[MBusSettings::LineFlags] = LineFlagsFor(twoStopBits, parity);
+}
+
+bool StoreMBusSettings(ConfigImage& image, uint8_t netAddress, const SerialSettings& line)
+{
+    const auto row = BaudRowForRate(line.BaudRate);
+    if (!row || (line.StopBits != 1 && line.StopBits != 2))
+        return false;
+    StoreMBusSettings(image, netAddress, *row, line.StopBits == 2, line.Parity);
+    return true;
 }

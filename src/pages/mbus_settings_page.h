@@ -1,6 +1,9 @@
 #pragma once
 
 #include "pages/editor_page.h"
+#include "widgets/line_controls.h"
+
+#include <memory>
 
 class QComboBox;
 class QLabel;
@@ -35,4 +38,7 @@ public:
     QRadioButton* RBNoParity;
     QRadioButton* RBEvenParity;
     QRadioButton* RBOddParity;
+
+private:
+    std::unique_ptr<LineControls> m_line;
 };

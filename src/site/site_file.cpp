@@ -120,34 +120,28 @@ private:
             !Text(o.value("port"), at + ".port", line.Port))
             return false;
         if (o.contains("baud")) {
-            if (!Number(o.value("baud"), 0, 1000000, at + ".baud", line.BaudRate))
+            if (!Number(o.value("baud"), 0, 1000000, at + ".baud", line.Line.BaudRate))
                 return false;
-            bool listed = false;
             QStringList rates;
-            for (const BaudRateRow& row : BaudRateTable) {
-                listed = listed || row.BitsPerSecond == line.BaudRate;
+            for (const BaudRateRow& row : BaudRateTable)
                 rates << QString::number(row.BitsPerSecond);
-            }
-            if (!listed) {
+            if (!BaudRowForRate(line.Line.BaudRate)) {
                 Fail(at + ".baud",
                      QStringLiteral("ожидается одна из скоростей %1").arg(rates.join(", ")));
                 return false;
             }
         }
         if (o.contains("stop_bits")) {
-            int stop = 0;
-            if (!Number(o.value("stop_bits"), 1, 2, at + ".stop_bits", stop))
+            if (!Number(o.value("stop_bits"), 1, 2, at + ".stop_bits", line.Line.StopBits))
                 return false;
-            line.StopBits = stop == 2 ? 2 : 0;
         }
         if (o.contains("parity")) {
-            const QString p = o.value("parity").toString();
-            static const QStringList Words{"none", "odd", "even"};
-            if (!Words.contains(p)) {
+            const auto parity = ParityFromWord(o.value("parity").toString());
+            if (!parity) {
                 Fail(at + ".parity", QStringLiteral("ожидается \"none\", \"even\" или \"odd\""));
                 return false;
             }
-            line.Parity = int(Words.indexOf(p));
+            line.Line.Parity = *parity;
         }
         if (o.contains("echo")) {
             const auto echo = EchoModeFromWord(o.value("echo").toString());
@@ -155,7 +149,7 @@ private:
                 Fail(at + ".echo", QStringLiteral("ожидается \"auto\", \"on\" или \"off\""));
                 return false;
             }
-            line.Echo = *echo;
+            line.Line.Echo = *echo;
         }
         const QJsonValue panels = o.value("panels");
         if (!panels.isArray() || panels.toArray().isEmpty()) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/modbus.h"
+#include "model/serial_settings.h"
 
 #include <QByteArray>
 #include <QList>
@@ -17,10 +17,7 @@ struct SitePanel {
 
 struct SiteLine {
     QString Port;  // a port name, a device path or tcp://HOST:PORT
-    int BaudRate = 9600;
-    int StopBits = 2;  // 0 one, 2 two
-    int Parity = 0;    // 0 none, 1 odd, 2 even
-    EchoMode Echo = EchoMode::Auto;
+    SerialSettings Line;
     QList<SitePanel> Panels;
 };
 

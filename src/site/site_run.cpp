@@ -32,10 +32,7 @@ public:
     {
         m_settings.PortName = line.Port;
         m_settings.DevicePath = PortDevicePath(line.Port);
-        m_settings.BaudRate = line.BaudRate;
-        m_settings.StopBits = line.StopBits;
-        m_settings.Parity = line.Parity;
-        m_settings.Echo = line.Echo;
+        m_settings.Line = line.Line;
     }
 
     QList<SitePanelResult> Run()

@@ -19,6 +19,9 @@ QJsonObject SiteSchema()
     QJsonArray rates;
     for (const BaudRateRow& row : BaudRateTable)
         rates << row.BitsPerSecond;
+    QJsonArray parity;
+    for (Parity p : {Parity::None, Parity::Even, Parity::Odd})
+        parity << ParityWord(p);
     QJsonArray echo;
     for (EchoMode mode : {EchoMode::Auto, EchoMode::On, EchoMode::Off})
         echo << EchoModeWord(mode);
@@ -41,7 +44,7 @@ QJsonObject SiteSchema()
              {"name", Text()},
              {"baud", QJsonObject{{"enum", rates}}},
              {"stop_bits", QJsonObject{{"enum", QJsonArray{1, 2}}}},
-             {"parity", QJsonObject{{"enum", QJsonArray{"none", "even", "odd"}}}},
+             {"parity", QJsonObject{{"enum", parity}}},
              {"echo", QJsonObject{{"enum", echo}}},
              {"panels", QJsonObject{{"type", "array"}, {"minItems", 1}, {"items", panel}}}}}};
     return {

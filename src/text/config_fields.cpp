@@ -106,7 +106,9 @@ void ModbusRows(QList<FieldRow>& rows)
          << Named(S, "modbus.stop_bits", MBusSettings::LineFlags, MBusSettings::TwoStopBits,
                   "Стоп-биты", {{0, "one", "один"}, {1, "two", "два"}})
          << Named(S, "modbus.parity", MBusSettings::LineFlags, MBusSettings::ParityMask, "Паритет",
-                  {{0, "none", "отсутствует"}, {2, "even", "четный"}, {3, "odd", "нечетный"}})
+                  {{ParityCode(Parity::None), ParityWord(Parity::None), "отсутствует"},
+                   {ParityCode(Parity::Even), ParityWord(Parity::Even), "четный"},
+                   {ParityCode(Parity::Odd), ParityWord(Parity::Odd), "нечетный"}})
          << Other(S, "modbus.other_flags", MBusSettings::LineFlags, "Флаги линии, прочие биты",
                   uint8_t(~(MBusSettings::TwoStopBits | MBusSettings::ParityMask)), "флаги")
          << Other(S, "modbus.rate_byte_2", MBusSettings::RateByte2, "Байт скорости 2")

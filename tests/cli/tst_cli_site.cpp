@@ -286,6 +286,12 @@ private slots:
         QTest::newRow("baud not offered")
             << "{'lines': [{'port': 'A', 'baud': 4800, 'panels': []}]}"
             << "lines[1].baud: ожидается одна из скоростей" << false;
+        QTest::newRow("three stop bits")
+            << "{'lines': [{'port': 'A', 'stop_bits': 3, 'panels': []}]}"
+            << "lines[1].stop_bits: 3 вне диапазона 1 - 2" << false;
+        QTest::newRow("parity mark")
+            << "{'lines': [{'port': 'A', 'parity': 'mark', 'panels': []}]}"
+            << "lines[1].parity: ожидается \"none\", \"even\" или \"odd\"" << false;
         QTest::newRow("not JSON") << "lines:"
                                   << "не документ JSON" << false;
     }

@@ -675,7 +675,15 @@ private slots:
         QTest::newRow("baud") << QStringList{"info", "--port", "ORL-SIM1", "--baud", "1234"} << 2
                               << "Неверная скорость '1234'";
         QTest::newRow("parity") << QStringList{"info", "--port", "ORL-SIM1", "--parity", "mark"}
-                                << 2 << "--parity";
+                                << 2 << "--parity: none, even или odd, не 'mark'";
+        QTest::newRow("baud not a number")
+            << QStringList{"info", "--port", "ORL-SIM1", "--baud", "96OO"} << 2
+            << "Неверная скорость '96OO'";
+        QTest::newRow("stop bits 1.5")
+            << QStringList{"info", "--port", "ORL-SIM1", "--stop-bits", "1.5"} << 2
+            << "--stop-bits: 1 или 2, не '1.5'";
+        QTest::newRow("echo yes") << QStringList{"info", "--port", "ORL-SIM1", "--echo", "yes"} << 2
+                                  << "--echo: auto, on или off, не 'yes'";
         QTest::newRow("option of another command")
             << QStringList{"scan", "--port", "ORL-SIM1", "--apply"} << 2
             << "Параметр --apply не относится к команде scan";

@@ -36,9 +36,9 @@ private slots:
         QCOMPARE(p->RBEvenParity->text(), QStringLiteral("Четный"));
         QCOMPARE(p->RBOddParity->text(), QStringLiteral("Нечетный"));
         const LinkSettings s = p->Settings();
-        QCOMPARE(s.BaudRate, 9600);
-        QCOMPARE(s.StopBits, 2);
-        QCOMPARE(s.Parity, 0);
+        QCOMPARE(s.Line.BaudRate, 9600);
+        QCOMPARE(s.Line.StopBits, 2);
+        QVERIFY(s.Line.Parity == Parity::None);
         QCOMPARE(s.AddressText, QStringLiteral("1"));
         QCOMPARE(s.DevicePath, f.panel.DevicePath());
     }
@@ -135,8 +135,8 @@ private slots:
         QVERIFY(!p->isVisible());
         QVERIFY(p->RBOddParity->isChecked());
         const LinkSettings s = p->Settings();
-        QCOMPARE(s.Parity, 1);
-        QCOMPARE(s.StopBits, 0);
+        QVERIFY(s.Line.Parity == Parity::Odd);
+        QCOMPARE(s.Line.StopBits, 1);
     }
 
     // The line is opened with the chosen settings: looked at on the open
@@ -157,10 +157,10 @@ private slots:
         QFETCH(int, speed);
         PanelFixture f;
         f.main->FMBParam->CBBaudRate->setCurrentIndex(rateIndex);
-        QCOMPARE(f.main->FMBParam->Settings().BaudRate,
+        QCOMPARE(f.main->FMBParam->Settings().Line.BaudRate,
                  f.main->FMBParam->CBBaudRate->currentText().section(' ', 0, 0).toInt());
         // The panel answers only at its own rate.
-        f.panel.SetLineSettings(f.main->FMBParam->Settings().BaudRate, true);
+        f.panel.SetLineSettings(f.main->FMBParam->Settings().Line.BaudRate, true);
         int seen = -1;
         f.main->Modbus.SetTraceSink([&](TraceKind, const uint8_t*, int) {
             termios tio{};
