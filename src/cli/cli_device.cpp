@@ -5,7 +5,6 @@
 
 #include "files/config_file.h"
 #include "files/native_name.h"
-#include "link/block_crc.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
@@ -13,6 +12,7 @@
 #include "link/panel_scan.h"
 #include "link/pause.h"
 #include "link/port_registry.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
 #include "text/panel_check.h"
 

@@ -1,6 +1,6 @@
 #include "link/mbap_frame.h"
 
-#include "link/crc16.h"
+#include "model/crc16.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // The scan's identification: an answer of any length, from any device.
-#include "link/crc16.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
+#include "model/crc16.h"
 
 #include <algorithm>
 #include <cstring>

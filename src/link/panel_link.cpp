@@ -1,10 +1,10 @@
 #include "link/panel_link.h"
 
-#include "link/crc16.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
 #include "link/pause.h"
 #include "model/command_error.h"
+#include "model/crc16.h"
 
 #include <QElapsedTimer>
 

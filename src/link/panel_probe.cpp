@@ -1,10 +1,10 @@
 #include "link/panel_probe.h"
 
-#include "link/crc16.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
 #include "link/panel_link.h"
+#include "model/crc16.h"
 
 #include <array>
 #include <cstring>

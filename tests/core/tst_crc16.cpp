@@ -1,5 +1,5 @@
-#include "link/block_crc.h"
-#include "link/crc16.h"
+#include "model/block_crc.h"
+#include "model/crc16.h"
 
 #include <QTest>
 

@@ -5,7 +5,7 @@
 #include "files/config_file.h"
 #include "files/native_name.h"
 #include "fs_faults.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
 
 #include <QDir>

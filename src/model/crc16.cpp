@@ -1,4 +1,4 @@
-#include "link/crc16.h"
+#include "model/crc16.h"
 
 uint16_t Crc16(const uint8_t* data, size_t count)
 {
