@@ -1,5 +1,6 @@
 #include "link/mbap_frame.h"
 
+#include "link/frame_crc.h"
 #include "model/crc16.h"
 
 #include <algorithm>

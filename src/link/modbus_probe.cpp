@@ -1,4 +1,5 @@
 // The scan's identification: an answer of any length, from any device.
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"

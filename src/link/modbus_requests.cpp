@@ -1,5 +1,6 @@
 // The panel's programming protocol: one request/answer exchange per call.
 #include "link/block_lengths.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"

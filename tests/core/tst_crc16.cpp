@@ -1,3 +1,4 @@
+#include "link/frame_crc.h"
 #include "model/block_crc.h"
 #include "model/crc16.h"
 

@@ -1,6 +1,7 @@
 // The six requests of the programming protocol against the simulated panel
 // on a pseudo-terminal, through the real serial port.
 #include "link/block_lengths.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "model/crc16.h"

@@ -2,10 +2,10 @@
 // it: RTS direction control, writes that never leave, bytes that fail their
 // parity check. A scripted line stands in for the serial device.
 #include "fake_port_line.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/parity_marks.h"
-#include "model/crc16.h"
 
 #include <QElapsedTimer>
 #include <QTest>
