@@ -4,7 +4,6 @@
 // answers leave at the baud rate's pace after a turnaround.
 #include "device_option.h"
 #include "files/config_file.h"
-#include "files/native_name.h"
 #include "link/hex_text.h"
 #include "link/port_registration.h"
 #include "link/port_registry.h"
@@ -12,6 +11,7 @@
 #include "model/block_crc.h"
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
+#include "names/native_name.h"
 #include "simulated_panel.h"
 #include "tcp_bridge.h"
 

@@ -4,7 +4,6 @@
 #include "cli/cli_report.h"
 
 #include "files/config_file.h"
-#include "files/native_name.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
@@ -14,6 +13,7 @@
 #include "link/port_registry.h"
 #include "model/block_crc.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 #include "text/panel_check.h"
 
 #include <QDateTime>

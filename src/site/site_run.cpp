@@ -1,12 +1,12 @@
 #include "site/site_run.h"
 
-#include "files/native_name.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
 #include "link/pause.h"
 #include "link/port_registry.h"
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
+#include "names/native_name.h"
 #include "text/config_text_file.h"
 
 #include <QMutex>
