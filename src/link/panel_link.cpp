@@ -49,14 +49,6 @@ QString VersionConflict(int major, int minor)
 {
     return QString::asprintf("Конфликт версий ПО - требуется программатор v%d.%d0", major, minor);
 }
-QString FamilyName(int family)
-{
-    if (family == 0)
-        return QStringLiteral("ОРЛ-07");
-    if (family == 1)
-        return QStringLiteral("ОРЛ-09");
-    return QStringLiteral("ОРЛ (код семейства %1)").arg(family);
-}
 QString IoError()
 {
     return QStringLiteral("Ошибка I/O");

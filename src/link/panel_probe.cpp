@@ -3,8 +3,8 @@
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
-#include "link/panel_link.h"
 #include "model/crc16.h"
+#include "model/device_models.h"
 
 #include <array>
 #include <cstring>
@@ -30,7 +30,7 @@ bool ProbeAnswer::Occupied() const
 QString ProbeAnswer::Text() const
 {
     switch (Result) {
-        case Kind::Panel: return PanelText::FamilyName(Family);
+        case Kind::Panel: return FamilyName(Family);
         case Kind::OtherIdent:
             if (Function != ModbusCode::ReportSlaveId)
                 return NotPanel(QStringLiteral("ответ функцией %1").arg(Function));
