@@ -9,11 +9,11 @@
 // For a whole command the rest is a series of answers, each a length byte
 // and that many bytes, one per request sent.
 #include "link/block_lengths.h"
-#include "link/crc16.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
 #include "link/parity_marks.h"
 #include "model/command_error.h"
+#include "model/crc16.h"
 
 #include <QList>
 

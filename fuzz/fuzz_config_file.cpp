@@ -3,7 +3,7 @@
 // refuses it with one of the file messages; it never reads outside the data
 // and never aborts.
 #include "files/config_file.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
 
 #include <QByteArray>

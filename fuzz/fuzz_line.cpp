@@ -11,8 +11,8 @@
 // bit 3 whether the echo is garbled, bits 4-7 the chunk sizes. Byte 2 is
 // the length of the junk that follows it; the rest is the answer.
 #include "link/block_lengths.h"
-#include "link/crc16.h"
 #include "link/modbus.h"
+#include "model/crc16.h"
 
 #include <QList>
 

@@ -8,8 +8,8 @@
 //
 // Input: byte 0 chooses the piece sizes and whether to discard; the rest is
 // the stream.
-#include "link/crc16.h"
 #include "link/mbap_frame.h"
+#include "model/crc16.h"
 
 #include <QByteArray>
 #include <QList>

@@ -1,6 +1,6 @@
 #include "garbled_responder.h"
 
-#include "link/crc16.h"
+#include "model/crc16.h"
 
 GarbledResponder::GarbledResponder(uint8_t address)
 {

@@ -4,14 +4,14 @@
 // answers leave at the baud rate's pace after a turnaround.
 #include "device_option.h"
 #include "files/config_file.h"
-#include "files/native_name.h"
-#include "link/block_crc.h"
 #include "link/hex_text.h"
 #include "link/port_registration.h"
 #include "link/port_registry.h"
 #include "model/address_rule.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
+#include "names/native_name.h"
 #include "simulated_panel.h"
 #include "tcp_bridge.h"
 

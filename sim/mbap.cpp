@@ -1,6 +1,6 @@
 #include "mbap.h"
 
-#include "link/crc16.h"
+#include "model/crc16.h"
 
 namespace Mbap {
 

@@ -1,9 +1,9 @@
 #include "panel_responder.h"
 
-#include "link/block_crc.h"
 #include "link/block_lengths.h"
-#include "link/crc16.h"
 #include "link/modbus_codes.h"
+#include "model/block_crc.h"
+#include "model/crc16.h"
 #include "model/mbus_settings.h"
 #include "model/new_configuration.h"
 

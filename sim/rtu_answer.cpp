@@ -1,7 +1,7 @@
 #include "rtu_answer.h"
 
-#include "link/crc16.h"
 #include "link/modbus_codes.h"
+#include "model/crc16.h"
 
 namespace RtuAnswer {
 

@@ -1,7 +1,7 @@
 #include "simulated_panel.h"
 
 #include "answer_pacer.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "request_framer.h"
 
 #include <fcntl.h>

@@ -7,6 +7,7 @@
 #include "app/ui_texts.h"
 #include "link/pause.h"
 #include "model/command_error.h"
+#include "model/device_models.h"
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -117,10 +118,10 @@ void TFMain::N20Click()
                             QString::number(address) + QStringLiteral("  (") +
                             FMBParam->ConnectedSettings().PortName + QStringLiteral(")");
     const QString text =
-        QStringLiteral("—  Тип прибора:            ") + PanelText::FamilyName(family) +
-        QLatin1Char('\n') + QStringLiteral("—  Firmware version:     ") +
-        QString::number(firmware.Major) + QLatin1Char('.') + QString::number(firmware.Minor) +
-        QLatin1Char('\n') + QStringLiteral("—  Hardware revision:    0x") +
+        QStringLiteral("—  Тип прибора:            ") + FamilyName(family) + QLatin1Char('\n') +
+        QStringLiteral("—  Firmware version:     ") + QString::number(firmware.Major) +
+        QLatin1Char('.') + QString::number(firmware.Minor) + QLatin1Char('\n') +
+        QStringLiteral("—  Hardware revision:    0x") +
         QStringLiteral("%1").arg(firmware.HardwareRevision, 2, 16, QLatin1Char('0')).toUpper();
     // The port is let go before the box waits for the user: a line that
     // keeps sending meanwhile is nobody's to receive.

@@ -3,7 +3,7 @@
 #include "app/tfmain.h"
 #include "app/ui_texts.h"
 #include "files/config_file.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 
 #include <QDateTime>
 #include <QFileInfo>

@@ -2,8 +2,8 @@
 #include "app/command_line.h"
 #include "app/prompts.h"
 #include "app/tfmain.h"
-#include "files/native_name.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 #include "widgets/icons.h"
 
 #include <QApplication>

@@ -4,8 +4,6 @@
 #include "cli/cli_report.h"
 
 #include "files/config_file.h"
-#include "files/native_name.h"
-#include "link/block_crc.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
@@ -13,7 +11,10 @@
 #include "link/panel_scan.h"
 #include "link/pause.h"
 #include "link/port_registry.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
+#include "model/device_models.h"
+#include "names/native_name.h"
 #include "text/panel_check.h"
 
 #include <QDateTime>
@@ -78,10 +79,9 @@ public:
             Pause(StepPauseMs);
             const FirmwareInfo fw = m_link.ReadFirmware(address);
             json.insert("family", family);
-            json.insert("family_text", PanelText::FamilyName(family));
+            json.insert("family_text", FamilyName(family));
             json.insert("firmware", FirmwareJson(fw));
-            text =
-                PanelText::FamilyName(family) + QStringLiteral(", ") + PanelText::FirmwareText(fw);
+            text = FamilyName(family) + QStringLiteral(", ") + PanelText::FirmwareText(fw);
             return Status::Ok;
         }
         if (command == QLatin1String("read")) {
@@ -96,9 +96,9 @@ public:
             StampBlockCrcs(image);
             WriteConfigFile(name, EncodeConfigFile(image, family, QDateTime::currentDateTime()));
             json.insert("family", family);
-            json.insert("family_text", PanelText::FamilyName(family));
+            json.insert("family_text", FamilyName(family));
             json.insert("file", name);
-            text = QStringLiteral("%1 считана в %2").arg(PanelText::FamilyName(family), name);
+            text = QStringLiteral("%1 считана в %2").arg(FamilyName(family), name);
             return Status::Ok;
         }
         if (command == QLatin1String("write")) {

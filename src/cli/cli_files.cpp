@@ -3,9 +3,9 @@
 #include "cli/cli_report.h"
 #include "files/config_file.h"
 #include "files/config_file_header.h"
-#include "files/native_name.h"
-#include "link/panel_link.h"
 #include "model/command_error.h"
+#include "model/device_models.h"
+#include "names/native_name.h"
 #include "text/config_document.h"
 #include "text/config_fields.h"
 #include "text/config_listing.h"
@@ -133,11 +133,10 @@ int RunDiff(const CliOptions& options, QTextStream& out, QTextStream& err)
                             {"label", "Семейство"},
                             {"a", a->FamilyCode},
                             {"b", b->FamilyCode},
-                            {"a_text", PanelText::FamilyName(a->FamilyCode)},
-                            {"b_text", PanelText::FamilyName(b->FamilyCode)}};
+                            {"a_text", FamilyName(a->FamilyCode)},
+                            {"b_text", FamilyName(b->FamilyCode)}};
         lines << QStringLiteral("Семейство: %1 -> %2")
-                     .arg(PanelText::FamilyName(a->FamilyCode),
-                          PanelText::FamilyName(b->FamilyCode));
+                     .arg(FamilyName(a->FamilyCode), FamilyName(b->FamilyCode));
     }
     for (const FieldDifference& d : DiffFields(a->Image, b->Image)) {
         list << FieldDifferenceJson(d, QStringLiteral("a"), QStringLiteral("b"));

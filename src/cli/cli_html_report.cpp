@@ -2,8 +2,8 @@
 
 #include "cli/cli_files.h"
 #include "files/config_file.h"
-#include "files/native_name.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 #include "report/config_report.h"
 #include "text/config_text_file.h"
 

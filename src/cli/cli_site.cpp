@@ -4,8 +4,8 @@
 #include "cli/cli_report.h"
 #include "cli/cli_site_report.h"
 #include "files/config_file.h"
-#include "files/native_name.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 #include "site/site_run.h"
 #include "text/panel_check.h"
 

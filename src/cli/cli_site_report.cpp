@@ -3,7 +3,7 @@
 #include "cli/cli_files.h"
 #include "cli/cli_html_report.h"
 #include "cli/cli_options.h"
-#include "files/native_name.h"
+#include "names/native_name.h"
 #include "report/config_report.h"
 #include "report/site_index.h"
 

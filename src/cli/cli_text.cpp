@@ -2,9 +2,9 @@
 
 #include "cli/cli_files.h"
 #include "files/config_file.h"
-#include "files/native_name.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 #include "site/site_schema.h"
 #include "text/config_document.h"
 #include "text/config_import.h"

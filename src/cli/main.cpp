@@ -6,7 +6,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_site.h"
 #include "cli/cli_text.h"
-#include "files/native_name.h"
+#include "names/native_name.h"
 
 #include <QCoreApplication>
 #include <QTextStream>

@@ -1,6 +1,6 @@
 #include "files/config_file.h"
 
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
 
 #include <algorithm>

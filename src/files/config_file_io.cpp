@@ -2,8 +2,8 @@
 #include "files/config_file.h"
 
 #include "files/file_target.h"
-#include "files/native_name.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -1,6 +1,6 @@
 #include "files/config_file_messages.h"
 
-#include "files/native_name.h"
+#include "names/native_name.h"
 
 QString VersionMismatchMessage(int32_t version)
 {

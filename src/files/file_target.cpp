@@ -1,8 +1,8 @@
 #include "files/file_target.h"
 
 #include "files/config_file_messages.h"
-#include "files/native_name.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

@@ -1,6 +1,7 @@
 #include "link/mbap_frame.h"
 
-#include "link/crc16.h"
+#include "link/frame_crc.h"
+#include "model/crc16.h"
 
 #include <algorithm>
 

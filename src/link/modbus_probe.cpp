@@ -1,8 +1,9 @@
 // The scan's identification: an answer of any length, from any device.
-#include "link/crc16.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
+#include "model/crc16.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,10 +1,11 @@
 // The panel's programming protocol: one request/answer exchange per call.
 #include "link/block_lengths.h"
-#include "link/crc16.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
 #include "link/pause.h"
+#include "model/crc16.h"
 
 #include <cstring>
 

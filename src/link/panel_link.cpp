@@ -1,10 +1,10 @@
 #include "link/panel_link.h"
 
-#include "link/crc16.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
 #include "link/pause.h"
 #include "model/command_error.h"
+#include "model/crc16.h"
 
 #include <QElapsedTimer>
 
@@ -48,14 +48,6 @@ QString WrongDevice(const QString& addressText, const QString& portName)
 QString VersionConflict(int major, int minor)
 {
     return QString::asprintf("Конфликт версий ПО - требуется программатор v%d.%d0", major, minor);
-}
-QString FamilyName(int family)
-{
-    if (family == 0)
-        return QStringLiteral("ОРЛ-07");
-    if (family == 1)
-        return QStringLiteral("ОРЛ-09");
-    return QStringLiteral("ОРЛ (код семейства %1)").arg(family);
 }
 QString IoError()
 {

@@ -92,9 +92,6 @@ QString NoAnswer(const QString& addressText, const QString& portName);
 QString WrongDevice(const QString& addressText, const QString& portName);
 QString VersionConflict(int major, int minor);
 QString IoError();
-// "ОРЛ-07" for family 0, "ОРЛ-09" for family 1; a file may carry any other
-// code: "ОРЛ (код семейства 5)". Every output names a family so.
-QString FamilyName(int family);
 // "ПО 1.7, ревизия аппаратуры 0x03".
 QString FirmwareText(const FirmwareInfo& fw);
 QString ApplyNotStarted();

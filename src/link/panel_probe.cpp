@@ -1,10 +1,10 @@
 #include "link/panel_probe.h"
 
-#include "link/crc16.h"
 #include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
-#include "link/panel_link.h"
+#include "model/crc16.h"
+#include "model/device_models.h"
 
 #include <array>
 #include <cstring>
@@ -30,7 +30,7 @@ bool ProbeAnswer::Occupied() const
 QString ProbeAnswer::Text() const
 {
     switch (Result) {
-        case Kind::Panel: return PanelText::FamilyName(Family);
+        case Kind::Panel: return FamilyName(Family);
         case Kind::OtherIdent:
             if (Function != ModbusCode::ReportSlaveId)
                 return NotPanel(QStringLiteral("ответ функцией %1").arg(Function));

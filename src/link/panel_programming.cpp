@@ -2,6 +2,7 @@
 
 #include "link/pause.h"
 #include "model/command_error.h"
+#include "model/device_models.h"
 #include "model/mbus_settings.h"
 
 namespace {

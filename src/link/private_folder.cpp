@@ -1,6 +1,6 @@
 #include "link/private_folder.h"
 
-#include "files/native_name.h"
+#include "names/native_name.h"
 
 #include <QDir>
 

@@ -1,8 +1,8 @@
 #include "link/serial_port_line.h"
 
-#include "files/native_name.h"
 #include "link/port_holder.h"
 #include "link/serial_line.h"
+#include "names/native_name.h"
 
 #include <QSerialPort>
 

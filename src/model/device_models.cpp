@@ -43,3 +43,12 @@ QString WindowCountText(int windowCount)
         default: return {};
     }
 }
+
+QString FamilyName(int family)
+{
+    if (family == 0)
+        return QStringLiteral("ОРЛ-07");
+    if (family == 1)
+        return QStringLiteral("ОРЛ-09");
+    return QStringLiteral("ОРЛ (код семейства %1)").arg(family);
+}

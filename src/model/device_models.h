@@ -30,3 +30,7 @@ void ApplyDeviceModel(int row, ConfigState& state);
 
 // "32 окна", "16 окон", "12 окон"; empty for other counts.
 QString WindowCountText(int windowCount);
+
+// "ОРЛ-07" for family 0, "ОРЛ-09" for family 1; a file may carry any other
+// code: "ОРЛ (код семейства 5)". Every output names a family so.
+QString FamilyName(int family);

@@ -1,6 +1,5 @@
 #include "report/config_report.h"
 
-#include "link/panel_link.h"
 #include "model/device_models.h"
 #include "model/window_types.h"
 #include "report/front_panel.h"
@@ -179,7 +178,7 @@ QString Heading(const ReportSource& source)
            TableStart(QStringLiteral("facts")) + FieldLine("file", "Файл", file) +
            FieldLine("saved-at", "Сохранён", SavedAtText(source.SavedAt)) +
            FieldLine("model", "Модель", ModelText(source)) +
-           FieldLine("family", "Семейство", PanelText::FamilyName(source.FamilyCode)) +
+           FieldLine("family", "Семейство", FamilyName(source.FamilyCode)) +
            QStringLiteral("</table>\n");
 }
 

@@ -1,12 +1,13 @@
 #include "site/site_run.h"
 
-#include "files/native_name.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
 #include "link/pause.h"
 #include "link/port_registry.h"
 #include "model/command_error.h"
+#include "model/device_models.h"
 #include "model/mbus_settings.h"
+#include "names/native_name.h"
 #include "text/config_text_file.h"
 
 #include <QMutex>
@@ -109,15 +110,14 @@ private:
                 m_link.ReadBlocks(panel.Address, image);
                 WriteConfigFile(panel.File, ConfigFileBytesFor(panel.File, image, family));
                 r.Message = QStringLiteral("%1 считана в %2")
-                                .arg(PanelText::FamilyName(family), PrintableName(panel.File));
+                                .arg(FamilyName(family), PrintableName(panel.File));
                 return;
             }
             case SiteCommand::Scan: {
                 const int family = m_link.Connect(m_settings, false);
                 Pause(StepPauseMs);
                 const FirmwareInfo fw = m_link.ReadFirmware(panel.Address);
-                r.Message = PanelText::FamilyName(family) + QStringLiteral(", ") +
-                            PanelText::FirmwareText(fw);
+                r.Message = FamilyName(family) + QStringLiteral(", ") + PanelText::FirmwareText(fw);
                 return;
             }
         }

@@ -1,6 +1,5 @@
 #include "text/config_document.h"
 
-#include "link/panel_link.h"
 #include "model/device_models.h"
 #include "text/config_fields.h"
 #include "text/field_path.h"
@@ -62,7 +61,7 @@ QJsonObject ConfigDocument(const ConfigImage& image, int32_t familyCode)
         Place(root, steps, 0, values);
     }
     root.insert("family", familyCode);
-    root.insert("family_text", PanelText::FamilyName(familyCode));
+    root.insert("family_text", FamilyName(familyCode));
     const ConfigState state{image, familyCode, {}, false};
     const auto model = FindDeviceModel(state);
     root.insert("model", model ? QJsonValue(QString::fromUtf8(DeviceModels[*model].Name))

@@ -1,6 +1,5 @@
 #include "text/config_listing.h"
 
-#include "link/panel_link.h"
 #include "model/device_models.h"
 #include "text/config_view.h"
 
@@ -32,7 +31,7 @@ Listing ListConfiguration(const ConfigImage& image, int32_t familyCode)
         ListingSection s{section.Info->Title, {}};
         if (section.Info->Section == FieldSection::Device)
             s.Fields << ListingField{"Модель", ModelText(image, familyCode), {}}
-                     << ListingField{"Семейство", PanelText::FamilyName(familyCode), {}};
+                     << ListingField{"Семейство", FamilyName(familyCode), {}};
         for (const ViewLine& line : section.Lines)
             s.Fields << ListingField{line.Label, TextWithNote(line), line.Rows};
         listing << s;

@@ -1,8 +1,8 @@
 #include "text/config_text_file.h"
 
-#include "files/native_name.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 #include "text/config_document.h"
 #include "text/config_import.h"
 

@@ -2,8 +2,8 @@
 // reached over TCP on the loopback address, as through a device server.
 #include "cli_run.h"
 #include "files/config_file.h"
-#include "link/block_crc.h"
 #include "link/port_registry.h"
+#include "model/block_crc.h"
 #include "model/dev_config.h"
 #include "model/mbus_settings.h"
 #include "model/new_configuration.h"

@@ -2,7 +2,7 @@
 // written, what is refused, and that a refusal writes nothing.
 #include "cli_run.h"
 #include "files/config_file.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/new_configuration.h"
 #include "test_files.h"
 

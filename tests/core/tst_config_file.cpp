@@ -1,7 +1,7 @@
 #include "file_outcomes.h"
 #include "files/config_file.h"
 #include "fs_faults.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
 
 #include <QDir>

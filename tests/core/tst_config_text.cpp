@@ -2,7 +2,7 @@
 // every export passes the shipped JSON Schema (which is the schema the field
 // table makes, field by field), and each fault in a text is refused with its
 // path and reason.
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/dev_config.h"
 #include "model/input_assignment.h"
 #include "model/input_type.h"

@@ -1,5 +1,6 @@
-#include "link/block_crc.h"
-#include "link/crc16.h"
+#include "link/frame_crc.h"
+#include "model/block_crc.h"
+#include "model/crc16.h"
 
 #include <QTest>
 

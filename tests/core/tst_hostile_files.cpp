@@ -3,10 +3,10 @@
 // file names that are not UTF-8.
 #include "file_outcomes.h"
 #include "files/config_file.h"
-#include "files/native_name.h"
 #include "fs_faults.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/command_error.h"
+#include "names/native_name.h"
 
 #include <QDir>
 #include <QElapsedTimer>

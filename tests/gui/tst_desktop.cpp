@@ -4,7 +4,7 @@
 #include "app/tfmbparam.h"
 #include "app_fixture.h"
 #include "drop_files.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "test_files.h"
 
 #include <QAccessible>

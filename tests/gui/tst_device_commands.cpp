@@ -1,7 +1,7 @@
 #include "app/tfmbparam.h"
 #include "fake_port_line.h"
 #include "image_compare.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "panel_fixture.h"
 
 #include <QCheckBox>

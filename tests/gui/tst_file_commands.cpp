@@ -1,6 +1,6 @@
 #include "app_fixture.h"
 #include "fs_faults.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "pages/dev_config_page.h"
 #include "pages/mbus_settings_page.h"
 #include "test_files.h"

@@ -4,7 +4,7 @@
 // pulled in the middle of a command.
 #include "app/tfmbparam.h"
 #include "image_compare.h"
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/new_configuration.h"
 #include "panel_fixture.h"
 

@@ -2,7 +2,7 @@
 // pace, turnaround and echo of answers, requests of unknown functions, the
 // other kinds of device, and the Modbus TCP gateway in front of the line.
 #include "line_behaviour.h"
-#include "link/crc16.h"
+#include "model/crc16.h"
 #include "panel_responder.h"
 #include "simulated_panel.h"
 #include "tcp_bridge.h"

@@ -1,7 +1,7 @@
 // Modbus TCP gateways: the ADU framing, the line over a real TCP connection
 // on 127.0.0.1 (the test holds the gateway's end, or a gateway thread with a
 // simulated panel behind it answers), and the channel's requests through it.
-#include "link/crc16.h"
+#include "link/frame_crc.h"
 #include "link/mbap_frame.h"
 #include "link/mbap_port_line.h"
 #include "link/modbus.h"

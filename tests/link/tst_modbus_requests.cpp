@@ -1,9 +1,10 @@
 // The six requests of the programming protocol against the simulated panel
 // on a pseudo-terminal, through the real serial port.
 #include "link/block_lengths.h"
-#include "link/crc16.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
+#include "model/crc16.h"
 #include "simulated_panel.h"
 
 #include <QElapsedTimer>

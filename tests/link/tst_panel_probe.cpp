@@ -1,7 +1,7 @@
 // How an answer to the identification is judged: which answers occupy an
 // address, and how a scan names them.
-#include "link/crc16.h"
 #include "link/panel_probe.h"
+#include "model/crc16.h"
 
 #include <QTest>
 

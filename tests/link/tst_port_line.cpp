@@ -2,7 +2,7 @@
 // it: RTS direction control, writes that never leave, bytes that fail their
 // parity check. A scripted line stands in for the serial device.
 #include "fake_port_line.h"
-#include "link/crc16.h"
+#include "link/frame_crc.h"
 #include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/parity_marks.h"

@@ -2,9 +2,9 @@
 // answers it builds, its scripted faults, the pace of answers and the
 // gateway's units.
 #include "answer_pacer.h"
-#include "link/block_crc.h"
-#include "link/crc16.h"
 #include "mbap.h"
+#include "model/block_crc.h"
+#include "model/crc16.h"
 #include "model/mbus_settings.h"
 #include "model/new_configuration.h"
 #include "panel_responder.h"

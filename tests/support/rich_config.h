@@ -6,7 +6,7 @@
 // has, every output type with each source, and filled network tables. The
 // bytes are given as plain rules so that a test can say what each field
 // holds without asking the tool.
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/config_image.h"
 #include "model/dev_config.h"
 #include "model/input_assignment.h"

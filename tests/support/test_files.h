@@ -1,6 +1,6 @@
 #pragma once
 
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 #include "model/config_image.h"
 
 #include <QByteArray>

@@ -1,4 +1,4 @@
-#include "files/native_name.h"
+#include "names/native_name.h"
 
 namespace {
 constexpr char16_t EscapedByteBase = 0xDC80;

@@ -1,12 +1,6 @@
-#include "link/crc16.h"
+#include "link/frame_crc.h"
 
-uint16_t Crc16(const uint8_t* data, size_t count)
-{
-    uint16_t reg = 0xFFFF;
-    for (size_t i = 0; i < count; ++i)
-        reg = uint16_t((reg >> 8) ^ Crc16Table[(reg ^ data[i]) & 0xFFu]);
-    return uint16_t(((reg & 0xFFu) << 8) | (reg >> 8));
-}
+#include "model/crc16.h"
 
 int CloseFrame(uint8_t* frame, int length)
 {

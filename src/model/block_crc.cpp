@@ -1,6 +1,6 @@
-#include "link/block_crc.h"
+#include "model/block_crc.h"
 
-#include "link/crc16.h"
+#include "model/crc16.h"
 
 void StampBlockCrcs(ConfigImage& image)
 {

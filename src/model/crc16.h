@@ -1,12 +1,11 @@
 #pragma once
 
-#include <QString>
-
 #include <array>
 #include <cstddef>
 #include <cstdint>
 
-// Modbus CRC-16 (reflected polynomial 0xA001, register preset 0xFFFF).
+// Modbus CRC-16 (reflected polynomial 0xA001, register preset 0xFFFF): the
+// check of every frame on the line and of every block of the image.
 
 namespace crc16_detail {
 constexpr std::array<uint16_t, 256> MakeTable()
@@ -27,10 +26,3 @@ inline constexpr std::array<uint16_t, 256> Crc16Table = crc16_detail::MakeTable(
 // The CRC of `count` bytes with the register's two bytes exchanged: read
 // most significant byte first, the result is the two CRC bytes in wire order.
 uint16_t Crc16(const uint8_t* data, size_t count);
-
-// Closes a request of `length` bytes at the start of `frame` with its CRC
-// and returns the length of the frame to send (length + 2).
-int CloseFrame(uint8_t* frame, int length);
-
-// "CRC: " and the check's result in decimal (0 for an intact answer).
-QString CrcStatusText(uint16_t crc);
