@@ -45,6 +45,16 @@ void TFMain::SBMBusParametersClick()
     FMBParam->ShowUnder(SBMBusParameters);
 }
 
+QString TFMain::DeviceAddressText() const
+{
+    return EDeviceAddr->text();
+}
+
+void TFMain::ShowPortPanelOpen(bool open)
+{
+    SBMBusParameters->setAutoRaise(!open);
+}
+
 void TFMain::ReadDataFromDevice()
 {
     if (!ReadAllowed)

@@ -86,6 +86,11 @@ public:
     void PrintReport();
     void SaveReport();
 
+    // What the port settings panel needs of the window: the device address
+    // as typed, and its button shown pressed while the panel is open.
+    QString DeviceAddressText() const;
+    void ShowPortPanelOpen(bool open);
+
     // The rules of the address fields (EDeviceAddr and ENetAddress).
     // Returns false when the key is to be discarded.
     bool EDeviceAddrKeyPress(QLineEdit* sender, QChar key);

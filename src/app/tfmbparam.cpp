@@ -118,7 +118,7 @@ void TFMBParam::FormShow()
 {
     // USB adapters come and go while the tool runs: list them anew.
     RefreshPortList();
-    m_main.SBMBusParameters->setAutoRaise(false);
+    m_main.ShowPortPanelOpen(true);
     CBCOMPort->setFocus();
 }
 
@@ -130,7 +130,7 @@ void TFMBParam::hideEvent(QHideEvent* event)
 
 void TFMBParam::FormClose()
 {
-    m_main.SBMBusParameters->setAutoRaise(true);
+    m_main.ShowPortPanelOpen(false);
     QCoreApplication::processEvents();
     m_returnFocus.GiveBack();
 }
@@ -172,7 +172,7 @@ LinkSettings TFMBParam::Settings() const
     s.PortName = CBCOMPort->currentText();
     s.DevicePath = m_registry.DevicePath(s.PortName);
     s.Line = m_line->Settings();
-    s.AddressText = m_main.EDeviceAddr->text();
+    s.AddressText = m_main.DeviceAddressText();
     return s;
 }
 
