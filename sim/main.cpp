@@ -282,7 +282,8 @@ int main(int argc, char** argv)
             return d.Address == at && d.DeviceKind == DeviceOption::Kind::Panel;
         });
         if (!panelThere)
-            return Fail(QStringLiteral("--fault-at %1: no panel at address %2").arg(option).arg(at));
+            return Fail(
+                QStringLiteral("--fault-at %1: no panel at address %2").arg(option).arg(at));
         QString error;
         const auto parsed = PanelFault::Parse(option.mid(colon + 1), &error);
         if (!parsed)
