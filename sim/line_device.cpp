@@ -1,5 +1,7 @@
 #include "line_device.h"
 
+#include "model/device_models.h"
+
 #include <type_traits>
 
 uint8_t LineDevice::Address() const
@@ -30,10 +32,9 @@ QString LineDevice::Describe() const
     if (const PanelResponder* panel = Panel()) {
         const PanelIdentity& id = panel->Identity();
         QString family = QStringLiteral("device %1").arg(id.Ident[2], 2, 16, QLatin1Char('0'));
-        if (id.Ident == PanelResponder::FamilyIdent(0))
-            family = QStringLiteral("ОРЛ-07");
-        else if (id.Ident == PanelResponder::FamilyIdent(1))
-            family = QStringLiteral("ОРЛ-09");
+        for (int code : {0, 1})
+            if (id.Ident == PanelResponder::FamilyIdent(code))
+                family = FamilyName(code);
         return QStringLiteral("panel %1, firmware %2.%3, revision %4")
             .arg(family)
             .arg(id.FirmwareMajor)

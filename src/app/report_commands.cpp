@@ -2,6 +2,7 @@
 #include "app/application.h"
 #include "app/report_document.h"
 #include "app/tfmain.h"
+#include "app/ui_texts.h"
 #include "files/config_file.h"
 #include "report/config_report.h"
 
@@ -32,7 +33,7 @@ void TFMain::AddReportItems(QMenu* file)
     MIReport->setObjectName(QStringLiteral("MIReport"));
     ReportDialog.Title = QStringLiteral("Сохранить отчёт");
     ReportDialog.Filters =
-        QStringList{QStringLiteral("Отчёты HTML (*.html)"), QStringLiteral("Все файлы (*.*)")};
+        QStringList{QStringLiteral("Отчёты HTML (*.html)"), UiText::AllFilesFilter};
     ReportDialog.DefaultSuffix = QStringLiteral("html");
     ReportDialog.ConfirmOverwrite = true;
     ReportDialog.Save = true;

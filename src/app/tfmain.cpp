@@ -75,11 +75,10 @@ TFMain::TFMain(TApplication& app) : m_app(app)
     WireCommands();
     InstallShortcuts();
 
-    OpenDialog.Title = QStringLiteral("Открыть");
+    OpenDialog.Title = UiText::Open;
     SaveDialog.Title = QStringLiteral("Сохранить как");
     for (FileDialogSpec* d : {&OpenDialog, &SaveDialog}) {
-        d->Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"),
-                      QStringLiteral("Все файлы (*.*)")};
+        d->Filters = {QStringLiteral("Файлы конфигурации (*.cfg)"), UiText::AllFilesFilter};
         d->DefaultSuffix = QStringLiteral("cfg");
     }
     SaveDialog.Save = true;

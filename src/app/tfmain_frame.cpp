@@ -72,10 +72,10 @@ void TFMain::BuildToolBar(QWidget* central)
 
     SBNewConfig = MakeToolButton(strip, "SBNewConfig", QStringLiteral("Новая конфигурация"),
                                  Icons::NewConfig());
-    SBLoadFile = MakeToolButton(strip, "SBLoadFile", QStringLiteral("Открыть"), Icons::OpenFile());
+    SBLoadFile = MakeToolButton(strip, "SBLoadFile", UiText::Open, Icons::OpenFile());
     SBSaveFile =
         MakeToolButton(strip, "SBSaveFile", QStringLiteral("Сохранить"), Icons::SaveFile());
-    SBMBusParameters = MakeToolButton(strip, "SBMBusParameters", QStringLiteral("Параметры связи"),
+    SBMBusParameters = MakeToolButton(strip, "SBMBusParameters", UiText::ConnectionSettings,
                                       Icons::Connection(), 38);
     SBReadConfig = MakeToolButton(strip, "SBReadConfig", QStringLiteral("Считать конфигурацию"),
                                   Icons::ReadConfig());

@@ -38,7 +38,7 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
 {
     setObjectName(QStringLiteral("FMBParam"));
     InstallAccessibleFactoryOnce(PanelAccessible);
-    setAccessibleName(QStringLiteral("Параметры связи"));
+    setAccessibleName(UiText::ConnectionSettings);
     setFont(UiText::FormFont());
     setFixedSize(PanelWidth, PanelHeight);
     setWindowOpacity(240.0 / 255.0);

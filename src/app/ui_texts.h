@@ -16,6 +16,12 @@ inline const QString ImportTitle = QStringLiteral("[Import] - Orlix Configuratio
 inline const QString CloseQuestion = QStringLiteral("Завершить работу программы?");
 inline const QString PlatformWarning = QStringLiteral(
     "Поддерживаются только Windows NT4.0/2000/XP/Vista/7 - \nфункциональность ограничена");
+// The open command, on its tool button and as its dialog's title.
+inline const QString Open = QStringLiteral("Открыть");
+// The port settings panel, as its tool button and the panel itself are named.
+inline const QString ConnectionSettings = QStringLiteral("Параметры связи");
+// The file dialogs' last filter.
+inline const QString AllFilesFilter = QStringLiteral("Все файлы (*.*)");
 
 // The forms' font (Tahoma 8 point).
 inline QFont FormFont()

@@ -2,6 +2,7 @@
 
 #include "cli/cli_files.h"
 #include "cli/cli_report.h"
+#include "cli/cli_texts.h"
 
 #include "files/config_file.h"
 #include "link/hex_text.h"
@@ -155,7 +156,7 @@ private:
     static void RefuseFolder(const QString& name)
     {
         if (QFileInfo(name).isDir())
-            throw CommandError(QStringLiteral("%1: это папка, а не файл").arg(name));
+            throw CommandError(CliText::FolderNotFile.arg(name));
     }
 
     const CliOptions& m_options;
@@ -229,11 +230,9 @@ int RunDeviceCommand(const CliOptions& options, QTextStream& out, QTextStream& e
                 err << e.Detail() << '\n';
         }
         json.insert("address_after", after);
-        if (status == Status::NotConfirmed && !text.startsWith(QStringLiteral("не подтверждено")))
-            text = QStringLiteral("не подтверждено: ") + text;
-        const QString message = text;
+        const QString message = CliReport::MessageOf(status, text);
         // Every line says the address the panel answers at afterwards.
-        QString line = QStringLiteral("№%1 (адрес %2): %3").arg(address).arg(after).arg(text);
+        QString line = QStringLiteral("№%1 (адрес %2): %3").arg(address).arg(after).arg(message);
         if (!details.isEmpty())
             line += QLatin1Char('\n') + details.join(QLatin1Char('\n'));
         report.Add(status, line, message, json);

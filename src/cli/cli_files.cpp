@@ -1,6 +1,7 @@
 #include "cli/cli_files.h"
 
 #include "cli/cli_report.h"
+#include "cli/cli_texts.h"
 #include "files/config_file.h"
 #include "files/config_file_header.h"
 #include "model/command_error.h"
@@ -80,8 +81,7 @@ int RunCheck(const CliOptions& options, QTextStream& out, QTextStream& err)
                     QStringLiteral("размер %1 байт, а файл конфигурации - %2 байт")
                         .arg(size)
                         .arg(ConfigFileSize);
-                report.Add(Status::Failed,
-                           QStringLiteral("%1: ошибка: %2").arg(PrintableName(path), message),
+                report.Add(Status::Failed, CliText::FileFailed.arg(PrintableName(path), message),
                            message, json);
                 continue;
             }
@@ -94,9 +94,8 @@ int RunCheck(const CliOptions& options, QTextStream& out, QTextStream& err)
             QString message = ErrorBoxText(e.Message());
             if (!sizeText.isEmpty())
                 message = sizeText + QStringLiteral(", ") + message;
-            report.Add(Status::Failed,
-                       QStringLiteral("%1: ошибка: %2").arg(PrintableName(path), message), message,
-                       json);
+            report.Add(Status::Failed, CliText::FileFailed.arg(PrintableName(path), message),
+                       message, json);
         }
     }
     return report.Finish("files");

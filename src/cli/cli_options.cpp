@@ -1,5 +1,6 @@
 #include "cli/cli_options.h"
 
+#include "cli/cli_texts.h"
 #include "model/address_rule.h"
 #include "model/mbus_settings.h"
 
@@ -154,7 +155,7 @@ QString CliUsage()
     text += QStringLiteral("\nПараметры:\n");
     for (const OptionRow& o : Options())
         text += OptionLine(o);
-    text += OptionLine({{"h", "help"}, {}, {}, "эта справка"});
+    text += OptionLine({{"h", "help"}, {}, {}, CliText::HelpOption});
     text += OptionLine({{"v", "version"}, {}, {}, "версия"});
     return text + QStringLiteral("\n") + QString::fromUtf8(ExitText);
 }
@@ -170,7 +171,7 @@ QString CommandUsage(const QString& command)
     for (const OptionRow& o : Options())
         if (o.Owners.contains(command))
             text += OptionLine(o);
-    text += OptionLine({{"h", "help"}, {}, {}, "эта справка"});
+    text += OptionLine({{"h", "help"}, {}, {}, CliText::HelpOption});
     return text + QStringLiteral("\n") + QString::fromUtf8(ExitText);
 }
 

@@ -33,6 +33,13 @@ CliReport::Status CliReport::StatusOf(PanelOutcome outcome)
     return Status::Failed;
 }
 
+QString CliReport::MessageOf(Status status, const QString& message)
+{
+    if (status == Status::NotConfirmed && !message.startsWith(QStringLiteral("не подтверждено")))
+        return QStringLiteral("не подтверждено: ") + message;
+    return message;
+}
+
 void CliReport::Progress(int done, int total, uint8_t address)
 {
     if (total < 2)

@@ -30,6 +30,9 @@ public:
     static QString StatusWord(Status status);
     // The status a panel's outcome reads as.
     static Status StatusOf(PanelOutcome outcome);
+    // A result's message as its line gives it: "не подтверждено: " before
+    // the message of an unconfirmed result that does not say so itself.
+    static QString MessageOf(Status status, const QString& message);
     // True when standard error is a terminal (progress rewrites one line).
     bool LiveLine() const { return m_liveLine; }
 

@@ -82,10 +82,7 @@ int RunSite(const CliOptions& options, QTextStream& out, QTextStream& err)
                    .arg(QStringLiteral("Результат"));
     for (const SitePanelResult& r : results) {
         const Status status = CliReport::StatusOf(r.Outcome);
-        QString message = r.Message;
-        if (status == Status::NotConfirmed &&
-            !message.startsWith(QStringLiteral("не подтверждено")))
-            message = QStringLiteral("не подтверждено: ") + message;
+        const QString message = CliReport::MessageOf(status, r.Message);
         const QString name = r.Name.isEmpty() ? QStringLiteral("-") : PrintableName(r.Name);
         const QString line =
             QStringLiteral("%1 %2 %3 %4")

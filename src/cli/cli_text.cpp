@@ -1,6 +1,7 @@
 #include "cli/cli_text.h"
 
 #include "cli/cli_files.h"
+#include "cli/cli_texts.h"
 #include "files/config_file.h"
 #include "model/block_crc.h"
 #include "model/command_error.h"
@@ -22,7 +23,7 @@ bool Save(const QString& path, const QByteArray& bytes, QTextStream& err)
 {
     try {
         if (QFileInfo(path).isDir())
-            throw CommandError(QStringLiteral("%1: это папка, а не файл").arg(path));
+            throw CommandError(CliText::FolderNotFile.arg(path));
         WriteConfigFile(path, bytes);
         return true;
     } catch (const CommandError& e) {

@@ -28,4 +28,17 @@ inline QString EchoGarbled()
 {
     return QStringLiteral("Эхо искажено");
 }
+
+// Status texts of the panel commands.
+// The system's reason why a port did not open: "Причина: " and its text.
+inline QString OpenFailureReason(const QString& systemText)
+{
+    return QStringLiteral("Причина: ") + systemText;
+}
+// A panel as a message names it: "Устройство № 3  (ttyUSB0)".
+inline QString DeviceOnPort(const QString& addressText, const QString& portName)
+{
+    return QStringLiteral("Устройство № ") + addressText + QStringLiteral("  (") + portName +
+           QLatin1Char(')');
+}
 }  // namespace LinkText

@@ -1,5 +1,6 @@
 #include "link/panel_link.h"
 
+#include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/modbus_codes.h"
 #include "link/pause.h"
@@ -21,7 +22,7 @@ constexpr uint8_t ApplyNotStartedCode = 1;
 
 QString OpenErrorDetail(const TModbus& channel)
 {
-    QString detail = QStringLiteral("Причина: ") + channel.LastOpenErrorText();
+    QString detail = LinkText::OpenFailureReason(channel.LastOpenErrorText());
     if (channel.LastOpenWasPermissionDenied())
         detail += QStringLiteral(
             "\n\nНет прав на порт. Добавьте пользователя в группу dialout "
@@ -37,13 +38,13 @@ QString OpenError(const QString& portName)
 }
 QString NoAnswer(const QString& addressText, const QString& portName)
 {
-    return QStringLiteral("Устройство № ") + addressText + QStringLiteral("  (") + portName +
-           QStringLiteral(")  не отвечает на запросы");
+    return LinkText::DeviceOnPort(addressText, portName) +
+           QStringLiteral("  не отвечает на запросы");
 }
 QString WrongDevice(const QString& addressText, const QString& portName)
 {
-    return QStringLiteral("Устройство № ") + addressText + QStringLiteral("  (") + portName +
-           QStringLiteral(")  не является ОРЛ-07 или ОРЛ-09");
+    return LinkText::DeviceOnPort(addressText, portName) +
+           QStringLiteral("  не является ОРЛ-07 или ОРЛ-09");
 }
 QString VersionConflict(int major, int minor)
 {

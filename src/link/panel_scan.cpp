@@ -1,5 +1,6 @@
 #include "link/panel_scan.h"
 
+#include "link/link_texts.h"
 #include "link/modbus.h"
 #include "link/pause.h"
 #include "link/port_line.h"
@@ -33,7 +34,7 @@ QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t
     m_channel.SetEchoMode(settings.Line.Echo);
     if (m_channel.OpenPort(settings.DevicePath, settings.Line, true, 256) == TModbus::ClosedMarker)
         throw CommandError(PanelText::OpenError(settings.PortName),
-                           QStringLiteral("Причина: ") + m_channel.LastOpenErrorText());
+                           LinkText::OpenFailureReason(m_channel.LastOpenErrorText()));
     struct Closer {
         TModbus& Channel;
         ~Closer() { Channel.ClosePort(); }

@@ -46,9 +46,9 @@ QString WindowCountText(int windowCount)
 
 QString FamilyName(int family)
 {
-    if (family == 0)
-        return QStringLiteral("ОРЛ-07");
-    if (family == 1)
-        return QStringLiteral("ОРЛ-09");
+    // A family is named after its first model.
+    for (const DeviceModel& m : DeviceModels)
+        if (m.FamilyCode == family)
+            return QString::fromUtf8(m.Name);
     return QStringLiteral("ОРЛ (код семейства %1)").arg(family);
 }

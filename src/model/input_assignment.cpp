@@ -1,5 +1,7 @@
 #include "model/input_assignment.h"
 
+#include "model/model_texts.h"
+
 #include <algorithm>
 
 using namespace InputAssignment;
@@ -8,9 +10,9 @@ const std::array<AssignmentKindRow, 4> AssignmentKinds{{
     {AssignmentKind::akWindow, "  Окно сигнализации:", 0, WindowCount, WindowCount,
      " Окно вне диапазона 1 - 32"},
     {AssignmentKind::akRelayAck, "  Квитирование реле:", RelayAckFirst, RelayCodeCount, 8,
-     " Реле вне диапазона 1 - 8"},
+     ModelText::RelayOutOfRange},
     {AssignmentKind::akRelayReset, "  Сброс реле:", RelayResetFirst, RelayCodeCount, 8,
-     " Реле вне диапазона 1 - 8"},
+     ModelText::RelayOutOfRange},
     {AssignmentKind::akNone, "  —", NoAssignment, 1, 0, ""},
 }};
 

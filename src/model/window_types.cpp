@@ -1,5 +1,7 @@
 #include "model/window_types.h"
 
+#include "model/model_texts.h"
+
 #include <algorithm>
 
 using namespace WindowTypes;
@@ -14,12 +16,13 @@ const std::array<RgbValue, WindowTypeCount> WindowTypeColours{
 };
 
 const std::array<WindowTypeItem, WindowTypeCount> WindowTypeItems{{
-    {WindowType::Indication, "Индикация", "Индикация"},
+    {WindowType::Indication, ModelText::WindowIndication, ModelText::WindowIndication},
     {WindowType::Warning, "Предупредит.", "Предупред."},
-    {WindowType::Emergency, "Аварийная", "Аварийная"},
-    {WindowType::Absent, "Отсутствует", "Отсутствует"},
-    {WindowType::InverseWarning, "Обратная предупред.", "Обратная предупред."},
-    {WindowType::InverseEmergency, "Обратная аварийная", "Обратная аварийная"},
+    {WindowType::Emergency, ModelText::WindowEmergency, ModelText::WindowEmergency},
+    {WindowType::Absent, ModelText::WindowAbsent, ModelText::WindowAbsent},
+    {WindowType::InverseWarning, ModelText::WindowInverseWarning, ModelText::WindowInverseWarning},
+    {WindowType::InverseEmergency, ModelText::WindowInverseEmergency,
+     ModelText::WindowInverseEmergency},
 }};
 
 RgbValue WindowTypeColour(uint8_t code)
@@ -37,12 +40,12 @@ std::optional<WindowType> WindowTypeForTag(int tag)
 const char* WindowTypeName(uint8_t code)
 {
     switch (WindowType(code)) {
-        case WindowType::Absent: return "Отсутствует";
-        case WindowType::Indication: return "Индикация";
-        case WindowType::Warning: return "Предупредительная";
-        case WindowType::Emergency: return "Аварийная";
-        case WindowType::InverseWarning: return "Обратная предупред.";
-        case WindowType::InverseEmergency: return "Обратная аварийная";
+        case WindowType::Absent: return ModelText::WindowAbsent;
+        case WindowType::Indication: return ModelText::WindowIndication;
+        case WindowType::Warning: return ModelText::WindowWarning;
+        case WindowType::Emergency: return ModelText::WindowEmergency;
+        case WindowType::InverseWarning: return ModelText::WindowInverseWarning;
+        case WindowType::InverseEmergency: return ModelText::WindowInverseEmergency;
     }
     return nullptr;
 }

@@ -3,6 +3,7 @@
 #include "model/request_table.h"
 #include "pages/mb_master_form.h"
 #include "pages/page_host.h"
+#include "pages/page_texts.h"
 #include "widgets/button_fonts.h"
 #include "widgets/control_factory.h"
 #include "widgets/row_select_grid.h"
@@ -87,9 +88,14 @@ void TExternalNetPage::SetupExternalNet()
         int Col, Row, ColSpan, RowSpan;
         const char* Text;
     } headers[] = {
-        {0, 0, 1, 2, "Устрой- ство"},   {1, 0, 1, 2, "Функция ModBus"}, {2, 0, 3, 1, "Данные"},
-        {2, 1, 1, 1, "Адрес"},          {3, 1, 1, 1, "Кол-во"},         {4, 1, 1, 1, "№ Входа"},
-        {5, 0, 1, 2, "Квитиро- вание"}, {6, 0, 1, 2, "Cброс"},  // a Latin C
+        {0, 0, 1, 2, "Устрой- ство"},
+        {1, 0, 1, 2, "Функция ModBus"},
+        {2, 0, 3, 1, "Данные"},
+        {2, 1, 1, 1, PageText::RequestAddress},
+        {3, 1, 1, 1, PageText::RequestCount},
+        {4, 1, 1, 1, "№ Входа"},
+        {5, 0, 1, 2, "Квитиро- вание"},
+        {6, 0, 1, 2, "Cброс"},  // a Latin C
     };
     for (const auto& h : headers) {
         if (h.ColSpan > 1 || h.RowSpan > 1)

@@ -1,5 +1,6 @@
 #include "pages/mb_master_form.h"
 
+#include "pages/page_texts.h"
 #include "widgets/control_factory.h"
 
 #include <QCheckBox>
@@ -55,8 +56,8 @@ TFMBMaster::TFMBMaster(QWidget* parent) : QDialog(parent)
     } rows[] = {
         {"LDevice", "Устройство", EDevice},
         {"LFunction", "Функция", CBFunction},
-        {"LAddress", "Адрес", EAddress},
-        {"LCount", "Кол-во", ECount},
+        {"LAddress", PageText::RequestAddress, EAddress},
+        {"LCount", PageText::RequestCount, ECount},
     };
     int row = 0;
     for (const auto& [name, text, field] : rows) {

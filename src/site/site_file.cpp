@@ -1,6 +1,7 @@
 #include "site/site_file.h"
 
 #include "model/mbus_settings.h"
+#include "site/site_texts.h"
 
 #include <QDir>
 #include <QJsonArray>
@@ -35,7 +36,7 @@ public:
             return Fail("schema_version", QStringLiteral("ожидается 1"));
         const QJsonValue lines = root.value("lines");
         if (!lines.isArray() || lines.toArray().isEmpty())
-            return Fail("lines", QStringLiteral("ожидается непустой массив"));
+            return Fail("lines", SiteText::NonEmptyListExpected);
         QSet<QString> ports;
         QSet<QString> files;
         for (qsizetype i = 0; i < lines.toArray().size(); ++i) {
@@ -111,7 +112,7 @@ private:
     bool Line(const QJsonValue& value, const QString& at, SiteLine& line)
     {
         if (!value.isObject()) {
-            Fail(at, QStringLiteral("ожидается объект"));
+            Fail(at, SiteText::ObjectExpected);
             return false;
         }
         const QJsonObject o = value.toObject();
@@ -153,7 +154,7 @@ private:
         }
         const QJsonValue panels = o.value("panels");
         if (!panels.isArray() || panels.toArray().isEmpty()) {
-            Fail(at + ".panels", QStringLiteral("ожидается непустой массив"));
+            Fail(at + ".panels", SiteText::NonEmptyListExpected);
             return false;
         }
         QSet<int> addresses;
@@ -161,7 +162,7 @@ private:
             const QString pat = QStringLiteral("%1.panels[%2]").arg(at).arg(p + 1);
             const QJsonValue pv = panels.toArray().at(p);
             if (!pv.isObject()) {
-                Fail(pat, QStringLiteral("ожидается объект"));
+                Fail(pat, SiteText::ObjectExpected);
                 return false;
             }
             const QJsonObject po = pv.toObject();

@@ -8,6 +8,7 @@
 #include "model/output_activation.h"
 #include "model/request_table.h"
 #include "model/window_types.h"
+#include "text/text_labels.h"
 
 #include <QHash>
 #include <QtGlobal>
@@ -132,8 +133,8 @@ void InputRows(QList<FieldRow>& rows)
         contact.Column = QStringLiteral("Тип контакта");
         rows << contact
              << Of(Row(FieldSection::Crossbar, path + "assignment", InputAssignment::Offset + n - 1,
-                       label + "назначение", FieldFormat::Assignment),
-                   n, "назначение");
+                       label + TextLabel::Assignment, FieldFormat::Assignment),
+                   n, TextLabel::Assignment);
         for (int r = 1; r <= OutputActivation::RelayCount; ++r) {
             FieldRow relay =
                 Of(Flag(FieldSection::Activation, path + QStringLiteral("relays[%1]").arg(r),
@@ -164,12 +165,13 @@ void OutputRows(QList<FieldRow>& rows)
         const QString path = QStringLiteral("outputs[%1].").arg(o);
         const QString label = QStringLiteral("Выход %1: ").arg(o);
         const int mode = OutModeOffsetOf(o);
-        FieldRow type = Of(
-            Named(S, path + "type", mode, OutDataBase::TypeMask, label + "тип", types), o, "тип");
+        FieldRow type = Of(Named(S, path + "type", mode, OutDataBase::TypeMask,
+                                 label + TextLabel::OutputType, types),
+                           o, TextLabel::OutputType);
         type.Note = FieldNote::Locks;
-        FieldRow other = Of(Row(S, path + "other_bits", mode, label + "биты 6-7", FieldFormat::Hex,
-                                OutDataBase::KeptBits),
-                            o, "биты 6-7");
+        FieldRow other = Of(Row(S, path + "other_bits", mode, label + TextLabel::OutputOtherBits,
+                                FieldFormat::Hex, OutDataBase::KeptBits),
+                            o, TextLabel::OutputOtherBits);
         other.Optional = true;
         rows << type
              << Of(Flag(S, path + "ack_from_panel", mode, OutDataBase::AckFromPanelBit,
@@ -226,19 +228,19 @@ void NetRows(QList<FieldRow>& rows, NetTable table, FieldSection section, const 
         const QString path = QStringLiteral("%1.records[%2].").arg(key).arg(k);
         const QString label = QStringLiteral("%1: запись %2: ").arg(title).arg(k);
         const int at = base + 1 + (k - 1) * ExternalNet::RecordLength;
-        FieldRow function =
-            Of(Row(section, path + "function", at + 1, label + "функция", FieldFormat::Hex), k, {},
-               Record, "функция");
-        FieldRow address =
-            Of(Row(section, path + "address", at + 2, label + "адрес", FieldFormat::HexWord), k, {},
-               Record, "адрес");
+        FieldRow function = Of(Row(section, path + "function", at + 1,
+                                   label + TextLabel::RecordFunction, FieldFormat::Hex),
+                               k, {}, Record, TextLabel::RecordFunction);
+        FieldRow address = Of(Row(section, path + "address", at + 2,
+                                  label + TextLabel::RecordAddress, FieldFormat::HexWord),
+                              k, {}, Record, TextLabel::RecordAddress);
         address.Width = 2;
         FieldRow number =
             Of(Row(section, path + "count", at + 4, label + "количество"), k, {}, Record, "кол-во");
         number.Column = QStringLiteral("Количество");
         function.Optional = number.Optional = !used;
-        rows << Of(Row(section, path + "device", at, label + "устройство"), k, {}, Record,
-                   "устройство")
+        rows << Of(Row(section, path + "device", at, label + TextLabel::RecordDevice), k, {},
+                   Record, TextLabel::RecordDevice)
              << function << address << number;
     }
 }
@@ -308,19 +310,18 @@ const Table& TheTable()
 const QList<FieldSectionInfo>& FieldSections()
 {
     using S = FieldSection;
+    namespace L = TextLabel;
     static const QList<FieldSectionInfo> sections{
-        {S::Device, "Конфигурация", "Конфигурация", 0, false, {}, {}},
+        {S::Device, L::Configuration, L::Configuration, 0, false, {}, {}},
         {S::Modbus, "ModBus", "Настройки ModBus", 1, false, {}, {}},
-        {S::Inputs, "Входы", "Входы", 2, true, "Вход", "input"},
-        {S::Crossbar, "Структура: назначение входов", "Входы", 2, true, "Вход", "input"},
-        {S::Activation, "Структура: активация выходов", "Входы", 2, true, "Вход", "input"},
-        {S::Outputs, "Выходы", "Выходы", 4, true, "Выход", "output"},
+        {S::Inputs, L::Inputs, L::Inputs, 2, true, L::Input, "input"},
+        {S::Crossbar, "Структура: назначение входов", L::Inputs, 2, true, L::Input, "input"},
+        {S::Activation, "Структура: активация выходов", L::Inputs, 2, true, L::Input, "input"},
+        {S::Outputs, L::Outputs, L::Outputs, 4, true, "Выход", "output"},
         {S::Windows, "Сигнализация", "Лицевая панель", 3, true, "Окно", "window"},
-        {S::Requests, "Внешняя сеть: запросы", "Внешняя сеть: запросы", 5, true, "Запись",
-         "requests"},
-        {S::Acks, "Внешняя сеть: квитирование", "Внешняя сеть: квитирование", 5, true, "Запись",
-         "acks"},
-        {S::Resets, "Внешняя сеть: сброс", "Внешняя сеть: сброс", 5, true, "Запись", "resets"},
+        {S::Requests, L::Requests, L::Requests, 5, true, L::Record, "requests"},
+        {S::Acks, L::Acks, L::Acks, 5, true, L::Record, "acks"},
+        {S::Resets, L::Resets, L::Resets, 5, true, L::Record, "resets"},
     };
     return sections;
 }
@@ -407,7 +408,7 @@ QString FieldValueText(const FieldRow& row, int value)
 {
     switch (row.Format) {
         case FieldFormat::Number: return QString::number(value);
-        case FieldFormat::Flag: return value ? QStringLiteral("да") : QStringLiteral("нет");
+        case FieldFormat::Flag: return value ? TextLabel::Yes : TextLabel::No;
         case FieldFormat::Hex:
             return HexByteText(uint8_t(value << (row.Width == 1 ? std::countr_zero(row.Mask) : 0)));
         case FieldFormat::HexWord: return HexWordText(uint16_t(value));
@@ -436,7 +437,7 @@ QString FieldValueText(const FieldRow& row, int value)
             return value == 0 ? QStringLiteral("0 (не показывается)") : QString::number(value);
         case FieldFormat::Timeout:
             if (value == 0)
-                return QStringLiteral("нет");
+                return TextLabel::No;
             if (TimeoutIndexFor(uint8_t(value)))
                 return QStringLiteral("да, таймаут %1 с").arg(value);
             return QStringLiteral("таймаут не из списка: байт %1").arg(HexByteText(uint8_t(value)));

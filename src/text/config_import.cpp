@@ -3,6 +3,7 @@
 #include "model/request_table.h"
 #include "text/config_document.h"
 #include "text/config_fields.h"
+#include "text/text_labels.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -235,13 +236,13 @@ private:
         if (path.endsWith(QLatin1String("_name"))) {
             const FieldRow* row = FindField(path.chopped(5));
             if (!value.isString() && !value.isNull())
-                return Fail(path, QStringLiteral("ожидается строка или null"));
+                return Fail(path, TextLabel::StringOrNullExpected);
             m_names << NameCheck{path, row, value};
             return true;
         }
         // Texts for people (the pages' Russian, the model): read, never used.
         if (!value.isString() && !value.isNull())
-            return Fail(path, QStringLiteral("ожидается строка или null"));
+            return Fail(path, TextLabel::StringOrNullExpected);
         return true;
     }
 
