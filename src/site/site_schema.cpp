@@ -53,8 +53,9 @@ QJsonObject SiteSchema()
         {"title", "Orlix site: the RS-485 lines of a plant and their panels (orlix-cli site)"},
         {"description",
          "Panel files (.cfg, or .json in the text form) are relative to the site file's folder. "
-         "A port is a name as orlix-cli ports lists it, a device path, or tcp://HOST:PORT for a "
-         "serial device server. No port twice, no address twice on a line, no file for two "
+         "A port is a name as orlix-cli ports lists it, a device path, tcp://HOST:PORT for a "
+         "serial device server (RTU bytes over TCP) or mbtcp://HOST:PORT for a Modbus TCP "
+         "gateway. No port twice, no address twice on a line, no file for two "
          "panels. Made by orlix-cli schema site."},
         {"type", "object"},
         {"additionalProperties", false},
