@@ -7,9 +7,9 @@
 #                                only the tests of the model, the files, the link,
 #                                the simulated panel, the text form, the report and
 #                                orlix-cli (tests/core, link and cli, the fuzz
-#                                replays and the check of the rooms' layers): no
-#                                GUI test and no check of the installed tree, so
-#                                less to build and run
+#                                replays, the checks of the rooms' layers and
+#                                texts): no GUI test and no check of the
+#                                installed tree, so less to build and run
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 sanitize=0
@@ -51,8 +51,8 @@ if [ "$no_gui" = 1 ]; then
         tests+=("${name/#fuzz_/replay_}")
     done
     "$root/scripts/build.sh" "${tests[@]}"
-    # The source checks need no build: the layers of the rooms.
-    selected="^($(IFS='|'; echo "${tests[*]}")|layers)\$"
+    # The source checks need no build: the rooms' layers and their texts.
+    selected="^($(IFS='|'; echo "${tests[*]}")|layers|texts_once)\$"
     cd "$build" && ctest --output-on-failure -j "$(nproc)" --timeout 600 -R "$selected" \
         --no-tests=error
 else
