@@ -5,13 +5,13 @@
 #include "cli/cli_texts.h"
 
 #include "files/config_file.h"
-#include "link/hex_text.h"
 #include "link/modbus.h"
 #include "link/panel_link.h"
 #include "link/panel_programming.h"
 #include "link/panel_scan.h"
 #include "link/pause.h"
 #include "link/port_registry.h"
+#include "link/trace_text.h"
 #include "model/block_crc.h"
 #include "model/command_error.h"
 #include "model/device_models.h"
@@ -41,14 +41,7 @@ void TraceFrames(TModbus& channel, QTextStream& err)
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     channel.SetTraceSink([clock, &err](TraceKind kind, const uint8_t* data, int count) {
-        const QString note = kind == TraceKind::Echo ? QStringLiteral("  (эхо)")
-                             : kind == TraceKind::Discarded
-                                 ? QStringLiteral("  (до запроса, отброшено)")
-                                 : QString();
-        err << QStringLiteral("%1 ms %2 %3%4\n")
-                   .arg(clock->elapsed(), 6)
-                   .arg(kind == TraceKind::Sent ? QStringLiteral("->") : QStringLiteral("<-"),
-                        HexText(data, count), note);
+        err << TraceLine(clock->elapsed(), kind, data, count) << '\n';
         err.flush();
     });
 }

@@ -18,6 +18,16 @@ inline QString ForeignAnswer(int address, int function)
 {
     return QStringLiteral("Чужой ответ: адрес %1, функция %2").arg(address).arg(function);
 }
+// A run of bytes too short to be a frame (traffic journal).
+inline QString FrameTooShort()
+{
+    return QStringLiteral("слишком короткий кадр");
+}
+// Bytes that were still arriving before a request, and were dropped.
+inline QString DroppedBeforeRequest()
+{
+    return QStringLiteral("до запроса, отброшено");
+}
 // The line did not fall silent before a request within the answer wait.
 inline QString LineBusy()
 {
