@@ -111,6 +111,16 @@ public:
     void SetTitles(const QString& title);
     void ShowConfigPage();
 
+    // Whether a read, or a write, may start now: false while one of its
+    // kind runs.
+    static bool ReadMayStart() { return ReadAllowed; }
+    static bool WriteMayStart() { return WriteAllowed; }
+
+    // The serial channel, closed between device commands.
+    TModbus& Channel() { return Modbus; }
+    // The port settings panel, a window of its own.
+    TFMBParam& PortPanel() { return *FMBParam; }
+
     // Controls.
     QToolButton* SBNewConfig;
     QToolButton* SBLoadFile;
