@@ -25,10 +25,9 @@ private slots:
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
         QCOMPARE(f.app.Title, QStringLiteral("Orlix Configuration tool"));
         QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
-        QCOMPARE(f.main->AdvOfficePager->activePage()->objectName(),
-                 QStringLiteral("AdvOfficePage2"));
+        QCOMPARE(f.Pager()->activePage()->objectName(), QStringLiteral("AdvOfficePage2"));
         QCOMPARE(f.find<QLabel>("L4")->text(), QStringLiteral("<Статус>"));
-        QCOMPARE(f.main->EDeviceAddr->text(), QStringLiteral("1"));
+        QCOMPARE(f.EDeviceAddr()->text(), QStringLiteral("1"));
         QVERIFY(!f.main->State().HasFileName);
         QVERIFY(f.main->State().CurrentFileName.isEmpty());
         QVERIFY(f.prompts.shown.isEmpty());
@@ -74,12 +73,13 @@ private slots:
             QVERIFY2(b->x() > lastX, name);
             lastX = b->x();
         }
-        QCOMPARE(f.main->SBMBusParameters->width(), 38);
-        QVERIFY(f.main->EDeviceAddr->x() > lastX);
-        QCOMPARE(f.main->EDeviceAddr->toolTip(), QStringLiteral("Адрес устройства в сети"));
-        QCOMPARE(f.main->EDeviceAddr->width(), 40);
-        QCOMPARE(f.main->LDeviceAddr->text(), QStringLiteral("Адрес устройства"));
-        QVERIFY(f.main->LDeviceAddr->font().bold());
+        QCOMPARE(f.Tool("SBMBusParameters")->width(), 38);
+        QVERIFY(f.EDeviceAddr()->x() > lastX);
+        QCOMPARE(f.EDeviceAddr()->toolTip(), QStringLiteral("Адрес устройства в сети"));
+        QCOMPARE(f.EDeviceAddr()->width(), 40);
+        const QLabel* label = f.find<QLabel>("LDeviceAddr");
+        QCOMPARE(label->text(), QStringLiteral("Адрес устройства"));
+        QVERIFY(label->font().bold());
     }
 
     void menu()
@@ -97,17 +97,17 @@ private slots:
         };
         QCOMPARE(items(0), (QStringList{"Открыть", "Сохранить", "Сохранить как...", "-",
                                         "Печать...", "Отчёт...", "-", "Выход"}));
-        QCOMPARE(f.main->MIPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        QCOMPARE(f.Action("MIPrint")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
         QCOMPARE(items(1), (QStringList{"Считать", "Записать", "Применить", "-", "Новая"}));
         QVERIFY(!f.main->menuBar()->actions()[2]->menu());
         QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));
-        QCOMPARE(QString(f.main->N7->text()).remove('&'), QStringLiteral("Выход"));
+        QCOMPARE(QString(f.Action("N7")->text()).remove('&'), QStringLiteral("Выход"));
     }
 
     void pages()
     {
         AppFixture f;
-        VerticalPager* pager = f.main->AdvOfficePager;
+        VerticalPager* pager = f.Pager();
         QCOMPARE(pager->count(), 8);
         const QStringList names{"AdvOfficePage1", "AdvOfficePage2", "AdvOfficePage3",
                                 "AdvOfficePage5", "AdvOfficePage4", "AdvOfficePage7",
@@ -147,7 +147,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, result);
         AppFixture f;
-        QLineEdit* edit = f.main->EDeviceAddr;
+        QLineEdit* edit = f.EDeviceAddr();
         edit->setText(start);
         edit->selectAll();
         if (!start.isEmpty())
@@ -159,7 +159,7 @@ private slots:
     void addressFieldDeleteAll()
     {
         AppFixture f;
-        QLineEdit* edit = f.main->EDeviceAddr;
+        QLineEdit* edit = f.EDeviceAddr();
         edit->setText("57");
         edit->end(false);
         QTest::keyClick(edit, Qt::Key_Backspace);
@@ -172,7 +172,7 @@ private slots:
     void addressRuleRunsOnceMore()
     {
         AppFixture f;
-        QLineEdit* edit = f.main->EDeviceAddr;
+        QLineEdit* edit = f.EDeviceAddr();
         QStringList changes;
         connect(edit, &QLineEdit::textChanged, edit, [&](const QString& t) { changes << t; });
         // The rule's replacement reaches later handlers first (it is made
@@ -193,13 +193,13 @@ private slots:
         AppFixture f;
         f.main->State().HasFileName = true;
         f.main->State().CurrentFileName = "/tmp/x.cfg";
-        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePage3);
+        f.Pager()->setActivePage(f.Page3());
         f.main->ShowStatus("something else");
-        f.main->SBNewConfig->click();
+        f.Tool("SBNewConfig")->click();
         QCOMPARE(f.main->windowTitle(), QStringLiteral("[New] - Orlix Configuration tool"));
         QCOMPARE(f.app.Title, f.main->windowTitle());
         QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
-        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage2);
+        QCOMPARE(f.Pager()->activePage(), f.Page2());
         QVERIFY(!f.main->State().HasFileName);
         QCOMPARE(f.main->State().CurrentFileName, QStringLiteral("/tmp/x.cfg"));
     }
@@ -223,7 +223,7 @@ private slots:
         QVERIFY(f.main->State().Image == rich);
         QCOMPARE(f.main->State().FamilyCode, 1);
 
-        f.main->MINew->trigger();
+        f.Action("MINew")->trigger();
 
         ConfigImage expected = rich;
         const auto put = [&](int offset, std::initializer_list<int> bytes) {
@@ -298,8 +298,8 @@ private slots:
         const ConfigImage changed = image;
         const auto display = [&]() -> QString {
             if (block == 3)
-                return f.main->AdvOfficePage7->ASGCrossBar->cellText(11, 1);
-            return f.main->AdvOfficePage6->PDisplay[0]->colour().name();
+                return f.Page7()->ASGCrossBar->cellText(11, 1);
+            return f.Page6()->PDisplay[0]->colour().name();
         };
         if (!shown.isEmpty() && !writes)
             QVERIFY(display() != shown);
@@ -350,7 +350,7 @@ private slots:
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
         f.prompts.answers.enqueue(false);  // would keep the window if asked
-        f.main->N7->trigger();
+        f.Action("N7")->trigger();
         QVERIFY(!f.main->isVisible());
         QVERIFY(f.prompts.shown.isEmpty());
     }
@@ -367,15 +367,17 @@ private slots:
         QCOMPARE(m.text, QStringLiteral("Поддерживаются только Windows NT4.0/2000/XP/Vista/7 - \n"
                                         "функциональность ограничена"));
         QCOMPARE(m.icon, Prompts::Icon::Warning);
-        for (QToolButton* b : {f.main->SBReadConfig, f.main->SBWriteConfig, f.main->SBApplyConfig})
+        for (QToolButton* b :
+             {f.Tool("SBReadConfig"), f.Tool("SBWriteConfig"), f.Tool("SBApplyConfig")})
             QVERIFY(!b->isEnabled());
-        for (QAction* a : {f.main->MIRead, f.main->MIWrite, f.main->MIApply, f.main->N20})
+        for (QAction* a :
+             {f.Action("MIRead"), f.Action("MIWrite"), f.Action("MIApply"), f.Action("N20")})
             QVERIFY(!a->isEnabled());
-        QVERIFY(!f.main->AdvOfficePager->tabsAntialiased());
-        QVERIFY(f.main->SBLoadFile->isEnabled());
-        QVERIFY(f.main->MIOpen->isEnabled());
-        QVERIFY(f.main->SBNewConfig->isEnabled());
-        QVERIFY(f.main->SBSaveFile->isEnabled());
+        QVERIFY(!f.Pager()->tabsAntialiased());
+        QVERIFY(f.Tool("SBLoadFile")->isEnabled());
+        QVERIFY(f.Action("MIOpen")->isEnabled());
+        QVERIFY(f.Tool("SBNewConfig")->isEnabled());
+        QVERIFY(f.Tool("SBSaveFile")->isEnabled());
         // Shown once, not again on a later show.
         f.main->hide();
         f.main->show();
@@ -390,8 +392,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
         QTest::qWait(20);
         QVERIFY(f.prompts.shown.isEmpty());
-        QVERIFY(f.main->SBReadConfig->isEnabled());
-        QVERIFY(f.main->N20->isEnabled());
+        QVERIFY(f.Tool("SBReadConfig")->isEnabled());
+        QVERIFY(f.Action("N20")->isEnabled());
     }
 
     void errorBoxText_data()
@@ -447,7 +449,7 @@ private slots:
         AppFixture f;
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
-        auto* button = new QToolButton(f.main->AdvOfficePage2);
+        auto* button = new QToolButton(f.Page2());
         button->setGeometry(225, 10, 40, 25);
         button->show();
         QMenu menu;
