@@ -428,7 +428,7 @@ private slots:
     void commandErrors()
     {
         AppFixture f;
-        f.main->SetTitles(UiText::NewTitle);
+        f.main->SBNewConfigClick();  // the titles become "[New] - ..."
         QVERIFY(!f.app.RunCommand([] { throw CommandError("Ошибка I/O", "detail text"); }));
         QCOMPARE(f.prompts.shown.size(), 1);
         QCOMPARE(f.prompts.shown[0].caption, QStringLiteral("[New] - Orlix Configuration tool"));
