@@ -104,6 +104,52 @@ private slots:
         QCOMPARE(QString(f.Action("N7")->text()).remove('&'), QStringLiteral("Выход"));
     }
 
+    // Tools outside the window (screen readers, UI automation, the tests)
+    // reach its parts by name only: each name is carried by exactly one
+    // object of the window, of the expected kind; a menu item by the item
+    // with its text.
+    void partsByName_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("text");
+        for (const char* name : {"SBNewConfig", "SBLoadFile", "SBSaveFile", "SBMBusParameters",
+                                 "SBReadConfig", "SBWriteConfig", "SBApplyConfig"})
+            QTest::newRow(name) << "QToolButton" << QString();
+        QTest::newRow("LDeviceAddr") << "QLabel" << QString();
+        QTest::newRow("EDeviceAddr") << "QLineEdit" << QString();
+        QTest::newRow("L4") << "QLabel" << QString();
+        QTest::newRow("StatusBar") << "QLabel" << QString();
+        QTest::newRow("AdvOfficePager") << "VerticalPager" << QString();
+        QTest::newRow("AdvOfficePage1") << "QWidget" << QString();
+        QTest::newRow("AdvOfficePage2") << "TDevConfigPage" << QString();
+        QTest::newRow("AdvOfficePage3") << "TMBusSettingsPage" << QString();
+        QTest::newRow("AdvOfficePage4") << "TOutputsPage" << QString();
+        QTest::newRow("AdvOfficePage5") << "TInputsPage" << QString();
+        QTest::newRow("AdvOfficePage6") << "TSignallingPage" << QString();
+        QTest::newRow("AdvOfficePage7") << "TStructurePage" << QString();
+        QTest::newRow("AdvOfficePage8") << "TExternalNetPage" << QString();
+        const QList<QPair<const char*, QString>> items{
+            {"MIOpen", "Открыть"},    {"MISave", "Сохранить"},   {"MISaveAs", "Сохранить как..."},
+            {"MIPrint", "Печать..."}, {"MIReport", "Отчёт..."},  {"N7", "Выход"},
+            {"MIRead", "Считать"},    {"MIWrite", "Записать"},   {"MIApply", "Применить"},
+            {"MINew", "Новая"},       {"MIConnection", "Связь"}, {"N20", "Инфо"}};
+        for (const auto& [name, text] : items)
+            QTest::newRow(name) << "QAction" << text;
+    }
+
+    void partsByName()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, text);
+        AppFixture f;
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        const QList<QObject*> named = f.main->findChildren<QObject*>(name);
+        QCOMPARE(named.size(), 1);
+        QVERIFY2(named[0]->inherits(qPrintable(className)), named[0]->metaObject()->className());
+        if (!text.isEmpty())
+            QCOMPARE(qobject_cast<QAction*>(named[0])->text().remove('&'), text);
+    }
+
     void pages()
     {
         AppFixture f;
