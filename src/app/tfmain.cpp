@@ -24,11 +24,14 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <functional>
+
 namespace {
-// Routes the key presses of an address field through the window's filter.
+// Routes the key presses of an address field through the window's rule.
 class AddressKeyFilter : public QObject {
 public:
-    AddressKeyFilter(TFMain& main, QLineEdit* field) : QObject(field), m_main(main), m_field(field)
+    AddressKeyFilter(QLineEdit* field, std::function<bool(QChar)> accepted)
+        : QObject(field), m_field(field), m_accepted(std::move(accepted))
     {
     }
 
@@ -45,12 +48,12 @@ public:
         const QChar c = key->text().front();
         if (c.category() == QChar::Other_Control && c != QChar(8))
             return false;
-        return !m_main.EDeviceAddrKeyPress(m_field, c);
+        return !m_accepted(c);
     }
 
 private:
-    TFMain& m_main;
     QLineEdit* m_field;
+    std::function<bool(QChar)> m_accepted;
 };
 }  // namespace
 
@@ -217,7 +220,8 @@ void TFMain::ShowConfigPage()
 
 void TFMain::InstallAddressHandlers(QLineEdit* field)
 {
-    field->installEventFilter(new AddressKeyFilter(*this, field));
+    field->installEventFilter(new AddressKeyFilter(
+        field, [this, field](QChar key) { return EDeviceAddrKeyPress(field, key); }));
     connect(field, &QLineEdit::textChanged, this, [this, field] { EDeviceAddrChange(field); });
 }
 

@@ -38,8 +38,6 @@ public:
     explicit TFMain(TApplication& app);
     ~TFMain() override;
 
-    TApplication& App() { return m_app; }
-
     // PageHost
     ConfigState& State() override { return m_state; }
     void ShowStatus(const QString& text) override;
@@ -55,11 +53,6 @@ public:
     // to L4 on the hidden tests page.
     void ShowLinkStatus(const QString& text);
 
-    // The window's life.
-    void FormCreate();
-    void FormShow();
-    bool FormCloseQuery();
-    void FormDestroy();
     // The creation point of the port settings panel, right after the window.
     void CreatePortPanel();
 
@@ -91,11 +84,6 @@ public:
     QString DeviceAddressText() const;
     void ShowPortPanelOpen(bool open);
 
-    // The rules of the address fields (EDeviceAddr and ENetAddress).
-    // Returns false when the key is to be discarded.
-    bool EDeviceAddrKeyPress(QLineEdit* sender, QChar key);
-    void EDeviceAddrChange(QLineEdit* sender);
-
     // Ends every open cell editor of the pages as Enter would (the page
     // validates and stores what it holds), so that a command that reads or
     // replaces the whole image works on what the user sees.
@@ -104,12 +92,60 @@ public:
     // the command raises is shown.
     bool RunCommand(const std::function<void()>& command);
 
-    // The whole-image operations every page takes part in.
-    void NewConfiguration(bool fromUser);
+    // The whole-image operations every page takes part in: an image shown
+    // on every page, and the pages' settings collected into the image.
     void ReplaceImage(const ConfigImage& image, int32_t familyCode);
     void CollectPages();
+
+    // Whether a read, or a write, may start now: false while one of its
+    // kind runs.
+    static bool ReadMayStart() { return ReadAllowed; }
+    static bool WriteMayStart() { return WriteAllowed; }
+
+    // The serial channel, closed between device commands.
+    TModbus& Channel() { return Modbus; }
+    // The port settings panel, a window of its own.
+    TFMBParam& PortPanel() { return *FMBParam; }
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // The window's life.
+    void FormCreate();
+    void FormShow();
+    bool FormCloseQuery();
+    void FormDestroy();
+
+    // The rules of the address fields (EDeviceAddr and ENetAddress).
+    // Returns false when the key is to be discarded.
+    bool EDeviceAddrKeyPress(QLineEdit* sender, QChar key);
+    void EDeviceAddrChange(QLineEdit* sender);
+
+    void NewConfiguration(bool fromUser);
     void SetTitles(const QString& title);
     void ShowConfigPage();
+
+    void BuildToolBar(QWidget* strip);
+    void BuildMenu();
+    // "Печать..." and "Отчёт..." with a separator before them, wired.
+    void AddReportItems(QMenu* file);
+    void BuildPages();
+    void BuildStatusBar();
+    void WireCommands();
+    // The desktop's usual keys: file shortcuts and moving between pages.
+    void InstallShortcuts();
+    void StepPage(int step);
+    // The pages in the order a new configuration fills them, and in the
+    // order they show an image; every page, in the pager's order.
+    QList<EditorPage*> NewOrder() const;
+    QList<EditorPage*> RefreshOrder() const;
+    QList<EditorPage*> Pages() const;
+    void Bind(QAction* action, void (TFMain::*handler)());
+    void Bind(QToolButton* button, void (TFMain::*handler)());
 
     // Controls.
     QToolButton* SBNewConfig;
@@ -158,31 +194,6 @@ public:
     FileDialogSpec OpenDialog;
     FileDialogSpec SaveDialog;
     FileDialogSpec ReportDialog;
-
-protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-private:
-    void BuildToolBar(QWidget* strip);
-    void BuildMenu();
-    // "Печать..." and "Отчёт..." with a separator before them, wired.
-    void AddReportItems(QMenu* file);
-    void BuildPages();
-    void BuildStatusBar();
-    void WireCommands();
-    // The desktop's usual keys: file shortcuts and moving between pages.
-    void InstallShortcuts();
-    void StepPage(int step);
-    // The pages in the order a new configuration fills them, and in the
-    // order they show an image; every page, in the pager's order.
-    QList<EditorPage*> NewOrder() const;
-    QList<EditorPage*> RefreshOrder() const;
-    QList<EditorPage*> Pages() const;
-    void Bind(QAction* action, void (TFMain::*handler)());
-    void Bind(QToolButton* button, void (TFMain::*handler)());
 
     TApplication& m_app;
     ConfigState m_state;

@@ -34,7 +34,7 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
     : QWidget(nullptr, Qt::Popup | Qt::FramelessWindowHint),
       m_main(main),
       m_registry(registry),
-      m_link(main.Modbus, [&main](const QString& text) { main.ShowLinkStatus(text); })
+      m_link(main.Channel(), [&main](const QString& text) { main.ShowLinkStatus(text); })
 {
     setObjectName(QStringLiteral("FMBParam"));
     InstallAccessibleFactoryOnce(PanelAccessible);

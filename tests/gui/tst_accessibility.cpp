@@ -20,8 +20,8 @@ QAccessibleInterface* Locate(TFMain* main, const QString& locator)
 {
     const QStringList parts = locator.split(QLatin1Char('/'));
     QObject* object = main->findChild<QObject*>(parts[0]);
-    if (!object && main->FMBParam->objectName() == parts[0])
-        object = main->FMBParam.get();
+    if (!object && main->PortPanel().objectName() == parts[0])
+        object = &main->PortPanel();
     QAccessibleInterface* iface = object ? QAccessible::queryAccessibleInterface(object) : nullptr;
     if (!iface || parts.size() == 1)
         return iface;

@@ -188,8 +188,7 @@ private slots:
     {
         AppFixture f;
         f.main->show();
-        QAccessibleInterface* column =
-            QAccessible::queryAccessibleInterface(f.main->AdvOfficePager->tabBar());
+        QAccessibleInterface* column = QAccessible::queryAccessibleInterface(f.Pager()->tabBar());
         QVERIFY(column);
         QCOMPARE(column->role(), QAccessible::PageTabList);
         QStringList names;
@@ -211,16 +210,16 @@ private slots:
         QVERIFY(press);
         QVERIFY(press->actionNames().contains(QAccessibleActionInterface::pressAction()));
         press->doAction(QAccessibleActionInterface::pressAction());
-        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage3);
+        QCOMPARE(f.Pager()->activePage(), f.Page3());
         QVERIFY(column->child(1)->state().selected);
         QVERIFY(!column->child(0)->state().selected);
 
         // With the column focused, the arrow keys move through the tabs.
-        f.main->AdvOfficePager->tabBar()->setFocus();
-        QTest::keyClick(f.main->AdvOfficePager->tabBar(), Qt::Key_Up);
-        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage2);
-        QTest::keyClick(f.main->AdvOfficePager->tabBar(), Qt::Key_Down);
-        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage3);
+        f.Pager()->tabBar()->setFocus();
+        QTest::keyClick(f.Pager()->tabBar(), Qt::Key_Up);
+        QCOMPARE(f.Pager()->activePage(), f.Page2());
+        QTest::keyClick(f.Pager()->tabBar(), Qt::Key_Down);
+        QCOMPARE(f.Pager()->activePage(), f.Page3());
     }
 
     // Every control a user can operate on the pages and the port settings
@@ -230,11 +229,12 @@ private slots:
         AppFixture f;
         f.main->show();
         QList<QWidget*> holders;
-        for (int i = 0; i < f.main->AdvOfficePager->count(); ++i) {
-            if (f.main->AdvOfficePager->isTabVisible(i))
-                holders << f.main->AdvOfficePager->page(i);
+        const VerticalPager* pager = f.Pager();
+        for (int i = 0; i < pager->count(); ++i) {
+            if (pager->isTabVisible(i))
+                holders << pager->page(i);
         }
-        holders << f.main->FMBParam.get() << f.main->centralWidget();
+        holders << &f.main->PortPanel() << f.main->centralWidget();
         QStringList unnamed;
         for (QWidget* holder : holders) {
             const auto controls = holder->findChildren<QWidget*>();
@@ -261,7 +261,8 @@ private slots:
         f.main->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(f.main));
         QStringList menuTexts;
-        for (const QAction* a : {f.main->MIOpen, f.main->MISave, f.main->MISaveAs, f.main->MINew})
+        for (const QAction* a :
+             {f.Action("MIOpen"), f.Action("MISave"), f.Action("MISaveAs"), f.Action("MINew")})
             menuTexts << QString(a->text()).remove('&');
         QCOMPARE(menuTexts, (QStringList{"Открыть", "Сохранить", "Сохранить как...", "Новая"}));
 
@@ -277,16 +278,16 @@ private slots:
         QCOMPARE(f.prompts.shown.last().dialog.Title, QStringLiteral("Сохранить как"));
 
         // Ctrl+Tab walks the shown pages and wraps; the hidden ones are skipped.
-        VerticalPager* pager = f.main->AdvOfficePager;
-        QCOMPARE(pager->activePage(), f.main->AdvOfficePage2);
+        VerticalPager* pager = f.Pager();
+        QCOMPARE(pager->activePage(), f.Page2());
         QTest::keyClick(f.main, Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(pager->activePage(), f.main->AdvOfficePage3);
+        QCOMPARE(pager->activePage(), f.Page3());
         QTest::keyClick(f.main, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(pager->activePage(), f.main->AdvOfficePage2);
+        QCOMPARE(pager->activePage(), f.Page2());
         QTest::keyClick(f.main, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
-        QCOMPARE(pager->activePage(), f.main->AdvOfficePage6);  // "Сигнализация", the last shown
+        QCOMPARE(pager->activePage(), f.Page6());  // "Сигнализация", the last shown
         QTest::keyClick(f.main, Qt::Key_Tab, Qt::ControlModifier);
-        QCOMPARE(pager->activePage(), f.main->AdvOfficePage2);
+        QCOMPARE(pager->activePage(), f.Page2());
     }
 };
 

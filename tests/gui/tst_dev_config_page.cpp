@@ -20,7 +20,7 @@ private slots:
     void controls()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         QCOMPARE(p->size(), QSize(606, 422));
         QCOMPARE(p->CBConfig->count(), 5);
         QCOMPARE(p->CBConfig->itemText(0), QStringLiteral("ОРЛ-07"));
@@ -45,7 +45,7 @@ private slots:
     void newShowsOrl07()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         f.main->SBNewConfigClick();
         QCOMPARE(p->CBConfig->currentText(), QStringLiteral("ОРЛ-07"));
         QCOMPARE(p->STConfig->text(), QStringLiteral("2 * БВХ-7 + БРК-54"));
@@ -62,7 +62,7 @@ private slots:
     void pickOrl09()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         ConfigImage& image = f.main->State().Image;
         image[3] = 0xA5;  // bits 2..7 and a set fix bit
         image[5] = 9;
@@ -85,7 +85,7 @@ private slots:
     void selectionFromCodeWritesNothing()
     {
         AppFixture f;
-        f.main->AdvOfficePage2->CBConfig->setCurrentIndex(4);
+        f.Page2()->CBConfig->setCurrentIndex(4);
         QCOMPARE(f.bytes(0, 3), (QList<int>{2, 1, 32}));
         QCOMPARE(f.main->State().FamilyCode, 0);
     }
@@ -93,7 +93,7 @@ private slots:
     void lineControlOnlyOnSet()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         QTest::mouseClick(p->CBLineControl, Qt::LeftButton, {},
                           QPoint(4, p->CBLineControl->height() / 2));
         QVERIFY(p->CBLineControl->isChecked());
@@ -101,12 +101,12 @@ private slots:
         QVERIFY(p->Label11->isEnabled());
         Pick(p->CBMBusTimeout, 59);
         QCOMPARE(int(f.main->State().Image[5]), 0);
-        f.main->AdvOfficePage2->SetDevConfig();
+        f.Page2()->SetDevConfig();
         QCOMPARE(int(f.main->State().Image[5]), 60);
 
         p->CBLineControl->setChecked(false);
         QVERIFY(!p->CBMBusTimeout->isEnabled());
-        f.main->AdvOfficePage2->SetDevConfig();
+        f.Page2()->SetDevConfig();
         QCOMPARE(int(f.main->State().Image[5]), 0);
     }
 
@@ -131,7 +131,7 @@ private slots:
         QFETCH(int, index);
         QFETCH(int, afterSet);
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         ConfigImage image = f.main->State().Image;
         image[5] = uint8_t(timeout);
         f.main->ReplaceImage(image, 0);
@@ -139,7 +139,7 @@ private slots:
         QCOMPARE(p->CBMBusTimeout->isEnabled(), ticked);
         QCOMPARE(p->Label11->isEnabled(), ticked);
         QCOMPARE(p->CBMBusTimeout->currentIndex(), index);
-        f.main->AdvOfficePage2->SetDevConfig();
+        f.Page2()->SetDevConfig();
         QCOMPARE(int(f.main->State().Image[5]), afterSet);
     }
 
@@ -147,7 +147,7 @@ private slots:
     void refreshOverwritesUncollectedEdits()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         p->CBLineControl->setChecked(true);
         Pick(p->CBMBusTimeout, 30);
         ConfigImage image = f.main->State().Image;
@@ -159,7 +159,7 @@ private slots:
     void flagsAndByte4Survive()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         ConfigImage image = f.main->State().Image;
         image[3] = 0xFC;  // bits 2..7 set, fix and master clear
         image[4] = 0x5A;
@@ -167,7 +167,7 @@ private slots:
             image[i] = uint8_t(i);
         f.main->ReplaceImage(image, 0);
         QVERIFY(!p->CBFixConfig->isChecked());
-        f.main->AdvOfficePage2->SetDevConfig();
+        f.Page2()->SetDevConfig();
         Pick(p->CBConfig, 3);
         QTest::mouseClick(p->CBFixConfig, Qt::LeftButton, {},
                           QPoint(4, p->CBFixConfig->height() / 2));
@@ -183,7 +183,7 @@ private slots:
     void masterFlagFollowsImage()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         ConfigImage image = f.main->State().Image;
         image[3] = 0x03;
         f.main->ReplaceImage(image, 0);
@@ -199,7 +199,7 @@ private slots:
     void noMatchingModel()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         ConfigImage image = f.main->State().Image;
         image[0] = 2;
         image[1] = 1;
@@ -219,7 +219,7 @@ private slots:
     void familyDecidesModel()
     {
         AppFixture f;
-        TDevConfigPage* p = f.main->AdvOfficePage2;
+        TDevConfigPage* p = f.Page2();
         ConfigImage image = f.main->State().Image;
         image[0] = 0;
         image[1] = 0;

@@ -37,11 +37,11 @@ ConfigImage PanelImage(int family)
 // flag set again, whatever happened.
 void VerifyClosed(PanelFixture& f)
 {
-    QVERIFY(!f.main->Modbus.IsOpen());
-    QVERIFY(f.main->Modbus.Buffer == nullptr);
+    QVERIFY(!f.main->Channel().IsOpen());
+    QVERIFY(f.main->Channel().Buffer == nullptr);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-    QVERIFY(TFMain::ReadAllowed);
-    QVERIFY(TFMain::WriteAllowed);
+    QVERIFY(TFMain::ReadMayStart());
+    QVERIFY(TFMain::WriteMayStart());
 }
 }  // namespace
 
@@ -70,9 +70,9 @@ private slots:
             state.Image[i] = 0x5A;
         state.HasFileName = true;
         state.CurrentFileName = "/tmp/bound.cfg";
-        f.main->AdvOfficePage3->ENetAddress->setText("77");  // not collected: overwritten
+        f.Page3()->ENetAddress->setText("77");  // not collected: overwritten
 
-        f.main->SBReadConfig->click();
+        f.Tool("SBReadConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList());
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "read 0", "read 1", "read 2",
                                                 "read 3", "read 4", "read 5", "read 6"}));
@@ -84,9 +84,9 @@ private slots:
         for (int i = BlockDirectory[7].Offset; i < ConfigImageSize; ++i)
             QCOMPARE(int(state.Image[i]), 0x5A);  // blocks 7..9 kept
         QCOMPARE(state.FamilyCode, family);
-        QCOMPARE(f.main->AdvOfficePage2->CBConfig->currentText(), model);
-        QCOMPARE(f.main->AdvOfficePage2->CBMBusTimeout->currentIndex(), 19);
-        QCOMPARE(f.main->AdvOfficePage3->ENetAddress->text(), QStringLiteral("9"));
+        QCOMPARE(f.Page2()->CBConfig->currentText(), model);
+        QCOMPARE(f.Page2()->CBMBusTimeout->currentIndex(), 19);
+        QCOMPARE(f.Page3()->ENetAddress->text(), QStringLiteral("9"));
         QCOMPARE(f.main->windowTitle(), QStringLiteral("[Readed] - Orlix Configuration tool"));
         QCOMPARE(f.app->app.Title, f.main->windowTitle());
         QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
@@ -122,12 +122,12 @@ private slots:
         const ConfigImage before = f.main->State().Image;
         const QString title = f.main->windowTitle();
 
-        f.main->MIRead->trigger();
+        f.Action("MIRead")->trigger();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
-        QCOMPARE(f.main->L4->text(), QStringLiteral("Block: 3"));
+        QCOMPARE(f.L4()->text(), QStringLiteral("Block: 3"));
         QVERIFY(f.main->State().Image == before);
         QCOMPARE(f.main->State().FamilyCode, 0);
-        QCOMPARE(f.main->AdvOfficePage2->CBConfig->currentText(), QStringLiteral("ОРЛ-07"));
+        QCOMPARE(f.Page2()->CBConfig->currentText(), QStringLiteral("ОРЛ-07"));
         QCOMPARE(f.main->windowTitle(), title);
         QCOMPARE(f.requestKinds().last(), QStringLiteral("read 3"));
         VerifyClosed(f);
@@ -136,9 +136,9 @@ private slots:
     void writeCancelled()
     {
         PanelFixture f;
-        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
+        f.Page2()->CBLineControl->setChecked(true);
         f.app->prompts.answers.enqueue(false);
-        f.main->SBWriteConfig->click();
+        f.Tool("SBWriteConfig")->click();
         const auto& q = f.app->prompts.shown.first();
         QCOMPARE(q.kind, FakePrompts::Shown::Question);
         QCOMPARE(q.text, QStringLiteral("Передать данные программирования?"));
@@ -162,12 +162,12 @@ private slots:
         f.app->prompts.fileNames.enqueue(file);
         f.main->SBSaveAsFileClick(true);
         QCOMPARE(f.main->windowTitle(), QStringLiteral("[bound.cfg] - Orlix Configuration tool"));
-        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
-        f.main->AdvOfficePage2->CBMBusTimeout->setCurrentIndex(29);
+        f.Page2()->CBLineControl->setChecked(true);
+        f.Page2()->CBMBusTimeout->setCurrentIndex(29);
         for (int i = 233; i < ConfigImageSize; ++i)
             f.main->State().Image[i] = 0x11;
 
-        f.main->MIWrite->trigger();
+        f.Action("MIWrite")->trigger();
         QCOMPARE(f.messageTexts(), QStringList());
         QStringList expected{"ident", "version"};
         for (int n = 0; n < 7; ++n)
@@ -212,7 +212,7 @@ private slots:
         QFETCH(QString, fault);
         PanelFixture f;
         f.panel.AddFault(*PanelFault::Parse(fault));
-        f.main->SBWriteConfig->click();
+        f.Tool("SBWriteConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
         QStringList expected{"ident", "version", "write 0"};
         for (int i = 0; i < 25; ++i)
@@ -251,9 +251,9 @@ private slots:
         f.app->prompts.fileNames.enqueue(dir.filePath("bound.cfg"));
         f.main->SBSaveAsFileClick(true);
 
-        f.main->SBWriteConfig->click();
+        f.Tool("SBWriteConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
-        QCOMPARE(f.main->L4->text(), QStringLiteral("2"));
+        QCOMPARE(f.L4()->text(), QStringLiteral("2"));
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "write 0", "poll", "write 1",
                                                 "poll", "write 2"}));
         const ConfigImage held = f.panel.Image();
@@ -279,15 +279,15 @@ private slots:
         PanelFixture f;
         auto script = std::make_shared<FakePortLine::Script>();
         script->Stalls = inDrain ? FakePortLine::Stall::Drain : FakePortLine::Stall::Write;
-        f.main->Modbus.SetLineFactory(FakePortLine::Factory(script));
+        f.main->Channel().SetLineFactory(FakePortLine::Factory(script));
         QElapsedTimer timer;
         timer.start();
-        f.main->SBReadConfig->click();
+        f.Tool("SBReadConfig")->click();
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(f.messageTexts(),
                  QStringList{"Устройство № 1  (ORL-SIM1)  не отвечает на запросы."});
-        QCOMPARE(f.main->L4->text(), QStringLiteral("Сбой посылки"));
-        const int limit = f.main->Modbus.SendLimitMs(4);
+        QCOMPARE(f.L4()->text(), QStringLiteral("Сбой посылки"));
+        const int limit = f.main->Channel().SendLimitMs(4);
         QVERIFY2(elapsed >= limit && elapsed < limit + 2000, qPrintable(QString::number(elapsed)));
         QCOMPARE(script->Events.last(), QStringLiteral("close"));
         VerifyClosed(f);
@@ -318,7 +318,7 @@ private slots:
         if (!fault.isEmpty())
             f.panel.AddFault(*PanelFault::Parse(fault));
         const ConfigImage before = f.main->State().Image;
-        f.main->SBApplyConfig->click();
+        f.Tool("SBApplyConfig")->click();
         QCOMPARE(f.messageTexts(), messages);
         QCOMPARE(f.requestKinds(), (QStringList{"ident", "version", "apply"}));
         const QString shortfall = f.pauseShortfall({0, 20, 20});
@@ -334,9 +334,9 @@ private slots:
     {
         PanelFixture f;
         f.panel.SetFirmware(1, 6);
-        f.main->SBReadConfig->click();
-        f.main->SBWriteConfig->click();
-        f.main->SBApplyConfig->click();
+        f.Tool("SBReadConfig")->click();
+        f.Tool("SBWriteConfig")->click();
+        f.Tool("SBApplyConfig")->click();
         const QString message =
             QStringLiteral("Конфликт версий ПО - требуется программатор v1.60.");
         QCOMPARE(f.messageTexts(), (QStringList{message, message, message}));
@@ -349,7 +349,7 @@ private slots:
     {
         PanelFixture f;
         f.panel.SetFirmware(2, 0);
-        f.main->SBApplyConfig->click();
+        f.Tool("SBApplyConfig")->click();
         QCOMPARE(f.messageTexts(),
                  QStringList{"Конфликт версий ПО - требуется программатор v2.00."});
     }
@@ -358,8 +358,8 @@ private slots:
     {
         PanelFixture f;
         f.panel.SetIdentBytes({0x03, 0x20, 0x07, 0x33});
-        f.main->EDeviceAddr->setText("1");
-        f.main->SBReadConfig->click();
+        f.EDeviceAddr()->setText("1");
+        f.Tool("SBReadConfig")->click();
         QCOMPARE(f.messageTexts(),
                  QStringList{"Устройство № 1  (ORL-SIM1)  не является ОРЛ-07 или ОРЛ-09."});
         VerifyClosed(f);
@@ -375,12 +375,12 @@ private slots:
         f.panel.SetAddress(5);  // nobody at address 1
         QElapsedTimer timer;
         timer.start();
-        f.main->SBReadConfig->click();
+        f.Tool("SBReadConfig")->click();
         const qint64 elapsed = timer.elapsed();
         QCOMPARE(f.messageTexts(),
                  QStringList{"Устройство № 1  (ORL-SIM1)  не отвечает на запросы."});
         QVERIFY2(elapsed >= 950 && elapsed < 2500, qPrintable(QString::number(elapsed)));
-        QCOMPARE(f.main->L4->text(), QStringLiteral("Сбой приема"));
+        QCOMPARE(f.L4()->text(), QStringLiteral("Сбой приема"));
         VerifyClosed(f);
     }
 
@@ -404,7 +404,7 @@ private slots:
         else
             QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=
                     TModbus::ClosedMarker);
-        f.main->SBApplyConfig->click();
+        f.Tool("SBApplyConfig")->click();
         const auto boxes = f.app->prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("Невозможно открыть порт ORL-SIM1."));
@@ -416,8 +416,8 @@ private slots:
     void emptyPortList()
     {
         PanelFixture f;
-        f.main->FMBParam->CBCOMPort->clear();
-        f.main->SBReadConfig->click();
+        f.main->PortPanel().CBCOMPort->clear();
+        f.Tool("SBReadConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList{"Невозможно открыть порт "});
         VerifyClosed(f);
     }
@@ -427,10 +427,10 @@ private slots:
     void badAddress()
     {
         PanelFixture f;
-        f.main->EDeviceAddr->setText("12ab");
-        f.main->SBReadConfig->click();
-        f.main->SBWriteConfig->click();
-        f.main->SBApplyConfig->click();
+        f.EDeviceAddr()->setText("12ab");
+        f.Tool("SBReadConfig")->click();
+        f.Tool("SBWriteConfig")->click();
+        f.Tool("SBApplyConfig")->click();
         const QString m = QStringLiteral("'12ab' is not a valid integer value.");
         QCOMPARE(f.messageTexts(), (QStringList{m, m, m}));
         QVERIFY(f.panel.Requests().isEmpty());
@@ -441,8 +441,8 @@ private slots:
     {
         PanelFixture f;
         f.panel.SetAddress(200);
-        f.main->EDeviceAddr->setText("200");
-        f.main->SBApplyConfig->click();
+        f.EDeviceAddr()->setText("200");
+        f.Tool("SBApplyConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList());
         QVERIFY(f.requestsHex().first().startsWith(QStringLiteral("C8 11")));
     }
@@ -505,7 +505,7 @@ private slots:
         // One question per write that started, and no error.
         QCOMPARE(f.app->prompts.shown.size(), int(commands.count("write")));
         QCOMPARE(f.app->prompts.messages().size(), 0);
-        QVERIFY(TFMain::ReadAllowed && TFMain::WriteAllowed);
+        QVERIFY(TFMain::ReadMayStart() && TFMain::WriteMayStart());
     }
 };
 

@@ -37,17 +37,17 @@ struct Cell {
 };
 
 const Cell Cells[] = {
-    {"crossbar number", [](TFMain* m) -> QWidget* { return m->AdvOfficePage7; },
-     [](TFMain* m) -> StringGrid* { return m->AdvOfficePage7->ASGCrossBar; }, 11, 7, 41 + 6, 19,
-     "33", " Окно вне диапазона 1 - 32",
-     [](TFMain* m) { return m->AdvOfficePage7->SBFillCrossBar; }, "N71", 6},
-    {"output acknowledge input", [](TFMain* m) -> QWidget* { return m->AdvOfficePage4; },
-     [](TFMain* m) { return m->AdvOfficePage4->ASGOutBase; }, 4, 3, 149 + 1, 19, "65",
+    {"crossbar number", [](TFMain* m) -> QWidget* { return WindowParts{m}.Page7(); },
+     [](TFMain* m) -> StringGrid* { return WindowParts{m}.Page7()->ASGCrossBar; }, 11, 7, 41 + 6,
+     19, "33", " Окно вне диапазона 1 - 32",
+     [](TFMain* m) { return WindowParts{m}.Page7()->SBFillCrossBar; }, "N71", 6},
+    {"output acknowledge input", [](TFMain* m) -> QWidget* { return WindowParts{m}.Page4(); },
+     [](TFMain* m) { return WindowParts{m}.Page4()->ASGOutBase; }, 4, 3, 149 + 1, 19, "65",
      " Номер входа вне диапазона 1 - 64",
-     [](TFMain* m) { return m->AdvOfficePage4->SBFillOutDataBase; }, "N18", 255},
+     [](TFMain* m) { return WindowParts{m}.Page4()->SBFillOutDataBase; }, "N18", 255},
     {"external network",
-     [](TFMain* m) -> QWidget* { return m->AdvOfficePage8; },
-     [](TFMain* m) -> StringGrid* { return m->AdvOfficePage8->ASGExternalNet; },
+     [](TFMain* m) -> QWidget* { return WindowParts{m}.Page8(); },
+     [](TFMain* m) -> StringGrid* { return WindowParts{m}.Page8()->ASGExternalNet; },
      2,
      2,
      -1,
@@ -91,7 +91,7 @@ struct EditFixture : PanelFixture {
         onPanel[149 + 1] = 3;
         panel.SetImage(onPanel);
         main->show();
-        main->AdvOfficePager->setActivePage(page);
+        Pager()->setActivePage(page);
         main->activateWindow();
         if (!QTest::qWaitForWindowActive(main))
             qFatal("window not active");
@@ -168,27 +168,29 @@ void CancelClose(EditFixture& f)
 using O = Outcome;
 using D = Dialog;
 const Command Commands[] = {
-    {"New, tool button", O::Started, D::None, [](EditFixture& f) { Click(f.main->SBNewConfig); }},
-    {"New, menu", O::Started, D::None, [](EditFixture& f) { f.main->MINew->trigger(); }},
-    {"Open, tool button", O::FromFile, D::Open, [](EditFixture& f) { Click(f.main->SBLoadFile); }},
-    {"Open, menu", O::FromFile, D::Open, [](EditFixture& f) { f.main->MIOpen->trigger(); }},
-    {"import", O::FromFile, D::Import, [](EditFixture& f) { Click(f.main->SBLoadFile); }},
+    {"New, tool button", O::Started, D::None, [](EditFixture& f) { Click(f.Tool("SBNewConfig")); }},
+    {"New, menu", O::Started, D::None, [](EditFixture& f) { f.Action("MINew")->trigger(); }},
+    {"Open, tool button", O::FromFile, D::Open,
+     [](EditFixture& f) { Click(f.Tool("SBLoadFile")); }},
+    {"Open, menu", O::FromFile, D::Open, [](EditFixture& f) { f.Action("MIOpen")->trigger(); }},
+    {"import", O::FromFile, D::Import, [](EditFixture& f) { Click(f.Tool("SBLoadFile")); }},
     {"command line", O::FromFile, D::None,
      [](EditFixture& f) { f.main->OpenFromOutside(f.file170); }},
     {"drop", O::FromFile, D::None,
      [](EditFixture& f) { QVERIFY(Drop(f.main, {QUrl::fromLocalFile(f.file170)})); }},
-    {"Save, tool button", O::Saved, D::Save, [](EditFixture& f) { Click(f.main->SBSaveFile); }},
-    {"Save, menu", O::Saved, D::Save, [](EditFixture& f) { f.main->MISave->trigger(); }},
+    {"Save, tool button", O::Saved, D::Save, [](EditFixture& f) { Click(f.Tool("SBSaveFile")); }},
+    {"Save, menu", O::Saved, D::Save, [](EditFixture& f) { f.Action("MISave")->trigger(); }},
     {"Save, Ctrl+S", O::Saved, D::Save, CtrlS},
-    {"Save as, menu", O::Saved, D::Save, [](EditFixture& f) { f.main->MISaveAs->trigger(); }},
+    {"Save as, menu", O::Saved, D::Save, [](EditFixture& f) { f.Action("MISaveAs")->trigger(); }},
     {"read, tool button", O::FromPanel, D::None,
-     [](EditFixture& f) { Click(f.main->SBReadConfig); }},
-    {"read, menu", O::FromPanel, D::None, [](EditFixture& f) { f.main->MIRead->trigger(); }},
+     [](EditFixture& f) { Click(f.Tool("SBReadConfig")); }},
+    {"read, menu", O::FromPanel, D::None, [](EditFixture& f) { f.Action("MIRead")->trigger(); }},
     {"write, tool button", O::Written, D::None,
-     [](EditFixture& f) { Click(f.main->SBWriteConfig); }},
-    {"write, menu", O::Written, D::None, [](EditFixture& f) { f.main->MIWrite->trigger(); }},
-    {"apply, tool button", O::Typed, D::None, [](EditFixture& f) { Click(f.main->SBApplyConfig); }},
-    {"apply, menu", O::Typed, D::None, [](EditFixture& f) { f.main->MIApply->trigger(); }},
+     [](EditFixture& f) { Click(f.Tool("SBWriteConfig")); }},
+    {"write, menu", O::Written, D::None, [](EditFixture& f) { f.Action("MIWrite")->trigger(); }},
+    {"apply, tool button", O::Typed, D::None,
+     [](EditFixture& f) { Click(f.Tool("SBApplyConfig")); }},
+    {"apply, menu", O::Typed, D::None, [](EditFixture& f) { f.Action("MIApply")->trigger(); }},
     {"print, Ctrl+P", O::Typed, D::None,
      [](EditFixture& f) {
          QWidget* focus = QApplication::focusWidget();
@@ -196,7 +198,7 @@ const Command Commands[] = {
          QCOMPARE(f.app->prompts.shown.size(), 1);
          QCOMPARE(f.app->prompts.shown[0].kind, FakePrompts::Shown::PrintPreview);
      }},
-    {"report, menu", O::Typed, D::Save, [](EditFixture& f) { f.main->MIReport->trigger(); }},
+    {"report, menu", O::Typed, D::Save, [](EditFixture& f) { f.Action("MIReport")->trigger(); }},
     {"fill menu", O::Filled, D::None, PickFill},
     {"close question, cancelled", O::Typed, D::None, CancelClose},
 };

@@ -42,13 +42,13 @@ QStringList Shown(const TFMBMaster* d)
 // The main window shown with the external network page in front (its tab
 // stays hidden; the page is reached from code only).
 struct ExternalNetFixture : AppFixture {
-    TExternalNetPage* page = main->AdvOfficePage8;
+    TExternalNetPage* page = Page8();
     RowSelectGrid* grid = page->ASGExternalNet;
 
     ExternalNetFixture()
     {
         main->show();
-        main->AdvOfficePager->setActivePage(page);
+        Pager()->setActivePage(page);
         if (!QTest::qWaitForWindowExposed(main))
             qFatal("window not exposed");
     }
@@ -79,7 +79,7 @@ private slots:
     {
         ExternalNetFixture f;
         RowSelectGrid* g = f.grid;
-        QVERIFY(!f.main->AdvOfficePager->isTabVisible(f.main->AdvOfficePager->indexOf(f.page)));
+        QVERIFY(!f.Pager()->isTabVisible(f.Pager()->indexOf(f.page)));
         QCOMPARE(g->geometry(), QRect(20, 10, 524, 400));
         QList<int> widths;
         for (int col = 0; col < g->columnCount(); ++col)

@@ -198,10 +198,10 @@ private slots:
         const QString title = f.main->windowTitle();
 
         switch (command) {
-            case Command::Read: f.main->SBReadConfig->click(); break;
-            case Command::Write: f.main->SBWriteConfig->click(); break;
-            case Command::Apply: f.main->SBApplyConfig->click(); break;
-            case Command::Info: f.main->N20->trigger(); break;
+            case Command::Read: f.Tool("SBReadConfig")->click(); break;
+            case Command::Write: f.Tool("SBWriteConfig")->click(); break;
+            case Command::Apply: f.Tool("SBApplyConfig")->click(); break;
+            case Command::Info: f.Action("N20")->trigger(); break;
         }
 
         // The message, and for information the box of a success.
@@ -233,9 +233,9 @@ private slots:
         }
         QCOMPARE(f.requestKinds(), expected);
         if (command == Command::Read && ends == Ends::FailsAtTarget)
-            QCOMPARE(f.main->L4->text(), QStringLiteral("Block: 3"));
+            QCOMPARE(f.L4()->text(), QStringLiteral("Block: 3"));
         if (command == Command::Write && ends == Ends::FailsAtTarget)
-            QCOMPARE(f.main->L4->text(), QStringLiteral("2"));
+            QCOMPARE(f.L4()->text(), QStringLiteral("2"));
 
         // What the configuration keeps: everything, unless a read or a
         // write went through.
@@ -252,11 +252,11 @@ private slots:
         }
 
         // Closed, restored, and the port free for another program at once.
-        QVERIFY(!f.main->Modbus.IsOpen());
-        QVERIFY(f.main->Modbus.Buffer == nullptr);
+        QVERIFY(!f.main->Channel().IsOpen());
+        QVERIFY(f.main->Channel().Buffer == nullptr);
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-        QVERIFY(TFMain::ReadAllowed);
-        QVERIFY(TFMain::WriteAllowed);
+        QVERIFY(TFMain::ReadMayStart());
+        QVERIFY(TFMain::WriteMayStart());
         if (fault != "vanish") {
             TModbus other;
             QVERIFY(other.OpenPort(f.panel.DevicePath(), 9600, 2, 0, true, 256) !=

@@ -41,7 +41,7 @@ struct Snapshot {
           appTitle(f.app.Title),
           file(f.main->State().CurrentFileName),
           status(f.main->StatusText()),
-          model(f.main->AdvOfficePage2->CBConfig->currentText()),
+          model(f.Page2()->CBConfig->currentText()),
           bound(f.main->State().HasFileName)
     {
     }
@@ -64,8 +64,8 @@ private slots:
     void dialogs()
     {
         AppFixture f;
-        f.main->SBLoadFile->click();
-        f.main->MISaveAs->trigger();
+        f.Tool("SBLoadFile")->click();
+        f.Action("MISaveAs")->trigger();
         QCOMPARE(f.prompts.shown.size(), 2);
         const FileDialogSpec& open = f.prompts.shown[0].dialog;
         const FileDialogSpec& save = f.prompts.shown[1].dialog;
@@ -88,15 +88,15 @@ private slots:
         AppFixture f;
         f.main->SBNewConfigClick();
         f.main->State().Image[300] = 0x42;  // external network tables travel too
-        f.main->AdvOfficePage2->CBConfig->setCurrentIndex(4);
-        emit f.main->AdvOfficePage2->CBConfig->activated(4);
-        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
-        f.main->AdvOfficePage2->CBMBusTimeout->setCurrentIndex(14);
-        f.main->AdvOfficePage3->ENetAddress->setText("33");
+        f.Page2()->CBConfig->setCurrentIndex(4);
+        emit f.Page2()->CBConfig->activated(4);
+        f.Page2()->CBLineControl->setChecked(true);
+        f.Page2()->CBMBusTimeout->setCurrentIndex(14);
+        f.Page3()->ENetAddress->setText("33");
 
         const QString file = path("panel7.cfg");
         f.prompts.fileNames.enqueue(file);
-        f.main->SBSaveFile->click();
+        f.Tool("SBSaveFile")->click();
         QCOMPARE(f.main->windowTitle(), QStringLiteral("[panel7.cfg] - Orlix Configuration tool"));
         QCOMPARE(f.app.Title, f.main->windowTitle());
         QVERIFY(f.main->State().HasFileName);
@@ -115,21 +115,21 @@ private slots:
 
         AppFixture g;
         g.prompts.fileNames.enqueue(file);
-        g.main->AdvOfficePager->setActivePage(g.main->AdvOfficePage3);
-        g.main->MIOpen->trigger();
+        g.Pager()->setActivePage(g.Page3());
+        g.Action("MIOpen")->trigger();
         QVERIFY(g.prompts.messages().isEmpty());
         QVERIFY(g.main->State().Image == saved);
         QCOMPARE(g.main->State().FamilyCode, 1);
-        QCOMPARE(g.main->AdvOfficePage2->CBConfig->currentText(), QStringLiteral("ОРЛ-09"));
-        QCOMPARE(g.main->AdvOfficePage3->ENetAddress->text(), QStringLiteral("33"));
+        QCOMPARE(g.Page2()->CBConfig->currentText(), QStringLiteral("ОРЛ-09"));
+        QCOMPARE(g.Page3()->ENetAddress->text(), QStringLiteral("33"));
         QCOMPARE(g.main->windowTitle(), QStringLiteral("[panel7.cfg] - Orlix Configuration tool"));
-        QCOMPARE(g.main->AdvOfficePager->activePage(), g.main->AdvOfficePage2);
+        QCOMPARE(g.Pager()->activePage(), g.Page2());
         QCOMPARE(g.main->StatusText(), QStringLiteral(" ver 1.70"));
         QVERIFY(g.main->State().HasFileName);
         QCOMPARE(g.main->State().CurrentFileName, file);
 
         // Save without a dialog writes to the bound file.
-        g.main->AdvOfficePage3->ENetAddress->setText("34");
+        g.Page3()->ENetAddress->setText("34");
         g.main->SBSaveFileClick();
         QCOMPARE(g.prompts.shown.size(), 1);
         QCOMPARE(int(ReadAll(file)[32 + 22]), 34);
@@ -195,7 +195,7 @@ private slots:
         const Snapshot before(f);
         f.prompts.fileNames.enqueue(file);
         f.prompts.answers.enqueue(false);
-        f.main->SBLoadFile->click();
+        f.Tool("SBLoadFile")->click();
         QVERIFY(Snapshot(f) == before);
         QVERIFY(f.prompts.messages().isEmpty());
     }
@@ -225,18 +225,18 @@ private slots:
         QFETCH(QString, message);
         AppFixture f;
         f.main->SBNewConfigClick();
-        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePage3);
+        f.Pager()->setActivePage(f.Page3());
         const Snapshot before(f);
         const QString file = path("bad.cfg");
         WriteAll(file, bytes);
         f.prompts.fileNames.enqueue(file);
-        f.main->SBLoadFile->click();
+        f.Tool("SBLoadFile")->click();
         const auto boxes = f.prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, message);
         QCOMPARE(boxes[0].caption, QStringLiteral("[New] - Orlix Configuration tool"));
         QVERIFY(Snapshot(f) == before);
-        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage3);
+        QCOMPARE(f.Pager()->activePage(), f.Page3());
     }
 
     void familyAndTrailingBytes()
@@ -247,7 +247,7 @@ private slots:
         f.prompts.fileNames.enqueue(file);
         f.main->SBLoadFileClick();
         QCOMPARE(f.main->State().FamilyCode, 1);
-        QCOMPARE(f.main->AdvOfficePage2->CBConfig->currentText(), QStringLiteral("ОРЛ-09"));
+        QCOMPARE(f.Page2()->CBConfig->currentText(), QStringLiteral("ОРЛ-09"));
     }
 
     void missingFile()
@@ -256,7 +256,7 @@ private slots:
         const Snapshot before(f);
         const QString file = path("nothing-here.cfg");
         f.prompts.fileNames.enqueue(file);
-        f.main->SBLoadFile->click();
+        f.Tool("SBLoadFile")->click();
         QCOMPARE(f.prompts.messages().size(), 1);
         QVERIFY(f.prompts.messages()[0].text.contains(file));
         QVERIFY(Snapshot(f) == before);
@@ -267,10 +267,10 @@ private slots:
     void saveWithBadAddress()
     {
         AppFixture f;
-        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
-        f.main->AdvOfficePage3->ENetAddress->setText("12ab");
+        f.Page2()->CBLineControl->setChecked(true);
+        f.Page3()->ENetAddress->setText("12ab");
         f.prompts.fileNames.enqueue(path("never.cfg"));
-        f.main->SBSaveFile->click();
+        f.Tool("SBSaveFile")->click();
         QCOMPARE(f.prompts.messages().size(), 1);
         QCOMPARE(f.prompts.messages()[0].text,
                  QStringLiteral("'12ab' is not a valid integer value."));
@@ -307,7 +307,7 @@ private slots:
         AppFixture f;
         f.prompts.fileNames.enqueue(file);
         f.main->SBLoadFileClick();
-        f.main->AdvOfficePage3->ENetAddress->setText("99");
+        f.Page3()->ENetAddress->setText("99");
         const QString title = f.main->windowTitle();
         {
             std::unique_ptr<FileSizeLimit> limit;
@@ -316,7 +316,7 @@ private slots:
                 const QString fifo = dir.filePath("pipe.cfg");
                 QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
                 f.prompts.fileNames.enqueue(fifo);
-                f.main->MISaveAs->trigger();
+                f.Action("MISaveAs")->trigger();
                 const auto boxes = f.prompts.messages();
                 QCOMPARE(boxes.size(), 1);
                 QCOMPARE(boxes[0].text,
@@ -341,7 +341,7 @@ private slots:
                 if (user->CanStillWrite())
                     QSKIP("this user can write into a read-only folder");
             }
-            f.main->SBSaveFile->click();
+            f.Tool("SBSaveFile")->click();
         }
         QFile::setPermissions(dir.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         const auto boxes = f.prompts.messages();

@@ -36,7 +36,7 @@ private slots:
     void afterNew()
     {
         AppFixture f;
-        TInputsPage* p = f.main->AdvOfficePage5;
+        TInputsPage* p = f.Page5();
         Load(f, true, QList<int>(8, 0xFF));
         f.main->SBNewConfigClick();
         QCOMPARE(f.bytes(31, 8), QList<int>(8, 0));
@@ -96,7 +96,7 @@ private slots:
         QFETCH(int, mask);
         AppFixture f;
         Load(f, true, {0x5A, 0xA5, 0x00, 0x11, 0x22, 0x33, 0x44, 0x00});
-        PictureButton* button = f.main->AdvOfficePage5->SBTypeContact[input - 1];
+        PictureButton* button = f.Page5()->SBTypeContact[input - 1];
         const ConfigImage before = f.main->State().Image;
         const bool wasClosed = before[offset] & mask;
         QCOMPARE(ShowsClosed(button), wasClosed);
@@ -133,9 +133,9 @@ private slots:
         QFETCH(bool, master);
         QFETCH(QList<int>, expected);
         AppFixture f;
-        TInputsPage* p = f.main->AdvOfficePage5;
+        TInputsPage* p = f.Page5();
         f.main->show();
-        f.main->AdvOfficePager->setActivePage(p);
+        f.Pager()->setActivePage(p);
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
         Load(f, master, {0x01, 0x80, 0x00, 0x10, 0x12, 0x00, 0x80, 0x7E});
 
@@ -175,10 +175,10 @@ private slots:
         QFETCH(QList<bool>, masters);
         QFETCH(QList<QList<int>>, types);
         AppFixture f;
-        TInputsPage* p = f.main->AdvOfficePage5;
+        TInputsPage* p = f.Page5();
         for (int n = 0; n < masters.size(); ++n) {
             Load(f, masters[n], types[n]);
-            QCOMPARE(f.main->AdvOfficePage2->CBMBusMaster->isChecked(), masters[n]);
+            QCOMPARE(f.Page2()->CBMBusMaster->isChecked(), masters[n]);
             QCOMPARE(p->AGBoxMODBUS->isHidden(), !masters[n]);
             QCOMPARE(p->SBFillInputType->pos(), QPoint(masters[n] ? 435 : 225, 10));
             QCOMPARE(f.bytes(31, 8), types[n]);

@@ -194,7 +194,7 @@ private slots:
     {
         AppFixture f;
         QVERIFY(f.ShowWithPageColumnFocused(5));
-        ClickGrid* grid = f.main->AdvOfficePage7->ASGCrossBar;
+        ClickGrid* grid = f.Page7()->ASGCrossBar;
         TypeKeys(f.main, QStringLiteral("Tab Right") + QStringLiteral(" Down").repeated(39) +
                              QStringLiteral(" Right").repeated(9));
         QCOMPARE(grid->currentRow(), 40);
@@ -277,11 +277,11 @@ private slots:
         } else if (kind == "request") {
             QVERIFY2(f.requestKinds().contains(what), qPrintable(f.requestKinds().join(", ")));
         } else if (kind == "panel") {
-            QTRY_VERIFY(f.main->FMBParam->isVisible());
+            QTRY_VERIFY(f.main->PortPanel().isVisible());
             TypeKeys(f.main, QStringLiteral("Escape"));
-            QVERIFY(!f.main->FMBParam->isVisible());
+            QVERIFY(!f.main->PortPanel().isVisible());
             // The focus is back where it was.
-            QTRY_COMPARE(QApplication::focusWidget(), f.main->AdvOfficePager->tabBar());
+            QTRY_COMPARE(QApplication::focusWidget(), f.Pager()->tabBar());
         } else if (kind == "preview") {
             QVERIFY(!f.app->prompts.shown.isEmpty());
             QCOMPARE(f.app->prompts.shown.last().kind, FakePrompts::Shown::PrintPreview);

@@ -25,10 +25,9 @@ private slots:
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
         QCOMPARE(f.app.Title, QStringLiteral("Orlix Configuration tool"));
         QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
-        QCOMPARE(f.main->AdvOfficePager->activePage()->objectName(),
-                 QStringLiteral("AdvOfficePage2"));
+        QCOMPARE(f.Pager()->activePage()->objectName(), QStringLiteral("AdvOfficePage2"));
         QCOMPARE(f.find<QLabel>("L4")->text(), QStringLiteral("<Статус>"));
-        QCOMPARE(f.main->EDeviceAddr->text(), QStringLiteral("1"));
+        QCOMPARE(f.EDeviceAddr()->text(), QStringLiteral("1"));
         QVERIFY(!f.main->State().HasFileName);
         QVERIFY(f.main->State().CurrentFileName.isEmpty());
         QVERIFY(f.prompts.shown.isEmpty());
@@ -74,12 +73,13 @@ private slots:
             QVERIFY2(b->x() > lastX, name);
             lastX = b->x();
         }
-        QCOMPARE(f.main->SBMBusParameters->width(), 38);
-        QVERIFY(f.main->EDeviceAddr->x() > lastX);
-        QCOMPARE(f.main->EDeviceAddr->toolTip(), QStringLiteral("Адрес устройства в сети"));
-        QCOMPARE(f.main->EDeviceAddr->width(), 40);
-        QCOMPARE(f.main->LDeviceAddr->text(), QStringLiteral("Адрес устройства"));
-        QVERIFY(f.main->LDeviceAddr->font().bold());
+        QCOMPARE(f.Tool("SBMBusParameters")->width(), 38);
+        QVERIFY(f.EDeviceAddr()->x() > lastX);
+        QCOMPARE(f.EDeviceAddr()->toolTip(), QStringLiteral("Адрес устройства в сети"));
+        QCOMPARE(f.EDeviceAddr()->width(), 40);
+        const QLabel* label = f.find<QLabel>("LDeviceAddr");
+        QCOMPARE(label->text(), QStringLiteral("Адрес устройства"));
+        QVERIFY(label->font().bold());
     }
 
     void menu()
@@ -97,17 +97,63 @@ private slots:
         };
         QCOMPARE(items(0), (QStringList{"Открыть", "Сохранить", "Сохранить как...", "-",
                                         "Печать...", "Отчёт...", "-", "Выход"}));
-        QCOMPARE(f.main->MIPrint->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        QCOMPARE(f.Action("MIPrint")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
         QCOMPARE(items(1), (QStringList{"Считать", "Записать", "Применить", "-", "Новая"}));
         QVERIFY(!f.main->menuBar()->actions()[2]->menu());
         QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));
-        QCOMPARE(QString(f.main->N7->text()).remove('&'), QStringLiteral("Выход"));
+        QCOMPARE(QString(f.Action("N7")->text()).remove('&'), QStringLiteral("Выход"));
+    }
+
+    // Tools outside the window (screen readers, UI automation, the tests)
+    // reach its parts by name only: each name is carried by exactly one
+    // object of the window, of the expected kind; a menu item by the item
+    // with its text.
+    void partsByName_data()
+    {
+        QTest::addColumn<QString>("className");
+        QTest::addColumn<QString>("text");
+        for (const char* name : {"SBNewConfig", "SBLoadFile", "SBSaveFile", "SBMBusParameters",
+                                 "SBReadConfig", "SBWriteConfig", "SBApplyConfig"})
+            QTest::newRow(name) << "QToolButton" << QString();
+        QTest::newRow("LDeviceAddr") << "QLabel" << QString();
+        QTest::newRow("EDeviceAddr") << "QLineEdit" << QString();
+        QTest::newRow("L4") << "QLabel" << QString();
+        QTest::newRow("StatusBar") << "QLabel" << QString();
+        QTest::newRow("AdvOfficePager") << "VerticalPager" << QString();
+        QTest::newRow("AdvOfficePage1") << "QWidget" << QString();
+        QTest::newRow("AdvOfficePage2") << "TDevConfigPage" << QString();
+        QTest::newRow("AdvOfficePage3") << "TMBusSettingsPage" << QString();
+        QTest::newRow("AdvOfficePage4") << "TOutputsPage" << QString();
+        QTest::newRow("AdvOfficePage5") << "TInputsPage" << QString();
+        QTest::newRow("AdvOfficePage6") << "TSignallingPage" << QString();
+        QTest::newRow("AdvOfficePage7") << "TStructurePage" << QString();
+        QTest::newRow("AdvOfficePage8") << "TExternalNetPage" << QString();
+        const QList<QPair<const char*, QString>> items{
+            {"MIOpen", "Открыть"},    {"MISave", "Сохранить"},   {"MISaveAs", "Сохранить как..."},
+            {"MIPrint", "Печать..."}, {"MIReport", "Отчёт..."},  {"N7", "Выход"},
+            {"MIRead", "Считать"},    {"MIWrite", "Записать"},   {"MIApply", "Применить"},
+            {"MINew", "Новая"},       {"MIConnection", "Связь"}, {"N20", "Инфо"}};
+        for (const auto& [name, text] : items)
+            QTest::newRow(name) << "QAction" << text;
+    }
+
+    void partsByName()
+    {
+        QFETCH(QString, className);
+        QFETCH(QString, text);
+        AppFixture f;
+        const QString name = QString::fromLatin1(QTest::currentDataTag());
+        const QList<QObject*> named = f.main->findChildren<QObject*>(name);
+        QCOMPARE(named.size(), 1);
+        QVERIFY2(named[0]->inherits(qPrintable(className)), named[0]->metaObject()->className());
+        if (!text.isEmpty())
+            QCOMPARE(qobject_cast<QAction*>(named[0])->text().remove('&'), text);
     }
 
     void pages()
     {
         AppFixture f;
-        VerticalPager* pager = f.main->AdvOfficePager;
+        VerticalPager* pager = f.Pager();
         QCOMPARE(pager->count(), 8);
         const QStringList names{"AdvOfficePage1", "AdvOfficePage2", "AdvOfficePage3",
                                 "AdvOfficePage5", "AdvOfficePage4", "AdvOfficePage7",
@@ -147,7 +193,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(QString, result);
         AppFixture f;
-        QLineEdit* edit = f.main->EDeviceAddr;
+        QLineEdit* edit = f.EDeviceAddr();
         edit->setText(start);
         edit->selectAll();
         if (!start.isEmpty())
@@ -159,7 +205,7 @@ private slots:
     void addressFieldDeleteAll()
     {
         AppFixture f;
-        QLineEdit* edit = f.main->EDeviceAddr;
+        QLineEdit* edit = f.EDeviceAddr();
         edit->setText("57");
         edit->end(false);
         QTest::keyClick(edit, Qt::Key_Backspace);
@@ -172,7 +218,7 @@ private slots:
     void addressRuleRunsOnceMore()
     {
         AppFixture f;
-        QLineEdit* edit = f.main->EDeviceAddr;
+        QLineEdit* edit = f.EDeviceAddr();
         QStringList changes;
         connect(edit, &QLineEdit::textChanged, edit, [&](const QString& t) { changes << t; });
         // The rule's replacement reaches later handlers first (it is made
@@ -193,13 +239,13 @@ private slots:
         AppFixture f;
         f.main->State().HasFileName = true;
         f.main->State().CurrentFileName = "/tmp/x.cfg";
-        f.main->AdvOfficePager->setActivePage(f.main->AdvOfficePage3);
+        f.Pager()->setActivePage(f.Page3());
         f.main->ShowStatus("something else");
-        f.main->SBNewConfig->click();
+        f.Tool("SBNewConfig")->click();
         QCOMPARE(f.main->windowTitle(), QStringLiteral("[New] - Orlix Configuration tool"));
         QCOMPARE(f.app.Title, f.main->windowTitle());
         QCOMPARE(f.main->StatusText(), QStringLiteral(" ver 1.70"));
-        QCOMPARE(f.main->AdvOfficePager->activePage(), f.main->AdvOfficePage2);
+        QCOMPARE(f.Pager()->activePage(), f.Page2());
         QVERIFY(!f.main->State().HasFileName);
         QCOMPARE(f.main->State().CurrentFileName, QStringLiteral("/tmp/x.cfg"));
     }
@@ -223,7 +269,7 @@ private slots:
         QVERIFY(f.main->State().Image == rich);
         QCOMPARE(f.main->State().FamilyCode, 1);
 
-        f.main->MINew->trigger();
+        f.Action("MINew")->trigger();
 
         ConfigImage expected = rich;
         const auto put = [&](int offset, std::initializer_list<int> bytes) {
@@ -298,8 +344,8 @@ private slots:
         const ConfigImage changed = image;
         const auto display = [&]() -> QString {
             if (block == 3)
-                return f.main->AdvOfficePage7->ASGCrossBar->cellText(11, 1);
-            return f.main->AdvOfficePage6->PDisplay[0]->colour().name();
+                return f.Page7()->ASGCrossBar->cellText(11, 1);
+            return f.Page6()->PDisplay[0]->colour().name();
         };
         if (!shown.isEmpty() && !writes)
             QVERIFY(display() != shown);
@@ -350,7 +396,7 @@ private slots:
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
         f.prompts.answers.enqueue(false);  // would keep the window if asked
-        f.main->N7->trigger();
+        f.Action("N7")->trigger();
         QVERIFY(!f.main->isVisible());
         QVERIFY(f.prompts.shown.isEmpty());
     }
@@ -367,15 +413,17 @@ private slots:
         QCOMPARE(m.text, QStringLiteral("Поддерживаются только Windows NT4.0/2000/XP/Vista/7 - \n"
                                         "функциональность ограничена"));
         QCOMPARE(m.icon, Prompts::Icon::Warning);
-        for (QToolButton* b : {f.main->SBReadConfig, f.main->SBWriteConfig, f.main->SBApplyConfig})
+        for (QToolButton* b :
+             {f.Tool("SBReadConfig"), f.Tool("SBWriteConfig"), f.Tool("SBApplyConfig")})
             QVERIFY(!b->isEnabled());
-        for (QAction* a : {f.main->MIRead, f.main->MIWrite, f.main->MIApply, f.main->N20})
+        for (QAction* a :
+             {f.Action("MIRead"), f.Action("MIWrite"), f.Action("MIApply"), f.Action("N20")})
             QVERIFY(!a->isEnabled());
-        QVERIFY(!f.main->AdvOfficePager->tabsAntialiased());
-        QVERIFY(f.main->SBLoadFile->isEnabled());
-        QVERIFY(f.main->MIOpen->isEnabled());
-        QVERIFY(f.main->SBNewConfig->isEnabled());
-        QVERIFY(f.main->SBSaveFile->isEnabled());
+        QVERIFY(!f.Pager()->tabsAntialiased());
+        QVERIFY(f.Tool("SBLoadFile")->isEnabled());
+        QVERIFY(f.Action("MIOpen")->isEnabled());
+        QVERIFY(f.Tool("SBNewConfig")->isEnabled());
+        QVERIFY(f.Tool("SBSaveFile")->isEnabled());
         // Shown once, not again on a later show.
         f.main->hide();
         f.main->show();
@@ -390,8 +438,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
         QTest::qWait(20);
         QVERIFY(f.prompts.shown.isEmpty());
-        QVERIFY(f.main->SBReadConfig->isEnabled());
-        QVERIFY(f.main->N20->isEnabled());
+        QVERIFY(f.Tool("SBReadConfig")->isEnabled());
+        QVERIFY(f.Action("N20")->isEnabled());
     }
 
     void errorBoxText_data()
@@ -426,7 +474,7 @@ private slots:
     void commandErrors()
     {
         AppFixture f;
-        f.main->SetTitles(UiText::NewTitle);
+        f.main->SBNewConfigClick();  // the titles become "[New] - ..."
         QVERIFY(!f.app.RunCommand([] { throw CommandError("Ошибка I/O", "detail text"); }));
         QCOMPARE(f.prompts.shown.size(), 1);
         QCOMPARE(f.prompts.shown[0].caption, QStringLiteral("[New] - Orlix Configuration tool"));
@@ -447,7 +495,7 @@ private slots:
         AppFixture f;
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
-        auto* button = new QToolButton(f.main->AdvOfficePage2);
+        auto* button = new QToolButton(f.Page2());
         button->setGeometry(225, 10, 40, 25);
         button->show();
         QMenu menu;

@@ -14,7 +14,7 @@ private slots:
     void controls()
     {
         AppFixture f;
-        TMBusSettingsPage* p = f.main->AdvOfficePage3;
+        TMBusSettingsPage* p = f.Page3();
         QCOMPARE(p->Label2->text(), QStringLiteral("Сетевой адрес"));
         QCOMPARE(p->Label3->text(), QStringLiteral("Скорость"));
         QVERIFY(p->Label2->font().bold());
@@ -41,7 +41,7 @@ private slots:
     void newDefaults()
     {
         AppFixture f;
-        TMBusSettingsPage* p = f.main->AdvOfficePage3;
+        TMBusSettingsPage* p = f.Page3();
         f.main->SBNewConfigClick();
         QCOMPARE(p->ENetAddress->text(), QStringLiteral("1"));
         QCOMPARE(p->CBBaudRate->currentText(), QStringLiteral("9600     бод"));
@@ -70,7 +70,7 @@ private slots:
         QFETCH(QString, parity);
         QFETCH(QList<int>, stored);
         AppFixture f;
-        TMBusSettingsPage* p = f.main->AdvOfficePage3;
+        TMBusSettingsPage* p = f.Page3();
         ConfigImage& image = f.main->State().Image;
         image[27] = 0xEE;
         image[28] = 0xDD;
@@ -83,7 +83,7 @@ private slots:
         QTest::mouseClick(r, Qt::LeftButton, {}, QPoint(4, 6));
         QCOMPARE(int(r->isChecked()), 1);
         QCOMPARE(f.bytes(23, 4), (QList<int>{47, 8, 115, 6}));  // nothing until Set
-        f.main->AdvOfficePage3->SetMBusSettings();
+        f.Page3()->SetMBusSettings();
         QCOMPARE(f.bytes(23, 4), stored);
         QCOMPARE(int(image[27]), 0xEE);
         QCOMPARE(int(image[28]), 0xDD);
@@ -92,7 +92,7 @@ private slots:
     void getShowsImage()
     {
         AppFixture f;
-        TMBusSettingsPage* p = f.main->AdvOfficePage3;
+        TMBusSettingsPage* p = f.Page3();
         ConfigImage image = f.main->State().Image;
         image[22] = 17;
         image[23] = 3;
@@ -109,7 +109,7 @@ private slots:
     void unshowableValues()
     {
         AppFixture f;
-        TMBusSettingsPage* p = f.main->AdvOfficePage3;
+        TMBusSettingsPage* p = f.Page3();
         p->CBBaudRate->setCurrentIndex(2);
         p->RBEvenParity->setChecked(true);
         ConfigImage image = f.main->State().Image;
@@ -123,14 +123,14 @@ private slots:
         QCOMPARE(p->CBBaudRate->currentIndex(), 2);
         QVERIFY(p->RBOneStopBits->isChecked());
         QVERIFY(p->RBEvenParity->isChecked());
-        f.main->AdvOfficePage3->SetMBusSettings();
+        f.Page3()->SetMBusSettings();
         QCOMPARE(f.bytes(22, 5), (QList<int>{1, 23, 0x20, 115, 6}));
     }
 
     void addressRules()
     {
         AppFixture f;
-        QLineEdit* e = f.main->AdvOfficePage3->ENetAddress;
+        QLineEdit* e = f.Page3()->ENetAddress;
         e->clear();
         QCOMPARE(e->text(), QStringLiteral("1"));
         e->selectAll();
@@ -143,10 +143,10 @@ private slots:
     void pastedTextFailsSet()
     {
         AppFixture f;
-        QLineEdit* e = f.main->AdvOfficePage3->ENetAddress;
+        QLineEdit* e = f.Page3()->ENetAddress;
         e->setText("12ab");
         try {
-            f.main->AdvOfficePage3->SetMBusSettings();
+            f.Page3()->SetMBusSettings();
             QFAIL("Set accepted a non-number");
         } catch (const CommandError& err) {
             QCOMPARE(err.Message(), QStringLiteral("'12ab' is not a valid integer value"));
@@ -157,9 +157,9 @@ private slots:
     void collectRunsBoth()
     {
         AppFixture f;
-        f.main->AdvOfficePage2->CBLineControl->setChecked(true);
-        f.main->AdvOfficePage2->CBMBusTimeout->setCurrentIndex(9);
-        f.main->AdvOfficePage3->ENetAddress->setText("77");
+        f.Page2()->CBLineControl->setChecked(true);
+        f.Page2()->CBMBusTimeout->setCurrentIndex(9);
+        f.Page3()->ENetAddress->setText("77");
         f.main->CollectPages();
         QCOMPARE(int(f.main->State().Image[5]), 10);
         QCOMPARE(int(f.main->State().Image[22]), 77);

@@ -19,13 +19,13 @@ const QStringList TypeTexts{"  Световая сигнализация", "  У
 // The main window shown on the page "Выходы", so the grid takes clicks and
 // opens its editors as it does for a user.
 struct OutputsFixture : AppFixture {
-    TOutputsPage* page = main->AdvOfficePage4;
+    TOutputsPage* page = Page4();
     StringGrid* grid = page->ASGOutBase;
 
     OutputsFixture()
     {
         main->show();
-        main->AdvOfficePager->setActivePage(page);
+        Pager()->setActivePage(page);
         if (!QTest::qWaitForWindowExposed(main))
             qFatal("window not exposed");
     }
@@ -254,7 +254,7 @@ private slots:
         if (stored >= 0)
             return;
         // Get shows the image's number again; the mark and the message stay.
-        f.main->AdvOfficePage4->GetOutDataBase();
+        f.Page4()->GetOutDataBase();
         QCOMPARE(f.grid->cellText(col, row), QStringLiteral("13"));
         QCOMPARE(f.grid->cellBackground(col, row), Yellow);
         QCOMPARE(f.main->StatusText(), OutOfRange);

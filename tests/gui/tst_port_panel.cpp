@@ -17,7 +17,7 @@ private slots:
     void controls()
     {
         PanelFixture f;
-        TFMBParam* p = f.main->FMBParam.get();
+        TFMBParam* p = &f.main->PortPanel();
         QCOMPARE(p->size(), QSize(175, 226));
         QVERIFY(qAbs(p->windowOpacity() - 240.0 / 255.0) < 0.01);
         QVERIFY(p->windowFlags() & Qt::FramelessWindowHint);
@@ -51,7 +51,7 @@ private slots:
         QVERIFY(PortRegistry::RegisterVirtualPort(dir.path(), "ZZ-LAST", "/dev/null"));
         QVERIFY(PortRegistry::RegisterVirtualPort(dir.path(), "AA-FIRST", "/dev/null"));
         AppFixture a;
-        QComboBox* ports = a.main->FMBParam->CBCOMPort;
+        QComboBox* ports = a.main->PortPanel().CBCOMPort;
         QStringList names;
         for (int i = 0; i < ports->count(); ++i)
             names << ports->itemText(i);
@@ -69,19 +69,19 @@ private slots:
     void portListRefreshedOnShow()
     {
         PanelFixture f;
-        TFMBParam* p = f.main->FMBParam.get();
+        TFMBParam* p = &f.main->PortPanel();
         QVERIFY(PortRegistry::RegisterVirtualPort(f.portsDir.path(), "AAA-NEW", "/dev/null"));
         QVERIFY(p->CBCOMPort->findText("AAA-NEW") < 0);
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
-        f.main->SBMBusParameters->click();
+        f.Tool("SBMBusParameters")->click();
         QVERIFY(p->isVisible());
         QVERIFY(p->CBCOMPort->findText("AAA-NEW") >= 0);
         QCOMPARE(p->CBCOMPort->currentText(), QStringLiteral("ORL-SIM1"));
         p->hide();
         // A port that went away leaves the first entry chosen.
         QVERIFY(PortRegistry::UnregisterVirtualPort(f.portsDir.path(), "ORL-SIM1"));
-        f.main->SBMBusParameters->click();
+        f.Tool("SBMBusParameters")->click();
         QCOMPARE(p->CBCOMPort->currentIndex(), 0);
         QVERIFY(p->CBCOMPort->findText("ORL-SIM1") < 0);
         p->hide();
@@ -93,10 +93,10 @@ private slots:
     void placementAndLook()
     {
         PanelFixture f;
-        TFMBParam* p = f.main->FMBParam.get();
+        TFMBParam* p = &f.main->PortPanel();
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
-        QToolButton* b = f.main->SBMBusParameters;
+        QToolButton* b = f.Tool("SBMBusParameters");
         const QPoint expected = b->mapToGlobal(QPoint(0, b->height() - 1));
         QVERIFY(b->autoRaise());
         b->click();
@@ -105,7 +105,7 @@ private slots:
         QVERIFY(!b->autoRaise());
         p->hide();
         QVERIFY(b->autoRaise());
-        f.main->MIConnection->trigger();
+        f.Action("MIConnection")->trigger();
         QVERIFY(p->isVisible());
         QCOMPARE(p->pos(), expected);
         p->hide();
@@ -122,10 +122,10 @@ private slots:
     {
         QFETCH(int, key);
         PanelFixture f;
-        TFMBParam* p = f.main->FMBParam.get();
+        TFMBParam* p = &f.main->PortPanel();
         f.main->show();
         QVERIFY(QTest::qWaitForWindowExposed(f.main));
-        f.main->SBMBusParameters->click();
+        f.Tool("SBMBusParameters")->click();
         QVERIFY(p->isVisible());
         QTest::mouseClick(p->RBOddParity, Qt::LeftButton, {},
                           QPoint(4, p->RBOddParity->height() / 2));
@@ -156,24 +156,26 @@ private slots:
         QFETCH(int, rateIndex);
         QFETCH(int, speed);
         PanelFixture f;
-        f.main->FMBParam->CBBaudRate->setCurrentIndex(rateIndex);
-        QCOMPARE(f.main->FMBParam->Settings().Line.BaudRate,
-                 f.main->FMBParam->CBBaudRate->currentText().section(' ', 0, 0).toInt());
+        f.main->PortPanel().CBBaudRate->setCurrentIndex(rateIndex);
+        QCOMPARE(f.main->PortPanel().Settings().Line.BaudRate,
+                 f.main->PortPanel().CBBaudRate->currentText().section(' ', 0, 0).toInt());
         // The panel answers only at its own rate.
-        f.panel.SetLineSettings(f.main->FMBParam->Settings().Line.BaudRate, true);
+        f.panel.SetLineSettings(f.main->PortPanel().Settings().Line.BaudRate, true);
         int seen = -1;
-        f.main->Modbus.SetTraceSink([&](TraceKind, const uint8_t*, int) {
+        f.main->Channel().SetTraceSink([&](TraceKind, const uint8_t*, int) {
             termios tio{};
-            if (tcgetattr(f.main->Modbus.PortHandle, &tio) == 0)
+            if (tcgetattr(f.main->Channel().PortHandle, &tio) == 0)
                 seen = int(cfgetospeed(&tio));
         });
         bool open = true;
-        f.app->prompts.onShow = [&](const FakePrompts::Shown&) { open = f.main->Modbus.IsOpen(); };
-        f.main->N20->trigger();
+        f.app->prompts.onShow = [&](const FakePrompts::Shown&) {
+            open = f.main->Channel().IsOpen();
+        };
+        f.Action("N20")->trigger();
         QCOMPARE(f.app->prompts.messages().size(), 1);
         QVERIFY(!open);
         QCOMPARE(seen, speed);
-        QVERIFY(!f.main->Modbus.IsOpen());
+        QVERIFY(!f.main->Channel().IsOpen());
     }
 
     void information_data()
@@ -208,7 +210,7 @@ private slots:
         f.panel.SetFamily(family);
         f.panel.SetFirmware(uint8_t(major), uint8_t(minor));
         f.panel.SetHardwareRevision(uint8_t(revision));
-        f.main->N20->trigger();
+        f.Action("N20")->trigger();
         const auto boxes = f.app->prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].caption, QStringLiteral("Информация об устройстве №1  (ORL-SIM1)"));
@@ -219,7 +221,7 @@ private slots:
         // The version goes to the panel twice, 20 ms after the answer before.
         const QString shortfall = f.pauseShortfall({0, 20, 20});
         QVERIFY2(shortfall.isEmpty(), qPrintable(shortfall));
-        QVERIFY(!f.main->Modbus.IsOpen());
+        QVERIFY(!f.main->Channel().IsOpen());
     }
 
     void informationCorruptVersion()
@@ -236,20 +238,20 @@ private slots:
         f.panel.AddFault(pass);
         f.panel.AddFault(fault);
         int beeps = 0;
-        f.main->Modbus.SetAlertSink([&] { ++beeps; });
-        f.main->N20->trigger();
+        f.main->Channel().SetAlertSink([&] { ++beeps; });
+        f.Action("N20")->trigger();
         QCOMPARE(f.messageTexts(), QStringList{"Ошибка I/O."});
         QCOMPARE(beeps, 1);
-        QVERIFY(f.main->L4->text().startsWith(QStringLiteral("CRC: ")));
-        QVERIFY(!f.main->Modbus.IsOpen());
+        QVERIFY(f.L4()->text().startsWith(QStringLiteral("CRC: ")));
+        QVERIFY(!f.main->Channel().IsOpen());
     }
 
     void informationAddressInCaption()
     {
         PanelFixture f;
         f.panel.SetAddress(42);
-        f.main->EDeviceAddr->setText("042");
-        f.main->N20->trigger();
+        f.EDeviceAddr()->setText("042");
+        f.Action("N20")->trigger();
         const auto boxes = f.app->prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].caption, QStringLiteral("Информация об устройстве №42  (ORL-SIM1)"));

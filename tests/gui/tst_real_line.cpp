@@ -64,7 +64,7 @@ private slots:
         const int charUs = 11 * 1000000 / baud;
         f.panel.SetLineBehaviour({true, turnaroundMs * 1000, gaps ? charUs : 0, echo});
         f.panel.SetLineSettings(baud, true);
-        f.main->FMBParam->CBBaudRate->setCurrentIndex(BaudEntry(baud));
+        f.main->PortPanel().CBBaudRate->setCurrentIndex(BaudEntry(baud));
         const ConfigImage panelImage = Recognisable();
         f.panel.SetImage(panelImage);
         if (junk > 0) {
@@ -73,31 +73,31 @@ private slots:
                     QStringLiteral("extra,bytes=%1,request=%2,block=3").arg(junk).arg(request)));
         }
 
-        f.main->N20->trigger();
+        f.Action("N20")->trigger();
         QCOMPARE(f.messageTexts().size(), 1);
         QVERIFY2(f.messageTexts()[0].contains("ОРЛ-07"), qPrintable(f.messageTexts()[0]));
         f.app->prompts.shown.clear();
 
-        f.main->SBReadConfig->click();
+        f.Tool("SBReadConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList());
         QVERIFY(SameBlocks(f.main->State().Image, panelImage, 0, 6));
         QCOMPARE(f.main->windowTitle(), QStringLiteral("[Readed] - Orlix Configuration tool"));
         // The status label tells that the line echoes.
-        QCOMPARE(f.main->L4->text().contains(QStringLiteral("эхо")), echo);
+        QCOMPARE(f.L4()->text().contains(QStringLiteral("эхо")), echo);
 
         // A changed configuration goes to the panel whole.
         f.main->State().Image[BlockDirectory[2].Offset] ^= 0xFF;
         ConfigImage sent = f.main->State().Image;
-        f.main->SBWriteConfig->click();
+        f.Tool("SBWriteConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList());
         QVERIFY(SameBlocks(f.panel.Image(), f.main->State().Image, 0, 6));
         QVERIFY(SameBlocks(f.panel.Image(), sent, 2, 2));
         QCOMPARE(f.main->windowTitle(), QStringLiteral("Orlix Configuration tool"));
 
-        f.main->SBApplyConfig->click();
+        f.Tool("SBApplyConfig")->click();
         QCOMPARE(f.messageTexts(), QStringList());
         QCOMPARE(f.panel.ApplyCount(), 1);
-        QVERIFY(!f.main->Modbus.IsOpen());
+        QVERIFY(!f.main->Channel().IsOpen());
     }
 
     // On an echoing line a panel that stays silent to its polls does not
@@ -108,12 +108,12 @@ private slots:
         PanelFixture f;
         f.panel.SetLineBehaviour({true, 5000, 0, true});
         f.panel.AddFault(*PanelFault::Parse("no-answer,request=poll"));
-        f.main->SBWriteConfig->click();
+        f.Tool("SBWriteConfig")->click();
         // Every block's wait ends with its 25th silent poll, as the wait rules
         // of the write have it; no poll was taken as answered by its echo.
         QStringList kinds = f.requestKinds();
         QCOMPARE(kinds.count("poll"), 7);
-        QCOMPARE(f.main->L4->text(), QStringLiteral("Сбой приема"));
+        QCOMPARE(f.L4()->text(), QStringLiteral("Сбой приема"));
     }
 
     // The adapter is pulled while the panel takes a request: the command
@@ -144,21 +144,21 @@ private slots:
         QElapsedTimer timer;
         timer.start();
         if (command == "read")
-            f.main->SBReadConfig->click();
+            f.Tool("SBReadConfig")->click();
         else if (command == "write")
-            f.main->SBWriteConfig->click();
+            f.Tool("SBWriteConfig")->click();
         else if (command == "apply")
-            f.main->SBApplyConfig->click();
+            f.Tool("SBApplyConfig")->click();
         else
-            f.main->N20->trigger();
+            f.Action("N20")->trigger();
         QVERIFY2(timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
         const auto& boxes = f.app->prompts.messages();
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes[0].text, QStringLiteral("Ошибка I/O."));
         QVERIFY2(boxes[0].detail.startsWith(QStringLiteral("Адаптер отключён: ")),
-                 qPrintable(boxes[0].detail + " / L4: " + f.main->L4->text()));
+                 qPrintable(boxes[0].detail + " / L4: " + f.L4()->text()));
         QVERIFY(boxes[0].detail.size() > QStringLiteral("Адаптер отключён: ").size());
-        QVERIFY(!f.main->Modbus.IsOpen());
+        QVERIFY(!f.main->Channel().IsOpen());
     }
 };
 

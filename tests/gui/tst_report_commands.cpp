@@ -25,11 +25,14 @@ struct ReportCommand {
 };
 
 const ReportCommand Commands[] = {
-    {"print, menu", Expect::Preview, false, [](TFMain* m) { m->MIPrint->trigger(); }},
+    {"print, menu", Expect::Preview, false,
+     [](TFMain* m) { WindowParts{m}.Action("MIPrint")->trigger(); }},
     {"print, Ctrl+P", Expect::Preview, false,
      [](TFMain* m) { QTest::keyClick(m, Qt::Key_P, Qt::ControlModifier); }},
-    {"report, menu", Expect::File, true, [](TFMain* m) { m->MIReport->trigger(); }},
-    {"report, dialog cancelled", Expect::Nothing, false, [](TFMain* m) { m->MIReport->trigger(); }},
+    {"report, menu", Expect::File, true,
+     [](TFMain* m) { WindowParts{m}.Action("MIReport")->trigger(); }},
+    {"report, dialog cancelled", Expect::Nothing, false,
+     [](TFMain* m) { WindowParts{m}.Action("MIReport")->trigger(); }},
 };
 
 // The pages of a PDF file.
@@ -67,7 +70,7 @@ private slots:
         f.main->show();
         QVERIFY(QTest::qWaitForWindowActive(f.main));
         QVERIFY(f.app.RunCommand([&] { f.main->LoadFile(cfg); }));
-        f.main->AdvOfficePage3->ENetAddress->setText(QStringLiteral("42"));
+        f.Page3()->ENetAddress->setText(QStringLiteral("42"));
         if (command->chooseFile)
             f.prompts.fileNames.enqueue(html);
         command->run(f.main);

@@ -17,12 +17,12 @@ const QList<QColor> ByCode{Grey, Green, Yellow, Red, Orange, Magenta};
 
 // The main window shown on the page "Сигнализация".
 struct SignallingFixture : AppFixture {
-    TSignallingPage* page = main->AdvOfficePage6;
+    TSignallingPage* page = Page6();
 
     SignallingFixture()
     {
         main->show();
-        main->AdvOfficePager->setActivePage(page);
+        Pager()->setActivePage(page);
         if (!QTest::qWaitForWindowExposed(main))
             qFatal("window not exposed");
     }
@@ -188,7 +188,7 @@ private slots:
     {
         SignallingFixture f;
         f.load([](ConfigImage& image) { std::fill_n(image.begin() + Types + 16, 16, 3); });
-        QComboBox* model = f.main->AdvOfficePage2->CBConfig;
+        QComboBox* model = f.Page2()->CBConfig;
         model->setCurrentIndex(2);  // ОРЛ-07-02, 16 windows
         emit model->activated(2);
         QCOMPARE(f.page->DISPNBook->currentWidget(), f.page->WideLayout);

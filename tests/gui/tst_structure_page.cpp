@@ -40,7 +40,7 @@ using Steps = QList<Step>;
 // The main window shown on the page "Структура", so the grid takes clicks
 // and opens its editors as it does for a user.
 struct StructureFixture : AppFixture {
-    TStructurePage* page = main->AdvOfficePage7;
+    TStructurePage* page = Page7();
     ClickGrid* grid = page->ASGCrossBar;
 
     StructureFixture()
@@ -49,7 +49,7 @@ struct StructureFixture : AppFixture {
         // page's right fits below its button on the small offscreen screen.
         main->move(-60, 0);
         main->show();
-        main->AdvOfficePager->setActivePage(page);
+        Pager()->setActivePage(page);
         if (!QTest::qWaitForWindowExposed(main))
             qFatal("window not exposed");
     }
@@ -422,7 +422,7 @@ private slots:
         });
         f.act(2, "33");
         ConfigImage expected = f.main->State().Image;
-        StringGrid* outputs = f.main->AdvOfficePage4->ASGOutBase;
+        StringGrid* outputs = f.Page4()->ASGOutBase;
         QCOMPARE(outputs->cellText(4, 2), QStringLiteral("5"));
 
         if (item == "New")

@@ -5,10 +5,7 @@
 #include "fake_prompts.h"
 #include "message_guard.h"
 #include "model/command_error.h"
-#include "pages/dev_config_page.h"
-#include "pages/mbus_settings_page.h"
-#include "pages/signalling_page.h"
-#include "widgets/vertical_pager.h"
+#include "window_parts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,10 +14,9 @@
 
 // A started application with the prompts fake: the main window created (its
 // FormCreate has run) but not shown.
-struct AppFixture {
+struct AppFixture : WindowParts {
     FakePrompts prompts;
     TApplication app{prompts};
-    TFMain* main = nullptr;
 
     explicit AppFixture(bool platformSupported = true)
     {
@@ -39,19 +35,11 @@ struct AppFixture {
         main->activateWindow();
         if (!QTest::qWaitForWindowActive(main))
             return false;
-        main->AdvOfficePager->setActivePage(main->AdvOfficePager->page(page));
-        main->AdvOfficePager->tabBar()->setFocus(Qt::TabFocusReason);
+        VerticalPager* pager = Pager();
+        pager->setActivePage(pager->page(page));
+        pager->tabBar()->setFocus(Qt::TabFocusReason);
         QApplication::processEvents();
         return true;
-    }
-
-    template <typename T>
-    T* find(const char* name) const
-    {
-        T* w = main->findChild<T*>(QLatin1String(name));
-        if (!w)
-            qFatal("no control named %s", name);
-        return w;
     }
 
     // The bytes of the image from `offset`, `count` of them.

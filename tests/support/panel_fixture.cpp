@@ -17,7 +17,7 @@ PanelFixture::PanelFixture()
         qFatal("register: %s", qPrintable(error));
     app = std::make_unique<AppFixture>();
     main = app->main;
-    QComboBox* ports = main->FMBParam->CBCOMPort;
+    QComboBox* ports = main->PortPanel().CBCOMPort;
     ports->setCurrentIndex(ports->findText(QStringLiteral("ORL-SIM1")));
     if (ports->currentText() != QLatin1String("ORL-SIM1"))
         qFatal("ORL-SIM1 is not in the port list");

@@ -10,11 +10,10 @@
 // The main window with a simulated panel on a pseudo-terminal, registered
 // as the virtual port ORL-SIM1 in a private ports folder and chosen on the
 // port settings panel.
-struct PanelFixture {
+struct PanelFixture : WindowParts {
     QTemporaryDir portsDir;
     SimulatedPanel panel;
     std::unique_ptr<AppFixture> app;
-    TFMain* main = nullptr;
 
     PanelFixture();
     ~PanelFixture();
