@@ -61,6 +61,7 @@ void TFMain::ReadDataFromDevice()
         return;
     // The panel's blocks are gathered aside; the image keeps its blocks 7..9,
     // which no panel supplies.
+    m_journal.BeginCommand(UiText::ReadCommand);
     auto buffer = std::make_unique<ConfigImage>(m_state.Image);
     const uint8_t address = uint8_t(StrToInt(EDeviceAddr->text()));
     ShowWaitCursor();
@@ -93,6 +94,7 @@ void TFMain::WriteDataToDevice()
         return;
     CollectPages();
     const uint8_t address = uint8_t(StrToInt(EDeviceAddr->text()));
+    m_journal.BeginCommand(UiText::WriteCommand);
     ShowWaitCursor();
     WriteAllowed = false;
     ClosingSteps closing([&] {
@@ -109,6 +111,7 @@ void TFMain::WriteDataToDevice()
 
 void TFMain::SBApplyConfigClick()
 {
+    m_journal.BeginCommand(UiText::ApplyCommand);
     ClosingSteps closing([&] { FMBParam->Disconnect(); });
     FMBParam->Connect(true);
     Pause(StepPauseMs);
@@ -119,6 +122,7 @@ void TFMain::SBApplyConfigClick()
 void TFMain::N20Click()
 {
     const int address = StrToInt(EDeviceAddr->text());
+    m_journal.BeginCommand(UiText::InfoCommand);
     ClosingSteps closing([&] { FMBParam->Disconnect(); });
     const int family = FMBParam->Connect(false);
     Pause(StepPauseMs);

@@ -1,6 +1,7 @@
 #include "app/tfmain.h"
 
 #include "app/application.h"
+#include "app/journal_window.h"
 #include "app/tfmbparam.h"
 #include "app/ui_texts.h"
 #include "link/port_registry.h"
@@ -71,6 +72,9 @@ TFMain::TFMain(TApplication& app) : m_app(app)
     setCentralWidget(central);
     Modbus.SetStatusSink([this](const QString& text) { ShowLinkStatus(text); });
     Modbus.SetAlertSink([] { QApplication::beep(); });
+    Modbus.SetTraceSink([this](TraceKind kind, const uint8_t* data, int count) {
+        m_journal.Record(kind, data, count);
+    });
     BuildToolBar(central);
     BuildPages();
     BuildMenu();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/prompts.h"
+#include "link/frame_journal.h"
 #include "link/modbus.h"
 #include "model/config_image.h"
 #include "pages/page_host.h"
@@ -16,6 +17,7 @@ class QLineEdit;
 class QToolButton;
 class PortRegistry;
 class TApplication;
+class TFJournal;
 class TFMBParam;
 class TDevConfigPage;
 class TExternalNetPage;
@@ -74,6 +76,9 @@ public:
     void SBApplyConfigClick();
     void N7Click();
     void N20Click();
+    // "Журнал обмена": the traffic of the window's commands, in a window
+    // of its own beside this one.
+    void ShowJournal();
     // The report of the configuration in memory: shown in the print
     // preview (printing, also to PDF, from there), or saved as HTML.
     void PrintReport();
@@ -181,11 +186,17 @@ private:
     QAction* MINew;
     QAction* MIConnection;
     QAction* N20;
+    QAction* MIJournal;
 
+    // Every frame of the device commands (the channel's trace, so it
+    // outlives the channel).
+    FrameJournal m_journal;
     // The serial channel, closed between device commands.
     TModbus Modbus;
     // The port settings panel, created right after the window.
     std::unique_ptr<TFMBParam> FMBParam;
+    // Its window, once opened.
+    std::unique_ptr<TFJournal> m_journalWindow;
     // Keep a read or a write from starting again while one of its kind runs.
     static inline bool ReadAllowed = true;
     static inline bool WriteAllowed = true;

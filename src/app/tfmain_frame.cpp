@@ -180,6 +180,10 @@ void TFMain::BuildMenu()
     MIConnection->setObjectName(QStringLiteral("MIConnection"));
     N20 = bar->addAction(QStringLiteral("&Инфо"));
     N20->setObjectName(QStringLiteral("N20"));
+
+    QMenu* diagnostics = bar->addMenu(QStringLiteral("&Диагностика"));
+    diagnostics->setObjectName(QStringLiteral("MDiagnostics"));
+    MIJournal = item(diagnostics, "MIJournal", QStringLiteral("&Журнал обмена"));
 }
 
 void TFMain::BuildStatusBar()
@@ -232,6 +236,7 @@ void TFMain::WireCommands()
     Bind(MINew, &TFMain::SBNewConfigClick);
     Bind(MIConnection, &TFMain::SBMBusParametersClick);
     Bind(N20, &TFMain::N20Click);
+    Bind(MIJournal, &TFMain::ShowJournal);
     // A fill menu replaces a whole block, however it is opened (a click on
     // its button or a right click): an edit in progress ends first.
     for (const PictureButton* button : findChildren<PictureButton*>())

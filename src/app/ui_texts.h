@@ -23,6 +23,12 @@ inline const QString ConnectionSettings = QStringLiteral("Параметры с�
 // The file dialogs' last filter.
 inline const QString AllFilesFilter = QStringLiteral("Все файлы (*.*)");
 
+// The device commands as the traffic journal groups their frames.
+inline const QString ReadCommand = QStringLiteral("Считать");
+inline const QString WriteCommand = QStringLiteral("Записать");
+inline const QString ApplyCommand = QStringLiteral("Применить");
+inline const QString InfoCommand = QStringLiteral("Инфо");
+
 // The forms' font (Tahoma 8 point).
 inline QFont FormFont()
 {
