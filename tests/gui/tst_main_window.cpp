@@ -88,7 +88,7 @@ private slots:
         QStringList top;
         for (QAction* a : f.main->menuBar()->actions())
             top << QString(a->text()).remove('&');  // the Alt letter marks aside
-        QCOMPARE(top, (QStringList{"Файл", "Конфигурация", "Связь", "Инфо"}));
+        QCOMPARE(top, (QStringList{"Файл", "Конфигурация", "Связь", "Инфо", "Диагностика"}));
         auto items = [&](int i) {
             QStringList texts;
             for (QAction* a : f.main->menuBar()->actions()[i]->menu()->actions())
@@ -102,6 +102,7 @@ private slots:
         QVERIFY(!f.main->menuBar()->actions()[2]->menu());
         QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));
         QCOMPARE(QString(f.Action("N7")->text()).remove('&'), QStringLiteral("Выход"));
+        QCOMPARE(items(4), (QStringList{"Журнал обмена"}));
     }
 
     // Tools outside the window (screen readers, UI automation, the tests)
