@@ -11,7 +11,9 @@
 #  (e) the report of a rich configuration file, from reading it to the HTML.
 #  (f) site write: two simulated lines of four panels each against one line
 #      alone (the lines run at once), and the peak memory of a site of 4
-#      panels against one of 16.
+#      panels against one of 16;
+#  (g) the window's read on a line paced at 9600 baud with the traffic
+#      journal's window closed and open.
 #   scripts/bench.sh [RUNS]     default 9 paired start-ups
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -21,7 +23,7 @@ build=${BUILD_DIR:-$root/build-release}
 "$root/scripts/deps.sh" xvfb x11-utils libx11-dev
 BUILD_TYPE=Release BUILD_DIR="$build" "$root/scripts/build.sh" orlix-config orlix-cli \
     orlix-panel-sim orlix-empty-window orlix-load-bench orlix-map-timer orlix-report-bench \
-    orlix-line-bench >/dev/null
+    orlix-line-bench orlix-journal-bench >/dev/null
 
 work=$(mktemp -d)
 sim_pid=""
@@ -94,6 +96,12 @@ for _ in $(seq 50); do grep -q "^Registered" "$work/sim.log" && break; sleep 0.1
 load=$(QT_QPA_PLATFORM=offscreen "$build/bench/orlix-load-bench" "$work/read.cfg" \
        "$root/fuzz/corpus/config_file/v170.cfg" 25)
 echo "load:      a file loaded and every page refreshed in ${load} ms (two files in turn, median of 25)"
+
+# (g) The window's read with the traffic journal closed and open (limit: 1 ms apart).
+read -r closed opened diff < <(QT_QPA_PLATFORM=offscreen "$build/bench/orlix-journal-bench" 9)
+echo "journal:   the window's read in ${closed} ms with the journal closed, ${opened} ms open:" \
+     "${diff} ms (medians of 9; limit 1 ms: $(awk -v d="$diff" \
+     'BEGIN {print (d <= 1 && d >= -1 ? "within" : "OVER")}'))"
 
 # (e) The report of a rich file (every kind of value filled in).
 read -r report bytes < <("$build/bench/orlix-report-bench" "$work" 25)

@@ -8,23 +8,15 @@
 #include "simulated_panel.h"
 
 #include <QRegularExpression>
+#include "closed_frame.h"
+
 #include <QTest>
 
 namespace {
 
-QByteArray Closed(const QByteArray& body)
-{
-    QByteArray frame = body;
-    const uint16_t crc =
-        Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(char(crc >> 8));
-    frame.append(char(crc & 0xFF));
-    return frame;
-}
-
 QByteArray Hex(const char* hex)
 {
-    return Closed(QByteArray::fromHex(hex));
+    return ClosedFrame(QByteArray::fromHex(hex));
 }
 
 void Record(FrameJournal& journal, TraceKind kind, const QByteArray& bytes)
@@ -75,7 +67,7 @@ private slots:
         QByteArray block(70, '\x11');
         block[0] = 1;
         block[1] = 0x46;
-        const QByteArray blockAnswer = Closed(block);
+        const QByteArray blockAnswer = ClosedFrame(block);
         QByteArray garbled = blockAnswer;
         garbled[30] = char(garbled[30] ^ 0x04);
         QTest::newRow("normal") << readBlock3 << blockAnswer << "ответ";
@@ -86,8 +78,9 @@ private slots:
                                << "короткий ответ: 20 из 72 байт";
         QTest::newRow("intact but short")
             << Hex("0146000100") << Hex("0146000301") << "короткий ответ: 7 из 10 байт";
-        QTest::newRow("other address") << readBlock3 << Closed(QByteArray(1, '\x02') + block.mid(1))
-                                       << "Чужой ответ: адрес 2, функция 70";
+        QTest::newRow("other address")
+            << readBlock3 << ClosedFrame(QByteArray(1, '\x02') + block.mid(1))
+            << "Чужой ответ: адрес 2, функция 70";
         QTest::newRow("other function")
             << Hex("010E") << Hex("0103020000") << "Чужой ответ: адрес 1, функция 3";
         QTest::newRow("poll answer") << Hex("010E") << Hex("010E") << "ответ";

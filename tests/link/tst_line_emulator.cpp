@@ -8,6 +8,8 @@
 #include "tcp_bridge.h"
 
 #include <QElapsedTimer>
+#include "closed_frame.h"
+
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -33,20 +35,9 @@ QByteArray Hex(const char* hex)
     return QByteArray::fromHex(hex);
 }
 
-QByteArray Closed(const QByteArray& body)
-{
-    QByteArray frame = body;
-    const uint16_t crc =
-        Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(char(crc >> 8));
-    frame.append(char(crc & 0xFF));
-    return frame;
-}
-
 bool Intact(const QByteArray& frame)
 {
-    return frame.size() >= 4 &&
-           Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size())) == 0;
+    return frame.size() >= 4 && FrameIntact(frame);
 }
 
 speed_t Speed(int baudRate)
@@ -114,7 +105,7 @@ QByteArray ReadBlock(int block)
 {
     QByteArray body = Hex("0146000201");
     body.append(char(block));
-    return Closed(body);
+    return ClosedFrame(body);
 }
 
 // The block whose read answer is longest, and that answer.
@@ -282,7 +273,7 @@ private slots:
         for (int attempt = 0; attempt < 3; ++attempt) {
             QList<qint64> times;
             const qint64 sentUs = master.Send(Hex("0111C02C"));
-            QCOMPARE(master.Receive(8, 500, &times), Closed(Hex("011103200732")));
+            QCOMPARE(master.Receive(8, 500, &times), ClosedFrame(Hex("011103200732")));
             QVERIFY(line.WaitForAnswersSent(attempt + 1, 500));
             const auto answer = line.Timeline().last();
             firstUs = times.first() - sentUs;
@@ -303,7 +294,7 @@ private slots:
         MasterEnd master;
         QVERIFY(StartLine(line, master, {true, 5000, 0, true}));
         const QByteArray request = Hex("01460001000D18");
-        const QByteArray answer = Closed(Hex("0146000400010701"));
+        const QByteArray answer = ClosedFrame(Hex("0146000400010701"));
         master.Send(request);
         QCOMPARE(master.Receive(int(request.size() + answer.size()), 500), request + answer);
         QVERIFY(line.WaitForAnswersSent(1, 500));
@@ -311,7 +302,7 @@ private slots:
         QCOMPARE(timeline.size(), 2);
         QVERIFY(timeline[1].AtUs - timeline[0].EndUs >= 5000);
 
-        for (const QByteArray& other : {Closed(Hex("0911")), Hex("FF00A5")}) {
+        for (const QByteArray& other : {ClosedFrame(Hex("0911")), Hex("FF00A5")}) {
             master.Send(other);
             QCOMPARE(master.Receive(64, 100), other);
         }
@@ -325,13 +316,14 @@ private slots:
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
         QTest::addColumn<bool>("endsBySilence");
-        QTest::newRow("identification") << Hex("0111C02C") << Closed(Hex("011103200732")) << false;
-        QTest::newRow("version") << Hex("01460001000D18") << Closed(Hex("0146000400010701"))
+        QTest::newRow("identification")
+            << Hex("0111C02C") << ClosedFrame(Hex("011103200732")) << false;
+        QTest::newRow("version") << Hex("01460001000D18") << ClosedFrame(Hex("0146000400010701"))
                                  << false;
         QTest::newRow("read holding registers")
-            << Closed(Hex("010300000001")) << Closed(Hex("018301")) << true;
+            << ClosedFrame(Hex("010300000001")) << ClosedFrame(Hex("018301")) << true;
         QTest::newRow("write a register")
-            << Closed(Hex("010600010005")) << Closed(Hex("018601")) << true;
+            << ClosedFrame(Hex("010600010005")) << ClosedFrame(Hex("018601")) << true;
     }
     void framingByLengthOrSilence()
     {
@@ -362,26 +354,27 @@ private slots:
         QTest::addColumn<QString>("kind");
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("long identification")
-            << "modbus" << Closed(Hex("0511")) << Closed(Hex("05110AB4FF4C4D42332E312E36"));
+        QTest::newRow("long identification") << "modbus" << ClosedFrame(Hex("0511"))
+                                             << ClosedFrame(Hex("05110AB4FF4C4D42332E312E36"));
         QTest::newRow("identification refused")
-            << "modbus-ident-exception" << Closed(Hex("0511")) << Closed(Hex("059101"));
-        QTest::newRow("holding registers 16..18")
-            << "modbus" << Closed(Hex("050300100003")) << Closed(Hex("050306001000110012"));
+            << "modbus-ident-exception" << ClosedFrame(Hex("0511")) << ClosedFrame(Hex("059101"));
+        QTest::newRow("holding registers 16..18") << "modbus" << ClosedFrame(Hex("050300100003"))
+                                                  << ClosedFrame(Hex("050306001000110012"));
         QTest::newRow("input register 65535")
-            << "modbus" << Closed(Hex("0504FFFF0001")) << Closed(Hex("050402FFFF"));
+            << "modbus" << ClosedFrame(Hex("0504FFFF0001")) << ClosedFrame(Hex("050402FFFF"));
         QTest::newRow("126 registers")
-            << "modbus" << Closed(Hex("05030000007E")) << Closed(Hex("058303"));
+            << "modbus" << ClosedFrame(Hex("05030000007E")) << ClosedFrame(Hex("058303"));
         QTest::newRow("no register")
-            << "modbus" << Closed(Hex("050300000000")) << Closed(Hex("058303"));
+            << "modbus" << ClosedFrame(Hex("050300000000")) << ClosedFrame(Hex("058303"));
         QTest::newRow("past the last register")
-            << "modbus" << Closed(Hex("0503FFFF0002")) << Closed(Hex("058302"));
+            << "modbus" << ClosedFrame(Hex("0503FFFF0002")) << ClosedFrame(Hex("058302"));
         QTest::newRow("write a register")
-            << "modbus" << Closed(Hex("050600010005")) << Closed(Hex("058601"));
+            << "modbus" << ClosedFrame(Hex("050600010005")) << ClosedFrame(Hex("058601"));
         QTest::newRow("programming function")
-            << "modbus" << Closed(Hex("0546000100")) << Closed(Hex("05C601"));
+            << "modbus" << ClosedFrame(Hex("0546000100")) << ClosedFrame(Hex("05C601"));
         QTest::newRow("bad CRC") << "modbus" << Hex("05030000000100FF") << QByteArray();
-        QTest::newRow("another address") << "modbus" << Closed(Hex("060300000001")) << QByteArray();
+        QTest::newRow("another address")
+            << "modbus" << ClosedFrame(Hex("060300000001")) << QByteArray();
     }
     void otherDevices()
     {
@@ -404,10 +397,10 @@ private slots:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<int>("length");
-        QTest::newRow("identification") << Closed(Hex("0711")) << 8;
-        QTest::newRow("poll") << Closed(Hex("070E")) << 4;
-        QTest::newRow("version") << Closed(Hex("0746000100")) << 10;
-        QTest::newRow("registers") << Closed(Hex("070300000001")) << 5;
+        QTest::newRow("identification") << ClosedFrame(Hex("0711")) << 8;
+        QTest::newRow("poll") << ClosedFrame(Hex("070E")) << 4;
+        QTest::newRow("version") << ClosedFrame(Hex("0746000100")) << 10;
+        QTest::newRow("registers") << ClosedFrame(Hex("070300000001")) << 5;
     }
     void garbledDevice()
     {
@@ -437,7 +430,8 @@ private slots:
         double best = 0;
         for (int attempt = 0; attempt < 3; ++attempt) {
             master.Send(Hex("01460001000D18"));
-            QCOMPARE(master.Receive(14, 500), Closed(Hex("0146000400010701")) + Hex("A5A5A5A5"));
+            QCOMPARE(master.Receive(14, 500),
+                     ClosedFrame(Hex("0146000400010701")) + Hex("A5A5A5A5"));
             QVERIFY(line.WaitForAnswersSent(attempt + 1, 500));
             const auto answer = line.Timeline().last();
             best = double(answer.EndUs - answer.AtUs);
@@ -464,8 +458,8 @@ private slots:
         QCOMPARE(line.Addresses(), (QList<uint8_t>{2, 1}));
         MasterEnd master;
         QVERIFY(line.Start() && master.Open(line.DevicePath(), 9600));
-        master.Send(Closed(Hex("0111")));
-        QCOMPARE(master.Receive(64, 150), Closed(Hex("01110AB4FF4C4D42332E312E36")));
+        master.Send(ClosedFrame(Hex("0111")));
+        QCOMPARE(master.Receive(64, 150), ClosedFrame(Hex("01110AB4FF4C4D42332E312E36")));
     }
 
     // The gateway: a unit becomes an RTU frame, the intact answer comes
@@ -509,8 +503,8 @@ private slots:
             got += client.Receive(64, 500);
         QCOMPARE(got, expected);
         QCOMPARE(line.Requests(),
-                 (QList<QByteArray>{Closed(Hex("020300100002")), Closed(Hex("010E")),
-                                    Closed(Hex("0911")), Closed(Hex("0111"))}));
+                 (QList<QByteArray>{ClosedFrame(Hex("020300100002")), ClosedFrame(Hex("010E")),
+                                    ClosedFrame(Hex("0911")), ClosedFrame(Hex("0111"))}));
     }
 
     // Units the gateway cannot use: another protocol is passed over by its
@@ -554,7 +548,7 @@ private slots:
             if (!bridge.Start("127.0.0.1:0", line.DevicePath(), nullptr, {mbap, delayMs, false}) ||
                 !client.Connect(bridge.Port()))
                 return qint64(-1);
-            const QByteArray request = mbap ? Unit(1, 1, Hex("0E")) : Closed(Hex("010E"));
+            const QByteArray request = mbap ? Unit(1, 1, Hex("0E")) : ClosedFrame(Hex("010E"));
             const qint64 sentUs = client.Send(request);
             if (client.Receive(int(request.size()), 2000) != request)
                 return qint64(-1);

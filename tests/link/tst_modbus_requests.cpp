@@ -7,6 +7,8 @@
 #include "model/crc16.h"
 #include "simulated_panel.h"
 
+#include "closed_frame.h"
+
 #include <QElapsedTimer>
 #include <QTest>
 
@@ -35,12 +37,7 @@ bool Run(TModbus& m, Kind kind)
 
 QByteArray Closed(const char* hex)
 {
-    QByteArray frame = QByteArray::fromHex(hex);
-    const uint16_t crc =
-        Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(char(crc >> 8));
-    frame.append(char(crc & 0xFF));
-    return frame;
+    return ClosedFrame(QByteArray::fromHex(hex));
 }
 
 PanelFault Fault(const QString& script)

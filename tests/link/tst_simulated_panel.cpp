@@ -10,19 +10,11 @@
 #include "panel_responder.h"
 #include "request_framer.h"
 
+#include "closed_frame.h"
+
 #include <QTest>
 
 namespace {
-
-QByteArray Closed(const QByteArray& body)
-{
-    QByteArray frame = body;
-    const uint16_t crc =
-        Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size()));
-    frame.append(char(crc >> 8));
-    frame.append(char(crc & 0xFF));
-    return frame;
-}
 
 QByteArray Hex(const char* hex)
 {
@@ -35,11 +27,6 @@ PanelFault Fault(const char* script)
     if (!fault)
         qFatal("bad fault script in the test");
     return *fault;
-}
-
-bool Intact(const QByteArray& frame)
-{
-    return Crc16(reinterpret_cast<const uint8_t*>(frame.constData()), size_t(frame.size())) == 0;
 }
 
 }  // namespace
@@ -160,15 +147,18 @@ private slots:
     {
         QTest::addColumn<QByteArray>("request");
         QTest::addColumn<QByteArray>("answer");
-        QTest::newRow("identification") << Hex("0111C02C") << Closed(Hex("011103200732"));
+        QTest::newRow("identification") << Hex("0111C02C") << ClosedFrame(Hex("011103200732"));
         QTest::newRow("poll") << Hex("010E81E4") << Hex("010E81E4");
-        QTest::newRow("version") << Hex("01460001000D18") << Closed(Hex("0146000400010701"));
-        QTest::newRow("apply") << Hex("01460001034D19") << Closed(Hex("014600"));
-        QTest::newRow("read block 10") << Closed(Hex("01460002010A")) << Closed(Hex("01C602"));
+        QTest::newRow("version") << Hex("01460001000D18") << ClosedFrame(Hex("0146000400010701"));
+        QTest::newRow("apply") << Hex("01460001034D19") << ClosedFrame(Hex("014600"));
+        QTest::newRow("read block 10")
+            << ClosedFrame(Hex("01460002010A")) << ClosedFrame(Hex("01C602"));
         QTest::newRow("write with wrong count")
-            << Closed(Hex("0146000302010000")) << Closed(Hex("01C603"));
-        QTest::newRow("unknown sub-command") << Closed(Hex("0146000109")) << Closed(Hex("01C601"));
-        QTest::newRow("unknown function") << Closed(Hex("010300000001")) << Closed(Hex("018301"));
+            << ClosedFrame(Hex("0146000302010000")) << ClosedFrame(Hex("01C603"));
+        QTest::newRow("unknown sub-command")
+            << ClosedFrame(Hex("0146000109")) << ClosedFrame(Hex("01C601"));
+        QTest::newRow("unknown function")
+            << ClosedFrame(Hex("010300000001")) << ClosedFrame(Hex("018301"));
     }
     void answers()
     {
@@ -184,7 +174,7 @@ private slots:
     void silentCases_data()
     {
         QTest::addColumn<QByteArray>("request");
-        QTest::newRow("another address") << Closed(Hex("0211"));
+        QTest::newRow("another address") << ClosedFrame(Hex("0211"));
         QTest::newRow("garbled request") << Hex("0111C02D");
         QTest::newRow("too short") << Hex("0111");
     }
@@ -200,8 +190,8 @@ private slots:
         PanelResponder panel;
         panel.Identity().Address = 5;
         panel.Identity().Ident = PanelResponder::FamilyIdent(1);
-        QCOMPARE(panel.Respond(Closed(Hex("0511"))).Bytes, Closed(Hex("0511030C0932")));
-        QVERIFY(!panel.Respond(Closed(Hex("0111"))).Send);
+        QCOMPARE(panel.Respond(ClosedFrame(Hex("0511"))).Bytes, ClosedFrame(Hex("0511030C0932")));
+        QVERIFY(!panel.Respond(ClosedFrame(Hex("0111"))).Send);
     }
 
     // A block written is stored and read back the same; the other blocks stay.
@@ -211,18 +201,18 @@ private slots:
         QByteArray write = Hex("014600090201");
         const QByteArray payload = Hex("0A0B0C0D0E0F10");
         write += payload;
-        const PanelAnswer ack = panel.Respond(Closed(write));
-        QCOMPARE(ack.Bytes, Closed(Hex("014600")));
+        const PanelAnswer ack = panel.Respond(ClosedFrame(write));
+        QCOMPARE(ack.Bytes, ClosedFrame(Hex("014600")));
         QCOMPARE(panel.BlocksWritten(), 1);
-        const PanelAnswer read = panel.Respond(Closed(Hex("014600020101")));
+        const PanelAnswer read = panel.Respond(ClosedFrame(Hex("014600020101")));
         QCOMPARE(read.Bytes.size(), 15);
         QCOMPARE(read.Bytes.mid(6, 7), payload);
-        QVERIFY(Intact(read.Bytes));
+        QVERIFY(FrameIntact(read.Bytes));
         QVERIFY(CheckBlockCrcs(panel.Image()));
         // Block 0 as the new configuration has it.
         const ConfigImage fresh = NewConfigurationImage();
         const auto block0 = BlockPayload(fresh, 0);
-        QCOMPARE(panel.Respond(Closed(Hex("014600020100"))).Bytes.mid(6, 20),
+        QCOMPARE(panel.Respond(ClosedFrame(Hex("014600020100"))).Bytes.mid(6, 20),
                  QByteArray(reinterpret_cast<const char*>(block0.data()), 20));
     }
 
@@ -231,12 +221,12 @@ private slots:
     {
         PanelResponder panel;
         panel.AddFault(Fault("crc,request=read-block,block=3,count=2"));
-        const QByteArray read2 = Closed(Hex("014600020102"));
-        const QByteArray read3 = Closed(Hex("014600020103"));
-        QVERIFY(Intact(panel.Respond(read2).Bytes));
-        QVERIFY(!Intact(panel.Respond(read3).Bytes));
-        QVERIFY(!Intact(panel.Respond(read3).Bytes));
-        QVERIFY(Intact(panel.Respond(read3).Bytes));
+        const QByteArray read2 = ClosedFrame(Hex("014600020102"));
+        const QByteArray read3 = ClosedFrame(Hex("014600020103"));
+        QVERIFY(FrameIntact(panel.Respond(read2).Bytes));
+        QVERIFY(!FrameIntact(panel.Respond(read3).Bytes));
+        QVERIFY(!FrameIntact(panel.Respond(read3).Bytes));
+        QVERIFY(FrameIntact(panel.Respond(read3).Bytes));
     }
 
     void faultShapes()
@@ -248,13 +238,13 @@ private slots:
             return panel.Respond(version);
         };
         QVERIFY(!answer("no-answer").Send);
-        QCOMPARE(answer("exception").Bytes, Closed(Hex("01C601")));
-        QCOMPARE(answer("short,by=4").Bytes, Closed(Hex("0146000400010701")).left(6));
-        QCOMPARE(answer("extra,bytes=2").Bytes, Closed(Hex("0146000400010701")) + Hex("A5A5"));
+        QCOMPARE(answer("exception").Bytes, ClosedFrame(Hex("01C601")));
+        QCOMPARE(answer("short,by=4").Bytes, ClosedFrame(Hex("0146000400010701")).left(6));
+        QCOMPARE(answer("extra,bytes=2").Bytes, ClosedFrame(Hex("0146000400010701")) + Hex("A5A5"));
         QCOMPARE(answer("late").DelayMs, PanelFault::LateDelayMs);
         const QByteArray corrupt = answer("crc").Bytes;
         QCOMPARE(corrupt.size(), 10);
-        QVERIFY(!Intact(corrupt));
+        QVERIFY(!FrameIntact(corrupt));
         QCOMPARE(corrupt.left(8), Hex("0146000400010701"));
     }
 
@@ -263,8 +253,8 @@ private slots:
         PanelResponder panel;
         panel.AddFault(Fault("busy,count=2"));
         const QByteArray poll = Hex("010E81E4");
-        QCOMPARE(panel.Respond(poll).Bytes, Closed(Hex("018E06")));
-        QCOMPARE(panel.Respond(poll).Bytes, Closed(Hex("018E06")));
+        QCOMPARE(panel.Respond(poll).Bytes, ClosedFrame(Hex("018E06")));
+        QCOMPARE(panel.Respond(poll).Bytes, ClosedFrame(Hex("018E06")));
         QCOMPARE(panel.Respond(poll).Bytes, poll);
     }
 
@@ -273,10 +263,10 @@ private slots:
     {
         PanelResponder panel;
         panel.AddFault(Fault("exception,request=write-block,count=1"));
-        const QByteArray write = Closed(Hex("01460009020101020304050607"));
-        QCOMPARE(panel.Respond(write).Bytes, Closed(Hex("01C601")));
+        const QByteArray write = ClosedFrame(Hex("01460009020101020304050607"));
+        QCOMPARE(panel.Respond(write).Bytes, ClosedFrame(Hex("01C601")));
         QCOMPARE(panel.BlocksWritten(), 0);
-        QCOMPARE(panel.Respond(write).Bytes, Closed(Hex("014600")));
+        QCOMPARE(panel.Respond(write).Bytes, ClosedFrame(Hex("014600")));
         QCOMPARE(panel.BlocksWritten(), 1);
     }
 
@@ -434,7 +424,7 @@ private slots:
         QTest::newRow("PDU incomplete")
             << Hex("12340000000602030000") << int(S::NeedMore) << 0 << 0 << QByteArray();
         QTest::newRow("read registers") << Hex("123400000006020300000001FF") << int(S::Request)
-                                        << 12 << 0x1234 << Closed(Hex("020300000001"));
+                                        << 12 << 0x1234 << ClosedFrame(Hex("020300000001"));
         QTest::newRow("another protocol")
             << Hex("12340001000602030000000100") << int(S::Skip) << 12 << 0 << QByteArray();
         QTest::newRow("unit id only")
@@ -459,7 +449,7 @@ private slots:
 
     void mbapAnswer()
     {
-        QCOMPARE(Mbap::AnswerUnit(0xBEEF, Closed(Hex("0703020005"))),
+        QCOMPARE(Mbap::AnswerUnit(0xBEEF, ClosedFrame(Hex("0703020005"))),
                  Hex("BEEF00000005") + Hex("0703020005"));
     }
 };
