@@ -176,6 +176,11 @@ LinkSettings TFMBParam::Settings() const
     return s;
 }
 
+void TFMBParam::ShowLine(const SerialSettings& line)
+{
+    m_line->Show(line);
+}
+
 int TFMBParam::Connect(bool checkVersion)
 {
     m_connected = Settings();

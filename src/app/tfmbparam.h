@@ -38,6 +38,9 @@ public:
 
     // The settings the controls and the main window's address field stand for.
     LinkSettings Settings() const;
+    // Shows `line` on the baud rate, stop bits and parity controls (a panel
+    // a scan found); the port and the address stay as they are.
+    void ShowLine(const SerialSettings& line);
     // Connects with the settings of the moment; the command keeps them
     // (ConnectedSettings) so the port is resolved once per command.
     int Connect(bool checkVersion);

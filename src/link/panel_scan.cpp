@@ -44,6 +44,8 @@ QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t
     QList<ScanHit> hits;
     int done = 0;
     for (const uint8_t address : addresses) {
+        if (m_stop && m_stop())
+            break;
         const ProbeAnswer answer = ProbeAddress(m_channel, address, allowance);
         if (answer.Occupied()) {
             ScanHit hit;
@@ -60,6 +62,8 @@ QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t
                 }
             }
             hits << hit;
+            if (m_hitSink)
+                m_hitSink(hit);
         }
         if (progress)
             progress(++done, int(addresses.size()));

@@ -24,6 +24,10 @@ struct ScanHit {
 class PanelScan {
 public:
     using Progress = std::function<void(int done, int total)>;
+    // Asked before each address: true ends the pass there.
+    using StopCheck = std::function<bool()>;
+    // Each hit as soon as it is complete (its firmware read), in line order.
+    using HitSink = std::function<void(const ScanHit& hit)>;
 
     explicit PanelScan(TModbus& channel);
 
@@ -36,12 +40,19 @@ public:
     // each baud rate with two and one stop bits and no, even and odd parity.
     static QList<LinkSettings> EveryLineSetting(const LinkSettings& port);
 
+    // For a scan that someone watches and may end early (the window's).
+    void SetStopCheck(StopCheck stop) { m_stop = std::move(stop); }
+    void SetHitSink(HitSink sink) { m_hitSink = std::move(sink); }
+
     // One pass over `addresses` at the line settings of `settings`; `waitMs`
     // is the turnaround allowance, 0 for TurnaroundAllowanceMs. Raises the open error when the port
-    // cannot be opened; the port is closed afterwards.
+    // cannot be opened; the port is closed afterwards. A pass the stop
+    // check ends gives the hits before that address.
     QList<ScanHit> Scan(const LinkSettings& settings, const QList<uint8_t>& addresses, int waitMs,
                         const Progress& progress = {});
 
 private:
     TModbus& m_channel;
+    StopCheck m_stop;
+    HitSink m_hitSink;
 };
