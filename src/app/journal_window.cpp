@@ -71,7 +71,7 @@ TFJournal::TFJournal(FrameJournal& journal, Prompts& prompts, QWidget* parent)
     m_pause->setCheckable(true);
     QPushButton* clear = Button(QStringLiteral("&Очистить"), "JournalClear", this);
     QPushButton* save = Button(QStringLiteral("&Сохранить..."), "JournalSave", this);
-    QPushButton* close = Button(QStringLiteral("&Закрыть"), "JournalClose", this);
+    QPushButton* close = Button(UiText::CloseButton, "JournalClose", this);
 
     auto* bar = new QHBoxLayout;
     bar->addWidget(filterLabel);

@@ -165,7 +165,7 @@ TFScan::TFScan(QWidget* parent, Prompts& prompts, const LinkSettings& port, Fram
     StopButton = MakeButton(this, "StopButton", QStringLiteral("С&топ"));
     ChooseButton = MakeButton(this, "ChooseButton", QStringLiteral("&Выбрать"));
     SaveButton = MakeButton(this, "SaveButton", QStringLiteral("Со&хранить..."));
-    CloseButton = MakeButton(this, "CloseButton", QStringLiteral("&Закрыть"));
+    CloseButton = MakeButton(this, "CloseButton", UiText::CloseButton);
     for (QPushButton* button : {StopButton, ChooseButton, SaveButton})
         bottom->addWidget(button);
     bottom->addStretch();

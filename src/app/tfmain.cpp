@@ -2,6 +2,7 @@
 
 #include "app/application.h"
 #include "app/journal_window.h"
+#include "app/scan_dialog.h"
 #include "app/tfmbparam.h"
 #include "app/ui_texts.h"
 #include "link/port_registry.h"
@@ -100,6 +101,8 @@ TFMain::~TFMain()
     // ends with the focus it loses and reaches the image now, not from the
     // base class's destructor.
     hide();
+    // A scan's dialog stops its thread, which feeds the journal, first.
+    qDeleteAll(findChildren<TFScan*>());
     FormDestroy();
 }
 
@@ -149,7 +152,7 @@ void TFMain::FormShow()
     AdvOfficePager->setTabsAntialiased(false);
     for (QToolButton* b : {SBReadConfig, SBWriteConfig, SBApplyConfig})
         b->setEnabled(false);
-    for (QAction* a : {MIRead, MIWrite, MIApply, N20})
+    for (QAction* a : {MIRead, MIWrite, MIApply, N20, MIScan})
         a->setEnabled(false);
 }
 

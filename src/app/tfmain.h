@@ -79,6 +79,10 @@ public:
     // "Журнал обмена": the traffic of the window's commands, in a window
     // of its own beside this one.
     void ShowJournal();
+    // "Поиск панелей...": who answers on the port of the port settings
+    // panel; a panel chosen there gives its address and line settings to
+    // the address field and the port settings panel.
+    void ShowScan();
     // The report of the configuration in memory: shown in the print
     // preview (printing, also to PDF, from there), or saved as HTML.
     void PrintReport();
@@ -186,6 +190,7 @@ private:
     QAction* MINew;
     QAction* MIConnection;
     QAction* N20;
+    QAction* MIScan;
     QAction* MIJournal;
 
     // Every frame of the device commands (the channel's trace, so it

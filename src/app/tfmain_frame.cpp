@@ -183,6 +183,7 @@ void TFMain::BuildMenu()
 
     QMenu* diagnostics = bar->addMenu(QStringLiteral("&Диагностика"));
     diagnostics->setObjectName(QStringLiteral("MDiagnostics"));
+    MIScan = item(diagnostics, "MIScan", QStringLiteral("&Поиск панелей..."));
     MIJournal = item(diagnostics, "MIJournal", QStringLiteral("&Журнал обмена"));
 }
 
@@ -236,6 +237,7 @@ void TFMain::WireCommands()
     Bind(MINew, &TFMain::SBNewConfigClick);
     Bind(MIConnection, &TFMain::SBMBusParametersClick);
     Bind(N20, &TFMain::N20Click);
+    Bind(MIScan, &TFMain::ShowScan);
     Bind(MIJournal, &TFMain::ShowJournal);
     // A fill menu replaces a whole block, however it is opened (a click on
     // its button or a right click): an edit in progress ends first.

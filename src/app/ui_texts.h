@@ -29,6 +29,9 @@ inline const QString WriteCommand = QStringLiteral("Записать");
 inline const QString ApplyCommand = QStringLiteral("Применить");
 inline const QString InfoCommand = QStringLiteral("Инфо");
 
+// The button that closes a dialog or a tool window.
+inline const QString CloseButton = QStringLiteral("&Закрыть");
+
 // The forms' font (Tahoma 8 point).
 inline QFont FormFont()
 {

@@ -19,7 +19,13 @@ constexpr std::array<uint8_t, 4> Orl07Ident{0x03, 0x20, 0x07, 0x32};
 constexpr std::array<uint8_t, 4> Orl09Ident{0x03, 0x0C, 0x09, 0x32};
 constexpr uint8_t PollFunction = 14;
 constexpr uint8_t ApplyNotStartedCode = 1;
+}  // namespace
 
+namespace PanelText {
+QString OpenError(const QString& portName)
+{
+    return QStringLiteral("Невозможно открыть порт ") + portName;
+}
 QString OpenErrorDetail(const TModbus& channel)
 {
     QString detail = LinkText::OpenFailureReason(channel.LastOpenErrorText());
@@ -29,13 +35,7 @@ QString OpenErrorDetail(const TModbus& channel)
             "(sudo usermod -aG dialout $USER) и войдите в систему заново.");
     return detail;
 }
-}  // namespace
 
-namespace PanelText {
-QString OpenError(const QString& portName)
-{
-    return QStringLiteral("Невозможно открыть порт ") + portName;
-}
 QString NoAnswer(const QString& addressText, const QString& portName)
 {
     return LinkText::DeviceOnPort(addressText, portName) +
@@ -95,7 +95,8 @@ int PanelLink::Connect(const LinkSettings& settings, bool checkVersion)
     m_network = settings.DevicePath.contains(QLatin1String("://"));
     m_channel.SetEchoMode(settings.Line.Echo);
     if (m_channel.OpenPort(settings.DevicePath, settings.Line, true, 256) == TModbus::ClosedMarker)
-        throw CommandError(PanelText::OpenError(settings.PortName), OpenErrorDetail(m_channel));
+        throw CommandError(PanelText::OpenError(settings.PortName),
+                           PanelText::OpenErrorDetail(m_channel));
 
     if (!m_channel.ReportSlaveId(address, IdentAnswerLength))
         Fail(PanelText::NoAnswer(settings.AddressText, settings.PortName));

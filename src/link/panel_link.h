@@ -88,6 +88,9 @@ private:
 
 namespace PanelText {
 QString OpenError(const QString& portName);
+// Why the channel's last open failed, with the remedy when the user may not
+// open the device.
+QString OpenErrorDetail(const TModbus& channel);
 QString NoAnswer(const QString& addressText, const QString& portName);
 QString WrongDevice(const QString& addressText, const QString& portName);
 QString VersionConflict(int major, int minor);

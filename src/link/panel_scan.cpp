@@ -34,7 +34,7 @@ QList<ScanHit> PanelScan::Scan(const LinkSettings& settings, const QList<uint8_t
     m_channel.SetEchoMode(settings.Line.Echo);
     if (m_channel.OpenPort(settings.DevicePath, settings.Line, true, 256) == TModbus::ClosedMarker)
         throw CommandError(PanelText::OpenError(settings.PortName),
-                           LinkText::OpenFailureReason(m_channel.LastOpenErrorText()));
+                           PanelText::OpenErrorDetail(m_channel));
     struct Closer {
         TModbus& Channel;
         ~Closer() { Channel.ClosePort(); }

@@ -102,7 +102,7 @@ private slots:
         QVERIFY(!f.main->menuBar()->actions()[2]->menu());
         QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));
         QCOMPARE(QString(f.Action("N7")->text()).remove('&'), QStringLiteral("Выход"));
-        QCOMPARE(items(4), (QStringList{"Журнал обмена"}));
+        QCOMPARE(items(4), (QStringList{"Поиск панелей...", "Журнал обмена"}));
     }
 
     // Tools outside the window (screen readers, UI automation, the tests)

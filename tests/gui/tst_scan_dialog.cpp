@@ -9,6 +9,7 @@
 #include "files/file_target.h"
 #include "link/frame_journal.h"
 #include "link/modbus.h"
+#include "panel_fixture.h"
 #include "rapid_presses.h"
 #include "simulated_panel.h"
 
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QPointer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
@@ -402,35 +404,39 @@ private slots:
     }
 
     // The port panel shows a chosen line and gives it back.
-    void portPanelShowsLine_data()
+    // From the window: "Поиск панелей..." scans the port chosen on the port
+    // settings panel; the panel chosen in the list gives the address field
+    // its address and the port settings panel its line.
+    void windowTakesTheChosenPanel()
     {
-        QTest::addColumn<int>("baud");
-        QTest::addColumn<int>("stopBits");
-        QTest::addColumn<int>("parity");
-        QTest::newRow("19200 one stop bit, even") << 19200 << 1 << int(Parity::Even);
-        QTest::newRow("115200 two stop bits, odd") << 115200 << 2 << int(Parity::Odd);
-    }
-    void portPanelShowsLine()
-    {
-        QFETCH(int, baud);
-        QFETCH(int, stopBits);
-        QFETCH(int, parity);
-        AppFixture a;
-        TFMBParam* p = a.main->FMBParam.get();
-        const QString port = p->CBCOMPort->currentText();
-        SerialSettings line;
-        line.BaudRate = baud;
-        line.StopBits = stopBits;
-        line.Parity = Parity(parity);
-        p->ShowLine(line);
-        QCOMPARE(p->CBBaudRate->currentData().toInt(), baud);
-        QCOMPARE(p->RBOneStopBits->isChecked(), stopBits == 1);
-        QCOMPARE(p->RBTwoStopBits->isChecked(), stopBits == 2);
-        QCOMPARE(p->RBEvenParity->isChecked(), line.Parity == Parity::Even);
-        QCOMPARE(p->RBOddParity->isChecked(), line.Parity == Parity::Odd);
-        QVERIFY(!p->RBNoParity->isChecked());
-        QVERIFY(p->Settings().Line == line);
-        QCOMPARE(p->Settings().PortName, port);
+        PanelFixture f;
+        f.panel.SetAddress(3);
+        f.panel.SetLineSettings(19200, false);
+        f.main->show();
+        f.Action("MIScan")->trigger();
+        QPointer<TFScan> dialog = f.main->findChild<TFScan*>();
+        QVERIFY(dialog);
+        QVERIFY(dialog->isModal());
+        dialog->FirstAddress->setValue(2);
+        dialog->LastAddress->setValue(3);
+        dialog->EveryLineSetting->setChecked(true);
+        dialog->SearchButton->click();
+        QVERIFY(QTest::qWaitFor(
+            [&] { return !dialog->IsScanning() && dialog->SearchButton->isEnabled(); }, 20000));
+        QCOMPARE(dialog->List->rowCount(), 1);
+        dialog->List->setCurrentCell(0, 0);
+        dialog->ChooseButton->click();
+        QCOMPARE(f.EDeviceAddr()->text(), QStringLiteral("3"));
+        const TFMBParam& port = f.main->PortPanel();
+        QCOMPARE(port.CBBaudRate->currentData().toInt(), 19200);
+        QVERIFY(port.RBOneStopBits->isChecked());
+        QVERIFY(port.RBNoParity->isChecked());
+        QCOMPARE(port.Settings().PortName, QStringLiteral("ORL-SIM1"));
+        QTRY_VERIFY(dialog.isNull());
+        // The window's next read goes to the chosen panel at its line.
+        f.Tool("SBReadConfig")->click();
+        QCOMPARE(f.messageTexts(), QStringList());
+        QCOMPARE(f.main->windowTitle(), QStringLiteral("[Readed] - Orlix Configuration tool"));
     }
 };
 
