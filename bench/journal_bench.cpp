@@ -3,10 +3,10 @@
 // window closed and open, in turn (the median of RUNS each, default 9).
 // The journal records in both; open, its window also takes the frames.
 #include "app/application.h"
-#include "app/prompts.h"
 #include "app/tfmain.h"
 #include "app/tfmbparam.h"
 #include "link/port_registry.h"
+#include "printed_prompts.h"
 #include "simulated_panel.h"
 
 #include <QApplication>
@@ -20,19 +20,6 @@
 #include <vector>
 
 namespace {
-// No dialog may wait for an answer here: messages go to the error stream.
-class PrintedPrompts : public Prompts {
-public:
-    bool Question(QWidget*, const QString&, const QString&, Icon, bool) override { return true; }
-    void Message(QWidget*, const QString&, const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-        ++failures;
-    }
-    QString FileName(QWidget*, const FileDialogSpec&) override { return {}; }
-    void PrintPreview(QWidget*, const QTextDocument&) override {}
-    int failures = 0;
-};
 
 double Median(std::vector<double> v)
 {
@@ -87,7 +74,7 @@ int main(int argc, char** argv)
         if (i > 0)
             (journalOpen ? open : closed).push_back(ms);
     }
-    if (prompts.failures > 0)
+    if (prompts.Messages > 0)
         return 1;
     const double c = Median(closed), o = Median(open);
     std::printf("%.2f %.2f %.2f\n", c, o, o - c);

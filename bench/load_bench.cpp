@@ -2,8 +2,8 @@
 // and refreshing every page takes, loading the two files in turn so that
 // every refresh has new values to show (the median of RUNS, default 25).
 #include "app/application.h"
-#include "app/prompts.h"
 #include "app/tfmain.h"
+#include "printed_prompts.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -11,20 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-// No dialog may wait for an answer here: messages go to the error stream.
-class PrintedPrompts : public Prompts {
-public:
-    bool Question(QWidget*, const QString&, const QString&, Icon, bool) override { return true; }
-    void Message(QWidget*, const QString&, const QString& text, Icon, const QString&) override
-    {
-        std::fprintf(stderr, "%s\n", qPrintable(text));
-    }
-    QString FileName(QWidget*, const FileDialogSpec&) override { return {}; }
-    void PrintPreview(QWidget*, const QTextDocument&) override {}
-};
-}  // namespace
 
 int main(int argc, char** argv)
 {

@@ -56,24 +56,16 @@ TFMBParam::TFMBParam(TFMain& main, PortRegistry& registry)
     LabelControl(Label1, CBCOMPort);
 
     Label2 = MakeLabel(this, "Label2", QStringLiteral("Скорость"), 10, 54);
-    m_line = std::make_unique<LineControls>(this, Label2,
-                                            LineControlsLayout{{10, 70, 155, 22},
-                                                               QStringLiteral(" Стоп-биты"),
-                                                               {8, 98, 159, 46},
-                                                               {12, 20},
-                                                               {84, 20},
-                                                               {8, 148, 159, 70},
-                                                               {12, 18},
-                                                               {12, 34},
-                                                               {12, 50}});
-    CBBaudRate = m_line->BaudRate;
-    AGBStopBits = m_line->StopBitsGroup;
-    RBTwoStopBits = m_line->TwoStopBits;
-    RBOneStopBits = m_line->OneStopBits;
-    AGBParity = m_line->ParityGroup;
-    RBNoParity = m_line->NoParity;
-    RBEvenParity = m_line->EvenParity;
-    RBOddParity = m_line->OddParity;
+    BuildLineControls(this, Label2,
+                      LineControlsLayout{{10, 70, 155, 22},
+                                         QStringLiteral(" Стоп-биты"),
+                                         {8, 98, 159, 46},
+                                         {12, 20},
+                                         {84, 20},
+                                         {8, 148, 159, 70},
+                                         {12, 18},
+                                         {12, 34},
+                                         {12, 50}});
 
     for (QWidget* child : findChildren<QWidget*>())
         child->installEventFilter(this);
@@ -171,14 +163,14 @@ LinkSettings TFMBParam::Settings() const
     LinkSettings s;
     s.PortName = CBCOMPort->currentText();
     s.DevicePath = m_registry.DevicePath(s.PortName);
-    s.Line = m_line->Settings();
+    s.Line = LineSettings();
     s.AddressText = m_main.DeviceAddressText();
     return s;
 }
 
 void TFMBParam::ShowLine(const SerialSettings& line)
 {
-    m_line->Show(line);
+    ShowLineSettings(line);
 }
 
 int TFMBParam::Connect(bool checkVersion)

@@ -21,7 +21,7 @@ class TFMain;
 // the connection button and holds the user's choice of port, baud rate,
 // stop bits and parity for as long as the program runs. Every device
 // command connects through it.
-class TFMBParam : public QWidget {
+class TFMBParam : public QWidget, public LineControls {
     Q_OBJECT
 public:
     static constexpr int PanelWidth = 175;
@@ -57,14 +57,6 @@ public:
     QLabel* Label1;
     QComboBox* CBCOMPort;
     QLabel* Label2;
-    QComboBox* CBBaudRate;
-    RoundedGroupBox* AGBStopBits;
-    QRadioButton* RBTwoStopBits;
-    QRadioButton* RBOneStopBits;
-    RoundedGroupBox* AGBParity;
-    QRadioButton* RBNoParity;
-    QRadioButton* RBEvenParity;
-    QRadioButton* RBOddParity;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -81,7 +73,6 @@ private:
     PortRegistry& m_registry;
     PanelLink m_link;
     LinkSettings m_connected;
-    std::unique_ptr<LineControls> m_line;
     // The main window's focus, given back when the panel closes.
     FocusReturn m_returnFocus;
 };

@@ -22,24 +22,16 @@ TMBusSettingsPage::TMBusSettingsPage(PageHost& host, QWidget* parent)
     LabelControl(Label2, ENetAddress);
 
     Label3 = MakeLabel(this, "Label3", QStringLiteral("Скорость"), 20, 50, true);
-    m_line = std::make_unique<LineControls>(this, Label3,
-                                            LineControlsLayout{{90, 48, 96, 21},
-                                                               QStringLiteral(" Стоп-биты "),
-                                                               {20, 76, 167, 59},
-                                                               {14, 26},
-                                                               {86, 26},
-                                                               {20, 140, 167, 100},
-                                                               {14, 24},
-                                                               {14, 48},
-                                                               {14, 72}});
-    CBBaudRate = m_line->BaudRate;
-    AGBStopBits = m_line->StopBitsGroup;
-    RBTwoStopBits = m_line->TwoStopBits;
-    RBOneStopBits = m_line->OneStopBits;
-    AGBParity = m_line->ParityGroup;
-    RBNoParity = m_line->NoParity;
-    RBEvenParity = m_line->EvenParity;
-    RBOddParity = m_line->OddParity;
+    BuildLineControls(this, Label3,
+                      LineControlsLayout{{90, 48, 96, 21},
+                                         QStringLiteral(" Стоп-биты "),
+                                         {20, 76, 167, 59},
+                                         {14, 26},
+                                         {86, 26},
+                                         {20, 140, 167, 100},
+                                         {14, 24},
+                                         {14, 48},
+                                         {14, 72}});
 }
 
 void TMBusSettingsPage::DefaultMBSettings()
@@ -54,11 +46,11 @@ void TMBusSettingsPage::GetMBusSettings()
     // Setting the text runs the address rule, so a 0 is shown as 1.
     ENetAddress->setText(QString::number(image[MBusSettings::NetAddress]));
     // A rate or parity code the panel does not know leaves its control alone.
-    m_line->Show(LineOfImage(image, m_line->Settings()));
+    ShowLineSettings(LineOfImage(image, LineSettings()));
 }
 
 void TMBusSettingsPage::SetMBusSettings()
 {
     const uint8_t address = uint8_t(StrToInt(ENetAddress->text()));
-    StoreMBusSettings(m_host.State().Image, address, m_line->Settings());
+    StoreMBusSettings(m_host.State().Image, address, LineSettings());
 }

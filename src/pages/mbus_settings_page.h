@@ -13,7 +13,7 @@ class RoundedGroupBox;
 
 // The page "ModBus": the panel's own Modbus slave port (block 1). Edits stay
 // in the controls until SetMBusSettings collects them.
-class TMBusSettingsPage : public EditorPage {
+class TMBusSettingsPage : public EditorPage, public LineControls {
     Q_OBJECT
 public:
     explicit TMBusSettingsPage(PageHost& host, QWidget* parent = nullptr);
@@ -30,15 +30,4 @@ public:
     QLabel* Label2;
     QLineEdit* ENetAddress;
     QLabel* Label3;
-    QComboBox* CBBaudRate;
-    RoundedGroupBox* AGBStopBits;
-    QRadioButton* RBTwoStopBits;
-    QRadioButton* RBOneStopBits;
-    RoundedGroupBox* AGBParity;
-    QRadioButton* RBNoParity;
-    QRadioButton* RBEvenParity;
-    QRadioButton* RBOddParity;
-
-private:
-    std::unique_ptr<LineControls> m_line;
 };

@@ -8,56 +8,57 @@
 #include <QLabel>
 #include <QRadioButton>
 
-LineControls::LineControls(QWidget* parent, QLabel* label, const LineControlsLayout& layout)
+void LineControls::BuildLineControls(QWidget* parent, QLabel* label,
+                                     const LineControlsLayout& layout)
 {
-    BaudRate = new QComboBox(parent);
-    BaudRate->setObjectName(QStringLiteral("CBBaudRate"));
-    BaudRate->setGeometry(layout.BaudRate);
-    LabelControl(label, BaudRate);
+    CBBaudRate = new QComboBox(parent);
+    CBBaudRate->setObjectName(QStringLiteral("CBBaudRate"));
+    CBBaudRate->setGeometry(layout.BaudRate);
+    LabelControl(label, CBBaudRate);
     for (const BaudRateRow& row : BaudRateTable)
-        BaudRate->addItem(QString::fromUtf8(row.Text), row.BitsPerSecond);
-    BaudRate->setCurrentIndex(0);
+        CBBaudRate->addItem(QString::fromUtf8(row.Text), row.BitsPerSecond);
+    CBBaudRate->setCurrentIndex(0);
 
     const QPoint two = layout.TwoStopBits;
     const QPoint one = layout.OneStopBits;
-    StopBitsGroup = MakeGroup(parent, "AGBStopBits", layout.StopBitsTitle, layout.StopBits);
-    TwoStopBits =
-        MakeRadio(StopBitsGroup, "RBTwoStopBits", QStringLiteral("Два"), two.x(), two.y());
-    OneStopBits =
-        MakeRadio(StopBitsGroup, "RBOneStopBits", QStringLiteral("Один"), one.x(), one.y());
-    TwoStopBits->setChecked(true);
+    AGBStopBits = MakeGroup(parent, "AGBStopBits", layout.StopBitsTitle, layout.StopBits);
+    RBTwoStopBits =
+        MakeRadio(AGBStopBits, "RBTwoStopBits", QStringLiteral("Два"), two.x(), two.y());
+    RBOneStopBits =
+        MakeRadio(AGBStopBits, "RBOneStopBits", QStringLiteral("Один"), one.x(), one.y());
+    RBTwoStopBits->setChecked(true);
 
     const QPoint none = layout.NoParity;
     const QPoint even = layout.EvenParity;
     const QPoint odd = layout.OddParity;
-    ParityGroup = MakeGroup(parent, "AGBParity", QStringLiteral(" Паритет "), layout.Parity);
-    NoParity =
-        MakeRadio(ParityGroup, "RBNoParity", QStringLiteral("Отсутствует"), none.x(), none.y());
-    EvenParity =
-        MakeRadio(ParityGroup, "RBEvenParity", QStringLiteral("Четный"), even.x(), even.y());
-    OddParity = MakeRadio(ParityGroup, "RBOddParity", QStringLiteral("Нечетный"), odd.x(), odd.y());
-    NoParity->setChecked(true);
+    AGBParity = MakeGroup(parent, "AGBParity", QStringLiteral(" Паритет "), layout.Parity);
+    RBNoParity =
+        MakeRadio(AGBParity, "RBNoParity", QStringLiteral("Отсутствует"), none.x(), none.y());
+    RBEvenParity =
+        MakeRadio(AGBParity, "RBEvenParity", QStringLiteral("Четный"), even.x(), even.y());
+    RBOddParity = MakeRadio(AGBParity, "RBOddParity", QStringLiteral("Нечетный"), odd.x(), odd.y());
+    RBNoParity->setChecked(true);
 }
 
-SerialSettings LineControls::Settings() const
+SerialSettings LineControls::LineSettings() const
 {
     SerialSettings line;
-    line.BaudRate = BaudRate->currentData().toInt();
-    line.StopBits = TwoStopBits->isChecked() ? 2 : 1;
-    line.Parity = OddParity->isChecked()    ? ::Parity::Odd
-                  : EvenParity->isChecked() ? ::Parity::Even
-                                            : ::Parity::None;
+    line.BaudRate = CBBaudRate->currentData().toInt();
+    line.StopBits = RBTwoStopBits->isChecked() ? 2 : 1;
+    line.Parity = RBOddParity->isChecked()    ? ::Parity::Odd
+                  : RBEvenParity->isChecked() ? ::Parity::Even
+                                              : ::Parity::None;
     return line;
 }
 
-void LineControls::Show(const SerialSettings& line)
+void LineControls::ShowLineSettings(const SerialSettings& line)
 {
-    if (const int index = BaudRate->findData(line.BaudRate); index >= 0)
-        BaudRate->setCurrentIndex(index);
-    (line.StopBits == 2 ? TwoStopBits : OneStopBits)->setChecked(true);
+    if (const int index = CBBaudRate->findData(line.BaudRate); index >= 0)
+        CBBaudRate->setCurrentIndex(index);
+    (line.StopBits == 2 ? RBTwoStopBits : RBOneStopBits)->setChecked(true);
     switch (line.Parity) {
-        case ::Parity::None: NoParity->setChecked(true); break;
-        case ::Parity::Even: EvenParity->setChecked(true); break;
-        case ::Parity::Odd: OddParity->setChecked(true); break;
+        case ::Parity::None: RBNoParity->setChecked(true); break;
+        case ::Parity::Even: RBEvenParity->setChecked(true); break;
+        case ::Parity::Odd: RBOddParity->setChecked(true); break;
     }
 }

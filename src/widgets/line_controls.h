@@ -31,22 +31,23 @@ struct LineControlsLayout {
 // holds its rate in bits per second), then the stop bits group (two, one),
 // then the parity group (none, even, odd), created in that order so that
 // the tab order follows. They start at 9600, two stop bits, no parity.
+// A form that shows them derives from this and builds them in its place.
 class LineControls {
 public:
     // `label` names the rate list for the keyboard and screen readers.
-    LineControls(QWidget* parent, QLabel* label, const LineControlsLayout& layout);
+    void BuildLineControls(QWidget* parent, QLabel* label, const LineControlsLayout& layout);
 
     // What the controls stand for; the echo is left at its default.
-    SerialSettings Settings() const;
+    SerialSettings LineSettings() const;
     // Shows `line`; a rate the list does not hold leaves the list as it is.
-    void Show(const SerialSettings& line);
+    void ShowLineSettings(const SerialSettings& line);
 
-    QComboBox* BaudRate;
-    RoundedGroupBox* StopBitsGroup;
-    QRadioButton* TwoStopBits;
-    QRadioButton* OneStopBits;
-    RoundedGroupBox* ParityGroup;
-    QRadioButton* NoParity;
-    QRadioButton* EvenParity;
-    QRadioButton* OddParity;
+    QComboBox* CBBaudRate = nullptr;
+    RoundedGroupBox* AGBStopBits = nullptr;
+    QRadioButton* RBTwoStopBits = nullptr;
+    QRadioButton* RBOneStopBits = nullptr;
+    RoundedGroupBox* AGBParity = nullptr;
+    QRadioButton* RBNoParity = nullptr;
+    QRadioButton* RBEvenParity = nullptr;
+    QRadioButton* RBOddParity = nullptr;
 };
