@@ -25,6 +25,11 @@ QString TimeText(qint64 wallMs)
     return QDateTime::fromMSecsSinceEpoch(wallMs).toString(QStringLiteral("HH:mm:ss.zzz"));
 }
 
+QString GroupName(const QString& command)
+{
+    return command.isEmpty() ? QStringLiteral("вне команд") : command;
+}
+
 QString DirectionText(TraceKind kind)
 {
     return kind == TraceKind::Sent ? QStringLiteral("передано") : QStringLiteral("принято");
@@ -166,9 +171,12 @@ QVariant JournalModel::data(const QModelIndex& index, int role) const
             return {};
         const Group& group = m_groups[size_t(index.row())];
         switch (index.column()) {
-            case Time: return TimeText(group.WallMs);
-            case Direction: return group.Name.isEmpty() ? QStringLiteral("вне команд") : group.Name;
-            case Length: return QStringLiteral("кадров: %1").arg(group.Frames.size());
+            // The view spans the first column over the row: it says all.
+            case Time:
+                return QStringLiteral("%1  %2, кадров: %3")
+                    .arg(TimeText(group.WallMs), GroupName(group.Name))
+                    .arg(group.Frames.size());
+            case Direction: return GroupName(group.Name);
             default: return {};
         }
     }

@@ -44,7 +44,7 @@ TFJournal::TFJournal(FrameJournal& journal, Prompts& prompts, QWidget* parent)
     setObjectName(QStringLiteral("FJournal"));
     setWindowTitle(QStringLiteral("Журнал обмена"));
     setAccessibleName(windowTitle());
-    resize(820, 480);
+    resize(1000, 520);
 
     m_filter->setSourceModel(m_model);
     m_filter->setRecursiveFilteringEnabled(true);
@@ -57,7 +57,7 @@ TFJournal::TFJournal(FrameJournal& journal, Prompts& prompts, QWidget* parent)
     m_view->setAllColumnsShowFocus(true);
     m_view->header()->setStretchLastSection(false);
     m_view->header()->setSectionResizeMode(JournalModel::Bytes, QHeaderView::Stretch);
-    m_view->setColumnWidth(JournalModel::Time, 110);
+    m_view->setColumnWidth(JournalModel::Time, 150);
     m_view->setColumnWidth(JournalModel::Direction, 110);
     m_view->setColumnWidth(JournalModel::Length, 60);
     m_view->setColumnWidth(JournalModel::Note, 220);
@@ -100,12 +100,21 @@ TFJournal::TFJournal(FrameJournal& journal, Prompts& prompts, QWidget* parent)
     connect(m_timer, &QTimer::timeout, this, &TFJournal::Refresh);
     connect(m_filterText, &QLineEdit::textChanged, m_filter,
             &QSortFilterProxyModel::setFilterFixedString);
-    connect(m_filter, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex& parent) {
-        // Groups open; the newest row stays in sight unless the
-        // user scrolled away from the end.
-        if (!parent.isValid())
-            m_view->expandRecursively(m_filter->index(m_filter->rowCount() - 1, 0));
-    });
+    // Commands open, each on one spanned line; the newest row stays in
+    // sight unless the user scrolled away from the end.
+    auto showGroups = [this](const QModelIndex& parent, int first, int last) {
+        if (parent.isValid())
+            return;
+        for (int row = first; row <= last; ++row) {
+            m_view->setFirstColumnSpanned(row, {}, true);
+            m_view->expandRecursively(m_filter->index(row, 0));
+        }
+    };
+    connect(m_filter, &QAbstractItemModel::rowsInserted, this, showGroups);
+    connect(m_filter, &QAbstractItemModel::layoutChanged, this,
+            [this, showGroups] { showGroups({}, 0, m_filter->rowCount() - 1); });
+    connect(m_filter, &QAbstractItemModel::modelReset, this,
+            [this, showGroups] { showGroups({}, 0, m_filter->rowCount() - 1); });
     connect(m_pause, &QPushButton::toggled, this, &TFJournal::SetPaused);
     connect(clear, &QPushButton::clicked, this, &TFJournal::Clear);
     connect(save, &QPushButton::clicked, this, &TFJournal::Save);
@@ -119,8 +128,9 @@ void TFJournal::Refresh()
     QScrollBar* bar = m_view->verticalScrollBar();
     const bool atEnd = bar->value() == bar->maximum();
     m_model->TakeChanges(m_journal);
+    // After the view has laid the new rows out.
     if (atEnd)
-        m_view->scrollToBottom();
+        QMetaObject::invokeMethod(m_view, &QTreeView::scrollToBottom, Qt::QueuedConnection);
 }
 
 void TFJournal::showEvent(QShowEvent* event)

@@ -155,6 +155,8 @@ TFScan::TFScan(QWidget* parent, Prompts& prompts, const LinkSettings& port, Fram
     List->setHorizontalHeaderLabels(Columns);
     List->verticalHeader()->hide();
     List->horizontalHeader()->setStretchLastSection(true);
+    List->setWordWrap(false);
+    List->setTextElideMode(Qt::ElideRight);
     List->setSelectionBehavior(QAbstractItemView::SelectRows);
     List->setSelectionMode(QAbstractItemView::SingleSelection);
     List->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -324,9 +326,20 @@ void TFScan::AddHit(const ScanHit& hit)
     const int row = List->rowCount();
     List->insertRow(row);
     const QStringList cells = HitCells(hit);
-    for (int column = 0; column < cells.size(); ++column)
-        List->setItem(row, column, new QTableWidgetItem(cells[column]));
+    for (int column = 0; column < cells.size(); ++column) {
+        auto* item = new QTableWidgetItem(cells[column]);
+        item->setToolTip(cells[column]);  // a long identification, whole
+        List->setItem(row, column, item);
+    }
     List->resizeColumnsToContents();
+    List->resizeRowsToContents();
+    // The kind of another device can be long: it keeps a share of the
+    // width, so that the line settings stay in sight, and tells the rest
+    // in its tool tip.
+    constexpr int KindColumn = 1;
+    const int kindWidth = List->viewport()->width() / 3;
+    if (List->columnWidth(KindColumn) > kindWidth)
+        List->setColumnWidth(KindColumn, kindWidth);
     UpdateControls();
 }
 
