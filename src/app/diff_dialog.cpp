@@ -112,10 +112,9 @@ TFDiff::TFDiff(QWidget* parent)
     m_table->installEventFilter(this);
     connect(m_table, &QTableWidget::doubleClicked, this, &TFDiff::GoToCurrent);
 
-    // Enter belongs to the table (a row's field) or to the focused button;
-    // no button is the default.
-    for (QPushButton* b : {m_goTo, m_take, m_close})
-        b->setDefault(false);
+    // Enter on the table (which passes it on) presses Перейти; on another
+    // button, that button.
+    m_goTo->setDefault(true);
     connect(m_goTo, &QPushButton::clicked, this, &TFDiff::GoToCurrent);
     connect(m_take, &QPushButton::clicked, this, &TFDiff::takeFromPanel);
     connect(m_close, &QPushButton::clicked, this, &QDialog::reject);
@@ -199,12 +198,6 @@ bool TFDiff::eventFilter(QObject* watched, QEvent* event)
     const auto* key = static_cast<QKeyEvent*>(event);
     if (key->matches(QKeySequence::Copy)) {
         QGuiApplication::clipboard()->setText(CopyText());
-        return true;
-    }
-    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
-    if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-        modifiers == Qt::NoModifier) {
-        GoToCurrent();
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -16,10 +16,10 @@ class QTableWidget;
 // would; it changes nothing itself. Not modal: the user goes to a field,
 // edits it on its page and comes back.
 //
-// Keys: the table has the focus first; Enter (or a double click) on a row
-// goes to its field, Ctrl+C copies the selected rows (all when none is
-// selected) as tab-separated text with the header line, Escape closes.
-// A click on a column's header sorts by it, again the other way round.
+// Keys: the table has the focus first; Enter (Перейти, the default button)
+// or a double click goes to the current row's field, Ctrl+C copies the selected rows (all when none
+// is selected) as tab-separated text with the header line, Escape closes. A click on a column's
+// header sorts by it, again the other way round.
 class TFDiff : public QDialog {
     Q_OBJECT
 public:

@@ -259,11 +259,23 @@ private slots:
         QCOMPARE(int(f.main->State().Image[149 + 1]), 19);
     }
 
-    // A panel that does not answer: the read's message, no dialog (an open
-    // one from before is put away: its panel image is no longer current),
-    // the image untouched.
-    void panelSilent()
+    // A panel that does not answer, or whose firmware the tool does not
+    // program: the read's message, no dialog (an open one from before is put
+    // away: its panel image is no longer current), the image untouched.
+    void fails_data()
     {
+        QTest::addColumn<QString>("fault");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no answer")
+            << QStringLiteral("no-answer")
+            << QStringLiteral("Устройство № 1  (ORL-SIM1)  не отвечает на запросы.");
+        QTest::newRow("firmware 1.6")
+            << QString() << QStringLiteral("Конфликт версий ПО - требуется программатор v1.60.");
+    }
+    void fails()
+    {
+        QFETCH(QString, fault);
+        QFETCH(QString, message);
         PanelFixture f;
         ConfigImage onPanel = f.main->State().Image;
         onPanel[Input12Offset] ^= Input12Bit;
@@ -273,10 +285,12 @@ private slots:
         const ConfigImage before = f.main->State().Image;
         const QString title = f.main->windowTitle();
 
-        f.panel.AddFault(*PanelFault::Parse(QStringLiteral("no-answer")));
+        if (fault.isEmpty())
+            f.panel.SetFirmware(1, 6);
+        else
+            f.panel.AddFault(*PanelFault::Parse(fault));
         Verify(f);
-        QCOMPARE(f.messageTexts(),
-                 QStringList{"Устройство № 1  (ORL-SIM1)  не отвечает на запросы."});
+        QCOMPARE(f.messageTexts(), QStringList{message});
         QVERIFY(!Dialog(f)->isVisible());
         QVERIFY(f.main->State().Image == before);
         QCOMPARE(f.main->windowTitle(), title);
