@@ -78,7 +78,12 @@ void TFMain::ReadDataFromDevice()
     Pause(StepPauseMs);
     FMBParam->Link().ReadBlocks(address, *buffer);
 
-    ReplaceImage(*buffer, family);
+    ShowPanelImage(*buffer, family);
+}
+
+void TFMain::ShowPanelImage(const ConfigImage& image, int family)
+{
+    ReplaceImage(image, family);
     ShowStatus(UiText::VersionStatus);
     SetTitles(UiText::ReadedTitle);
     m_state.HasFileName = false;

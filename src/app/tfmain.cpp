@@ -152,7 +152,7 @@ void TFMain::FormShow()
     AdvOfficePager->setTabsAntialiased(false);
     for (QToolButton* b : {SBReadConfig, SBWriteConfig, SBApplyConfig})
         b->setEnabled(false);
-    for (QAction* a : {MIRead, MIWrite, MIApply, N20, MIScan})
+    for (QAction* a : {MIRead, MIWrite, MIApply, MIVerify, N20, MIScan})
         a->setEnabled(false);
 }
 

@@ -7,6 +7,7 @@
 #include "pages/page_host.h"
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <functional>
 #include <memory>
@@ -17,6 +18,7 @@ class QLineEdit;
 class QToolButton;
 class PortRegistry;
 class TApplication;
+class TFDiff;
 class TFJournal;
 class TFMBParam;
 class TDevConfigPage;
@@ -28,6 +30,7 @@ class TMBusSettingsPage;
 class TSignallingPage;
 class EditorPage;
 class VerticalPager;
+struct FieldRow;
 
 // The main window: it owns the configuration image with its companion
 // fields, the pages and the commands.
@@ -74,6 +77,12 @@ public:
     void ReadDataFromDevice();
     void WriteDataToDevice();
     void SBApplyConfigClick();
+    // "Сверить с панелью": reads the panel's blocks 0..6 as a read does and
+    // compares them field by field with the configuration in the window,
+    // which it leaves as it is. Equal: a box says so; else the dialog of
+    // differences, from which the panel's image may be taken as a read
+    // would take it.
+    void VerifyWithPanel();
     void N7Click();
     void N20Click();
     // "Журнал обмена": the traffic of the window's commands, in a window
@@ -106,6 +115,11 @@ public:
     void ReplaceImage(const ConfigImage& image, int32_t familyCode);
     void CollectPages();
 
+    // Shows the page that holds the field and puts the keyboard focus on
+    // its control or grid cell. False when no page shown to the user has
+    // one for it (the page, where there is one, is shown all the same).
+    bool ShowField(const FieldRow& row);
+
     // Whether a read, or a write, may start now: false while one of its
     // kind runs.
     static bool ReadMayStart() { return ReadAllowed; }
@@ -135,6 +149,13 @@ private:
     void EDeviceAddrChange(QLineEdit* sender);
 
     void NewConfiguration(bool fromUser);
+    // What a read does to the window with the panel's image: shown on
+    // every page, the family taken, titled as read and bound to no file.
+    void ShowPanelImage(const ConfigImage& image, int family);
+    // "Взять из панели" in the dialog of differences.
+    void TakeFromPanel();
+    // The page of a field's section.
+    EditorPage* PageOf(const FieldRow& row) const;
     void SetTitles(const QString& title);
     void ShowConfigPage();
 
@@ -187,6 +208,7 @@ private:
     QAction* MIRead;
     QAction* MIWrite;
     QAction* MIApply;
+    QAction* MIVerify;
     QAction* MINew;
     QAction* MIConnection;
     QAction* N20;
@@ -202,6 +224,9 @@ private:
     std::unique_ptr<TFMBParam> FMBParam;
     // Its window, once opened.
     std::unique_ptr<TFJournal> m_journalWindow;
+    // The differences of the last comparison with a panel, once there were
+    // any; a child of the window.
+    QPointer<TFDiff> m_diffDialog;
     // Keep a read or a write from starting again while one of its kind runs.
     static inline bool ReadAllowed = true;
     static inline bool WriteAllowed = true;

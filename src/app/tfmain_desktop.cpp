@@ -57,11 +57,12 @@ void TFMain::InstallShortcuts()
     MIRead->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_R));
     MIWrite->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_W));
     MIApply->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A));
+    MIVerify->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
     MIConnection->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_L));
     N20->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_I));
     N7->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    for (QAction* a :
-         {MINew, MIOpen, MISave, MISaveAs, MIRead, MIWrite, MIApply, MIConnection, N20, N7})
+    for (QAction* a : {MINew, MIOpen, MISave, MISaveAs, MIRead, MIWrite, MIApply, MIVerify,
+                       MIConnection, N20, N7})
         a->setShortcutContext(Qt::WindowShortcut);
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
     auto* previous = new QShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), this);

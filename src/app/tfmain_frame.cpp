@@ -137,7 +137,7 @@ void TFMain::BuildPages()
 
     const int tests =
         AdvOfficePager->addPage(AdvOfficePage1, QStringLiteral("ТЕСТЫ"), Icons::PageTests());
-    AdvOfficePager->addPage(AdvOfficePage2, QStringLiteral("Конфигурация"), Icons::PageConfig());
+    AdvOfficePager->addPage(AdvOfficePage2, UiText::Configuration, Icons::PageConfig());
     AdvOfficePager->addPage(AdvOfficePage3, QStringLiteral("ModBus"), Icons::PageModbus());
     AdvOfficePager->addPage(AdvOfficePage5, QStringLiteral("Входы"), Icons::PageInputs());
     AdvOfficePager->addPage(AdvOfficePage4, QStringLiteral("Выходы"), Icons::PageOutputs());
@@ -173,6 +173,7 @@ void TFMain::BuildMenu()
     MIRead = item(config, "MIRead", QStringLiteral("&Считать"));
     MIWrite = item(config, "MIWrite", QStringLiteral("&Записать"));
     MIApply = item(config, "MIApply", QStringLiteral("&Применить"));
+    MIVerify = item(config, "MIVerify", QStringLiteral("С&верить с панелью"));
     config->addSeparator();
     MINew = item(config, "MINew", QStringLiteral("&Новая"));
 
@@ -234,6 +235,7 @@ void TFMain::WireCommands()
     Bind(MIRead, &TFMain::ReadDataFromDevice);
     Bind(MIWrite, &TFMain::WriteDataToDevice);
     Bind(MIApply, &TFMain::SBApplyConfigClick);
+    Bind(MIVerify, &TFMain::VerifyWithPanel);
     Bind(MINew, &TFMain::SBNewConfigClick);
     Bind(MIConnection, &TFMain::SBMBusParametersClick);
     Bind(N20, &TFMain::N20Click);

@@ -22,12 +22,15 @@ inline const QString Open = QStringLiteral("Открыть");
 inline const QString ConnectionSettings = QStringLiteral("Параметры связи");
 // The file dialogs' last filter.
 inline const QString AllFilesFilter = QStringLiteral("Все файлы (*.*)");
+// The configuration in memory, as its page and the comparison with a panel name it.
+inline const QString Configuration = QStringLiteral("Конфигурация");
 
 // The device commands as the traffic journal groups their frames.
 inline const QString ReadCommand = QStringLiteral("Считать");
 inline const QString WriteCommand = QStringLiteral("Записать");
 inline const QString ApplyCommand = QStringLiteral("Применить");
 inline const QString InfoCommand = QStringLiteral("Инфо");
+inline const QString VerifyCommand = QStringLiteral("Сверить с панелью");
 
 // The button that closes a dialog or a tool window.
 inline const QString CloseButton = QStringLiteral("&Закрыть");

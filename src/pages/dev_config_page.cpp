@@ -3,6 +3,7 @@
 #include "model/dev_config.h"
 #include "model/device_models.h"
 #include "pages/page_host.h"
+#include "text/config_fields.h"
 #include "widgets/control_factory.h"
 
 #include <QCheckBox>
@@ -157,4 +158,24 @@ void TDevConfigPage::CBLineControlClick()
     const bool on = CBLineControl->isChecked();
     CBMBusTimeout->setEnabled(on);
     Label11->setEnabled(on);
+}
+
+bool TDevConfigPage::FocusField(const FieldRow& row)
+{
+    if (row.Section != FieldSection::Device)
+        return false;
+    const QString& path = row.Path;
+    // The model stands for the modules and the windows together.
+    if (path == QLatin1String("device.input_modules") ||
+        path == QLatin1String("device.relay_modules") ||
+        path == QLatin1String("device.window_count"))
+        return FocusControl(CBConfig);
+    if (path == QLatin1String("device.fixed_configuration"))
+        return FocusControl(CBFixConfig);
+    // The time-out list while line control is on, else the switch itself.
+    if (path == QLatin1String("device.line_timeout"))
+        return FocusControl(CBMBusTimeout) || FocusControl(CBLineControl);
+    if (path == QLatin1String("device.modbus_master"))
+        return FocusControl(CBMBusMaster);
+    return false;
 }

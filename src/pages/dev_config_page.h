@@ -16,6 +16,7 @@ public:
     void Default() override { DefaultDevConfig(); }
     void Get() override { GetDevConfig(); }
     void Set() override { SetDevConfig(); }
+    bool FocusField(const FieldRow& row) override;
 
     void DefaultDevConfig();
     void GetDevConfig();

@@ -11,7 +11,8 @@ class TFMBMaster;
 // never shown: the poll requests (block 7) with the acknowledge and reset
 // writes of their devices (blocks 8 and 9). The grid shows its headers and
 // empty request rows; the rows in use can be selected, and a double click
-// on one shows its details. Its commands do nothing yet.
+// on one shows its details. Its commands do nothing yet. It shows no field
+// of the image, so it focuses none (FocusField stays false).
 class TExternalNetPage : public EditorPage {
     Q_OBJECT
 public:

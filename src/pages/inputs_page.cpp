@@ -3,6 +3,7 @@
 #include "model/dev_config.h"
 #include "model/input_type.h"
 #include "pages/page_host.h"
+#include "text/config_fields.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/picture_button.h"
@@ -131,4 +132,11 @@ void TInputsPage::N13Click(QAction* item)
     FillInputTypes(image, position == 1 ? ContactType::NormallyClosed : ContactType::NormallyOpen,
                    DevFlag(image, DevConfig::MBusMasterBit));
     GetInputType();
+}
+
+bool TInputsPage::FocusField(const FieldRow& row)
+{
+    if (row.Section != FieldSection::Inputs || row.Item < 1 || row.Item > int(SBTypeContact.size()))
+        return false;
+    return FocusControl(SBTypeContact[size_t(row.Item - 1)]);
 }

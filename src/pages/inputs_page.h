@@ -21,6 +21,9 @@ public:
 
     void Default() override { DefaultInputType(); }
     void Get() override { GetInputType(); }
+    // An input's contact type: its button (the Modbus inputs' only while
+    // their group is shown).
+    bool FocusField(const FieldRow& row) override;
 
     void DefaultInputType();
     void GetInputType();

@@ -3,6 +3,7 @@
 #include "model/command_error.h"
 #include "model/mbus_settings.h"
 #include "pages/page_host.h"
+#include "text/config_fields.h"
 #include "widgets/control_factory.h"
 #include "widgets/rounded_group_box.h"
 
@@ -53,4 +54,28 @@ void TMBusSettingsPage::SetMBusSettings()
 {
     const uint8_t address = uint8_t(StrToInt(ENetAddress->text()));
     StoreMBusSettings(m_host.State().Image, address, LineSettings());
+}
+
+bool TMBusSettingsPage::FocusField(const FieldRow& row)
+{
+    if (row.Section != FieldSection::Modbus)
+        return false;
+    // A group of radio buttons takes the focus on its checked button, as Tab
+    // enters it.
+    auto checked = [](std::initializer_list<QRadioButton*> group) -> QWidget* {
+        for (QRadioButton* button : group)
+            if (button->isChecked())
+                return button;
+        return *group.begin();
+    };
+    const QString& path = row.Path;
+    if (path == QLatin1String("modbus.address"))
+        return FocusControl(ENetAddress);
+    if (path == QLatin1String("modbus.baud"))
+        return FocusControl(CBBaudRate);
+    if (path == QLatin1String("modbus.stop_bits"))
+        return FocusControl(checked({RBTwoStopBits, RBOneStopBits}));
+    if (path == QLatin1String("modbus.parity"))
+        return FocusControl(checked({RBNoParity, RBEvenParity, RBOddParity}));
+    return false;
 }

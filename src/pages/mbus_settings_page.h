@@ -21,6 +21,7 @@ public:
     void Default() override { DefaultMBSettings(); }
     void Get() override { GetMBusSettings(); }
     void Set() override { SetMBusSettings(); }
+    bool FocusField(const FieldRow& row) override;
 
     void DefaultMBSettings();
     void GetMBusSettings();

@@ -3,6 +3,8 @@
 #include "model/input_assignment.h"
 #include "model/out_data_base.h"
 #include "pages/page_host.h"
+#include "text/config_fields.h"
+#include "text/field_path.h"
 #include "widgets/control_factory.h"
 #include "widgets/icons.h"
 #include "widgets/picture_button.h"
@@ -38,6 +40,27 @@ std::optional<SourceColumn> SourceOfColumn(int col)
     for (const SourceColumn& c : SourceColumns)
         if (c.Col == col)
             return c;
+    return std::nullopt;
+}
+
+// The column of an output's field, by the field's name in its path.
+std::optional<int> ColumnOfField(const QString& name)
+{
+    static const struct {
+        const char* Name;
+        int Col;
+    } columns[] = {
+        {"type", TOutputsPage::TypeColumn},
+        {"ack_from_panel", 2},
+        {"ack_by_modbus", 3},
+        {"ack_input", TOutputsPage::AckInputColumn},
+        {"reset_from_panel", 5},
+        {"reset_by_modbus", 6},
+        {"reset_input", TOutputsPage::ResetInputColumn},
+    };
+    for (const auto& c : columns)
+        if (name == QLatin1String(c.Name))
+            return c.Col;
     return std::nullopt;
 }
 
@@ -237,4 +260,14 @@ void TOutputsPage::ShowCrossBarExtInputs()
         ASGOutBase->setCellText(AckInputColumn, row, ack ? QString::number(*ack) : QString());
         ASGOutBase->setCellText(ResetInputColumn, row, reset ? QString::number(*reset) : QString());
     }
+}
+
+bool TOutputsPage::FocusField(const FieldRow& row)
+{
+    if (row.Section != FieldSection::Outputs || row.Item < 1 || row.Item > OutDataBase::OutputCount)
+        return false;
+    const auto col = ColumnOfField(PathSteps(row.Path).constLast().Key);
+    if (!col)
+        return false;
+    return FocusCell(ASGOutBase, *col, FirstOutputRow + row.Item - 1);
 }

@@ -24,6 +24,8 @@ public:
     void Setup() override { InitOutDataBaseGrid(); }
     void Default() override { DefaultOutDataBase(); }
     void Get() override { GetOutDataBase(); }
+    // An output's type or source: its cell in the output's row.
+    bool FocusField(const FieldRow& row) override;
 
     void InitOutDataBaseGrid();
     void DefaultOutDataBase();

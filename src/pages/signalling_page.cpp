@@ -3,6 +3,7 @@
 #include "model/dev_config.h"
 #include "model/window_types.h"
 #include "pages/page_host.h"
+#include "text/config_fields.h"
 #include "widgets/bevel_panel.h"
 #include "widgets/button_fonts.h"
 #include "widgets/control_factory.h"
@@ -237,4 +238,15 @@ void TSignallingPage::Button18Click()
 void TSignallingPage::Button26Click()
 {
     DISPNBook->setCurrentWidget(WideLayout);
+}
+
+bool TSignallingPage::FocusField(const FieldRow& row)
+{
+    if (row.Section != FieldSection::Windows || row.Item < 1)
+        return false;
+    const bool wide = DISPNBook->currentWidget() == WideLayout;
+    const size_t count = wide ? PWDisplay.size() : PDisplay.size();
+    if (size_t(row.Item) > count)
+        return false;
+    return FocusControl(wide ? PWDisplay[size_t(row.Item - 1)] : PDisplay[size_t(row.Item - 1)]);
 }

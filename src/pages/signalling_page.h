@@ -29,6 +29,8 @@ public:
 
     void Default() override { DefaultDispSettings(); }
     void Get() override { GetDispSettings(); }
+    // A window's type: the window in the layout shown.
+    bool FocusField(const FieldRow& row) override;
 
     void GetDispSettings();
     void DefaultDispSettings();

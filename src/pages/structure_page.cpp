@@ -2,6 +2,8 @@
 
 #include "model/output_activation.h"
 #include "pages/page_host.h"
+#include "text/config_fields.h"
+#include "text/field_path.h"
 #include "widgets/button_fonts.h"
 #include "widgets/click_grid.h"
 #include "widgets/control_factory.h"
@@ -283,4 +285,18 @@ void TStructurePage::N19Click()
         ASGCrossBar->setCellText(NumberColumn, row, QString::number(row));
         ASGCrossBar->setCellFontColor(NumberColumn, row, GreyNumberColour);
     }
+}
+
+bool TStructurePage::FocusField(const FieldRow& row)
+{
+    if (!IsInputRow(row.Item))
+        return false;
+    if (row.Section == FieldSection::Crossbar)
+        return FocusCell(ASGCrossBar, KindColumn, row.Item);
+    if (row.Section != FieldSection::Activation)
+        return false;
+    const int relay = PathSteps(row.Path).constLast().Index;
+    if (relay < 1 || relay > RelayCount)
+        return false;
+    return FocusCell(ASGCrossBar, FirstRelayColumn + relay - 1, row.Item);
 }

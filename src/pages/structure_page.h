@@ -28,6 +28,8 @@ public:
     void Setup() override { SetupCrossBar(); }
     void Default() override { DefaultCrossBar(); }
     void Get() override { GetCrossBar(); }
+    // An input's assignment: its kind cell; a relay it activates: its cell.
+    bool FocusField(const FieldRow& row) override;
 
     void SetupCrossBar();
     void DefaultCrossBar();

@@ -98,7 +98,9 @@ private slots:
         QCOMPARE(items(0), (QStringList{"Открыть", "Сохранить", "Сохранить как...", "-",
                                         "Печать...", "Отчёт...", "-", "Выход"}));
         QCOMPARE(f.Action("MIPrint")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
-        QCOMPARE(items(1), (QStringList{"Считать", "Записать", "Применить", "-", "Новая"}));
+        QCOMPARE(items(1), (QStringList{"Считать", "Записать", "Применить", "Сверить с панелью",
+                                        "-", "Новая"}));
+        QCOMPARE(f.Action("MIVerify")->shortcut(), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_V));
         QVERIFY(!f.main->menuBar()->actions()[2]->menu());
         QCOMPARE(f.main->menuBar()->actions()[3]->objectName(), QStringLiteral("N20"));
         QCOMPARE(QString(f.Action("N7")->text()).remove('&'), QStringLiteral("Выход"));
@@ -136,6 +138,7 @@ private slots:
             {"MINew", "Новая"},       {"MIConnection", "Связь"}, {"N20", "Инфо"}};
         for (const auto& [name, text] : items)
             QTest::newRow(name) << "QAction" << text;
+        QTest::newRow("MIVerify") << "QAction" << QStringLiteral("Сверить с панелью");
     }
 
     void partsByName()

@@ -20,8 +20,8 @@ declare -A may_include=(
     [site]="model names link text"
     [cli]="model names files link text report site"
     [widgets]="model"
-    [pages]="model widgets"
-    [app]="model names files link report pages widgets"
+    [pages]="model text widgets"
+    [app]="model names files link text report pages widgets"
     [sim]="model link"
     [panel-sim]="model names files link sim"
 )
