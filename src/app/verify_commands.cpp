@@ -24,6 +24,7 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScopeGuard>
+#include <QWindow>
 
 namespace {
 // The read's pause before the version request and between its blocks.
@@ -83,6 +84,11 @@ void TFMain::VerifyWithPanel()
                 [this] { RunCommand([this] { TakeFromPanel(); }); });
     }
     m_diffDialog->SetDifferences(differences, panel, family, device);
+    // Not kept above the window: "Перейти" brings the window and the
+    // field's control to the front, over the list.
+    m_diffDialog->winId();
+    if (QWindow* window = m_diffDialog->windowHandle())
+        window->setTransientParent(nullptr);
     m_diffDialog->show();
     m_diffDialog->raise();
     m_diffDialog->activateWindow();
