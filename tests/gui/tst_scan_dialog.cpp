@@ -274,11 +274,11 @@ private slots:
         f.dialog->SaveButton->click();
 
         QCOMPARE(f.prompts.shown.size(), 1);
-        const FileDialogSpec& spec = f.prompts.shown[0].dialog;
-        QVERIFY(spec.Save);
-        QVERIFY(spec.ConfirmOverwrite);
-        QCOMPARE(spec.DefaultSuffix, QStringLiteral("csv"));
-        QCOMPARE(spec.Filters.value(0), QStringLiteral("Файлы CSV (*.csv)"));
+        const FileDialogSpec& saveDialog = f.prompts.shown[0].dialog;
+        QVERIFY(saveDialog.Save);
+        QVERIFY(saveDialog.ConfirmOverwrite);
+        QCOMPARE(saveDialog.DefaultSuffix, QStringLiteral("csv"));
+        QCOMPARE(saveDialog.Filters.value(0), QStringLiteral("Файлы CSV (*.csv)"));
         QFile file(path);
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QByteArray expected =
